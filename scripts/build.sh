@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures and builds into build/<type> (default Release). Extra arguments go to cmake.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+type="${BUILD_TYPE:-Release}"
+dir="${BUILD_DIR:-$root/build/$(echo "$type" | tr '[:upper:]' '[:lower:]')}"
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+cmake --build "$dir" -j2
+echo "$dir"

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+#include <vector>
+
+namespace mojing {
+
+// One sub-command of `mojing`: `mojing NAME ARGS...`.
+struct CliCommand {
+    QString name;
+    QString synopsis; // one line for --help
+    // Runs with the arguments after the command name; returns the process exit code.
+    std::function<int(const QStringList& args, QTextStream& out, QTextStream& err)> run;
+};
+
+// Every sub-command, in the order --help lists them.
+std::vector<CliCommand> allCliCommands();
+
+// Runs `mojing` as a command-line program when the arguments ask for it.
+// Returns -1 when the arguments are for the GUI (no arguments, or GUI options such as --demo).
+int runCli(const QStringList& arguments);
+
+} // namespace mojing

@@ -1,0 +1,111 @@
+#include "FileHelpers.h"
+
+#include "AnsiCodec.h"
+#include "Prompts.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace mojing::FileHelpers {
+
+namespace {
+constexpr qsizetype kMaxNameBytes = 200;
+const QString kBadFolderName = QStringLiteral("文件夹名称有误！不能创建文件夹！");
+} // namespace
+
+QChar separator() { return QDir::separator(); }
+
+QString withTrailingSeparator(const QString& folder) {
+    if (folder.endsWith(separator()))
+        return folder;
+    return folder + separator();
+}
+
+QString sanitizeFileName(const QString& name, const AnsiCodec& codec) {
+    QString s = name;
+    static constexpr char16_t kForbidden[] = u"\\/:*?\"<>|";
+    s.removeIf([](QChar c) {
+        for (char16_t f : kForbidden) {
+            if (f != 0 && c.unicode() == f)
+                return true;
+        }
+        return false;
+    });
+    s.remove(u"\r\n"_s);
+    s.removeIf([](QChar c) { return c == u'\n' || c == u'\r' || c == QChar(0); });
+    qsizetype start = 0;
+    while (start < s.size() && s.at(start) == u'.')
+        ++start;
+    qsizetype end = s.size();
+    while (end > start && s.at(end - 1) == u'.')
+        --end;
+    s = s.mid(start, end - start);
+    return codec.truncateToBytes(s, kMaxNameBytes);
+}
+
+QString createFolderPath(const QString& path, const AnsiCodec& codec, Prompts* prompts) {
+    const QChar sep = separator();
+    const QStringList segments = path.split(sep);
+    auto fail = [prompts] {
+        if (prompts)
+            prompts->message(kBadFolderName, MessageIcon::Error);
+        return QString();
+    };
+
+    QString accumulated;
+    qsizetype next = 0;
+    if (path.startsWith(QString(sep) + sep)) {
+        const QString server = segments.value(2);
+        if (server.isEmpty())
+            return fail();
+        accumulated = QString(sep) + sep + server;
+        next = 3;
+    } else {
+        accumulated = segments.value(0);
+        next = 1;
+        // Outside Windows a relative first level is a folder, not a drive: create it too.
+        if (!accumulated.isEmpty() && !accumulated.endsWith(u':') && !folderExists(accumulated))
+            QDir().mkdir(accumulated);
+    }
+
+    for (qsizetype i = next; i < segments.size(); ++i) {
+        const QString& segment = segments.at(i);
+        if (segment.isEmpty())
+            break;
+        const QString cleaned = sanitizeFileName(segment, codec);
+        if (cleaned.isEmpty())
+            return fail();
+        accumulated += sep + cleaned;
+        if (!folderExists(accumulated))
+            QDir().mkdir(accumulated);
+    }
+    if (!accumulated.isEmpty() && folderExists(accumulated))
+        return accumulated;
+    return {};
+}
+
+bool folderExists(const QString& path) {
+    if (path.compare(u"A:"_s + separator(), Qt::CaseInsensitive) == 0)
+        return true;
+    if (path.trimmed().isEmpty())
+        return false;
+    return QFileInfo(path).isDir();
+}
+
+bool fileExists(const QString& path) {
+    QString p = path.trimmed();
+    if (p.left(8).toLower() == u"file:///"_s) {
+        p = p.mid(8);
+        if (separator() == u'/')
+            p.prepend(u'/');
+    }
+    p.replace(u'/', separator());
+    if (p.isEmpty())
+        return false;
+    const QFileInfo info(p);
+    return info.exists() && info.isFile();
+}
+
+} // namespace mojing::FileHelpers

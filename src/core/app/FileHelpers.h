@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+namespace mojing {
+
+class AnsiCodec;
+class Prompts;
+
+// Name, folder and existence helpers shared by the save-folder dialog, the download manager and
+// the file tools. Written once on the platform's separator.
+namespace FileHelpers {
+
+// The platform's path separator ('/' here, '\\' on Windows).
+QChar separator();
+// `folder` with one separator at its end.
+QString withTrailingSeparator(const QString& folder);
+
+// Removes characters not allowed in file names, line breaks and NULs, leading and trailing dots,
+// and cuts the name to 200 bytes in the ANSI code page without splitting a character.
+QString sanitizeFileName(const QString& name, const AnsiCodec& codec);
+
+// Creates every missing level of `path` (each level cleaned by sanitizeFileName) and returns the
+// folder without a trailing separator, or an empty string on failure. A level that cleans to
+// nothing, or a network path without a server, shows "文件夹名称有误！不能创建文件夹！" through
+// `prompts` (when given) and fails.
+QString createFolderPath(const QString& path, const AnsiCodec& codec, Prompts* prompts);
+
+bool folderExists(const QString& path);
+// Also accepts a file URL ("file:///...").
+bool fileExists(const QString& path);
+
+} // namespace FileHelpers
+} // namespace mojing

@@ -1,0 +1,238 @@
+#include "DownloadListModel.h"
+
+#include "app/FileHelpers.h"
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+DownloadListModel::DownloadListModel(QObject* parent, int coalesceMs) : QAbstractTableModel(parent) {
+    m_flush.setSingleShot(true);
+    m_flush.setInterval(coalesceMs);
+    connect(&m_flush, &QTimer::timeout, this, &DownloadListModel::flushChanges);
+}
+
+bool DownloadListModel::addRow(const QString& key, const QString& name, const QString& type,
+                               const QString& folder, const QString& tag) {
+    DownloadRow row;
+    row.key = key;
+    row.name = name;
+    row.type = type;
+    row.folder = folder;
+    row.tag = tag;
+    return appendRow(row);
+}
+
+bool DownloadListModel::appendRow(const DownloadRow& row) {
+    if (m_keys.contains(row.key))
+        return false;
+    const int position = count();
+    beginInsertRows({}, position, position);
+    m_rows.push_back(row);
+    m_rows.back().selected = false;
+    m_keys.insert(row.key);
+    endInsertRows();
+    return true;
+}
+
+#define MOJING_SETTER(fn, field)                                                                            \
+    void DownloadListModel::fn(int index, const QString& value) {                                           \
+        if (!isValidIndex(index) || m_rows[size_t(index)].field == value)                                   \
+            return;                                                                                         \
+        m_rows[size_t(index)].field = value;                                                                \
+        touch(index);                                                                                       \
+    }
+MOJING_SETTER(setName, name)
+MOJING_SETTER(setType, type)
+MOJING_SETTER(setSize, size)
+MOJING_SETTER(setReceived, received)
+MOJING_SETTER(setPercent, percent)
+MOJING_SETTER(setFolder, folder)
+MOJING_SETTER(setTag, tag)
+#undef MOJING_SETTER
+
+bool DownloadListModel::setKey(int index, const QString& value) {
+    if (!isValidIndex(index))
+        return false;
+    DownloadRow& row = m_rows[size_t(index)];
+    if (row.key == value)
+        return true;
+    if (m_keys.contains(value))
+        return false;
+    m_keys.remove(row.key);
+    row.key = value;
+    m_keys.insert(value);
+    touch(index);
+    return true;
+}
+
+void DownloadListModel::setState(int index, RowState state) {
+    if (!isValidIndex(index) || m_rows[size_t(index)].state == state)
+        return;
+    m_rows[size_t(index)].state = state;
+    touch(index);
+}
+
+void DownloadListModel::setSelected(int index, bool selected) {
+    if (isValidIndex(index))
+        m_rows[size_t(index)].selected = selected;
+}
+
+void DownloadListModel::clearProgress(int index) {
+    setSize(index, {});
+    setReceived(index, {});
+    setPercent(index, {});
+}
+
+void DownloadListModel::removeAt(int index) {
+    if (!isValidIndex(index))
+        return;
+    flushChanges();
+    beginRemoveRows({}, index, index);
+    m_keys.remove(m_rows[size_t(index)].key);
+    m_rows.erase(m_rows.begin() + index);
+    endRemoveRows();
+}
+
+void DownloadListModel::clear() {
+    m_flush.stop();
+    m_dirtyFirst = m_dirtyLast = -1;
+    beginResetModel();
+    m_rows.clear();
+    m_keys.clear();
+    endResetModel();
+}
+
+QString DownloadListModel::filePathOf(const DownloadRow& row) {
+    QString path = FileHelpers::withTrailingSeparator(row.folder) + row.name;
+    if (!row.type.isEmpty())
+        path += u'.' + row.type;
+    return path;
+}
+
+QString DownloadListModel::filePath(int index) const {
+    return isValidIndex(index) ? filePathOf(at(index)) : QString();
+}
+
+QString DownloadListModel::选择url(const QString& key) { return key.section(u'|', 0, 0); }
+
+QString DownloadListModel::对调url(const QString& key) {
+    const QStringList parts = key.split(u'|');
+    if (parts.size() == 2)
+        return parts[1] + u'|' + parts[0];
+    if (parts.size() == 3)
+        return parts[2] + u'|' + parts[0] + u'|' + parts[1];
+    return key;
+}
+
+int DownloadListModel::统计未下载项数目() const {
+    int n = 0;
+    for (const DownloadRow& row : m_rows) {
+        if (row.size.isEmpty() && row.received.isEmpty() && row.percent.isEmpty())
+            ++n;
+    }
+    return n;
+}
+
+bool DownloadListModel::检测是否下载列表完毕() const {
+    for (const DownloadRow& row : m_rows) {
+        if (row.state != RowState::Finished && row.state != RowState::Failed)
+            return false;
+    }
+    return true;
+}
+
+int DownloadListModel::CountFailedOrWebRows() const {
+    int n = 0;
+    for (const DownloadRow& row : m_rows) {
+        const bool web = row.type.compare(u"htm"_s, Qt::CaseInsensitive) == 0 ||
+                         row.type.compare(u"html"_s, Qt::CaseInsensitive) == 0;
+        if (web || row.state == RowState::Failed)
+            ++n;
+    }
+    return n;
+}
+
+int DownloadListModel::countInState(RowState state) const {
+    int n = 0;
+    for (const DownloadRow& row : m_rows) {
+        if (row.state == state)
+            ++n;
+    }
+    return n;
+}
+
+QString DownloadListModel::countsText() const {
+    int byState[5] = {0, 0, 0, 0, 0};
+    for (const DownloadRow& row : m_rows)
+        ++byState[int(row.state)];
+    return u"总数:"_s + QString::number(count()) + u" 正在下载:"_s + QString::number(byState[2]) +
+           u" 等待:"_s + QString::number(byState[1]) + u" 已完成:"_s + QString::number(byState[3]) +
+           u" 失败:"_s + QString::number(byState[4]);
+}
+
+QString DownloadListModel::rowCountText() const { return QString::number(count()) + u"条"_s; }
+
+void DownloadListModel::touch(int index) {
+    if (m_dirtyFirst < 0 || index < m_dirtyFirst)
+        m_dirtyFirst = index;
+    if (index > m_dirtyLast)
+        m_dirtyLast = index;
+    if (!m_flush.isActive())
+        m_flush.start();
+}
+
+void DownloadListModel::flushChanges() {
+    m_flush.stop();
+    if (m_dirtyFirst < 0)
+        return;
+    const int first = std::min(m_dirtyFirst, count() - 1);
+    const int last = std::min(m_dirtyLast, count() - 1);
+    m_dirtyFirst = m_dirtyLast = -1;
+    if (first >= 0 && last >= first)
+        emit dataChanged(index(first, 0), index(last, kColumnCount - 1));
+}
+
+int DownloadListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+
+int DownloadListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant DownloadListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const DownloadRow& row = m_rows[size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case NameCol: return row.name;
+        case TypeCol: return row.type;
+        case SizeCol: return row.size;
+        case ReceivedCol: return row.received;
+        case PercentCol: return row.percent;
+        case FolderCol: return row.folder;
+        case BCol: return row.b;
+        default: return {};
+        }
+    case Qt::ToolTipRole: return u"双击鼠标：下载当前项或者打开文件"_s;
+    case StateRole: return int(row.state);
+    case StripeRole: return index.row() % 2;
+    case KeyRole: return row.key;
+    default: return {};
+    }
+}
+
+QVariant DownloadListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    static const QString headers[kColumnCount] = {u"名称"_s,   u"类型"_s,     u"文件大小"_s, u"已下载数"_s,
+                                                  u"百分比"_s, u"保存路径"_s, u"B"_s};
+    return (section >= 0 && section < kColumnCount) ? headers[section] : QVariant();
+}
+
+Qt::ItemFlags DownloadListModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? (Qt::ItemIsEnabled | Qt::ItemIsSelectable) : Qt::NoItemFlags;
+}
+
+} // namespace mojing

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QSet>
+#include <QString>
+#include <QTimer>
+#include <vector>
+
+namespace mojing {
+
+enum class RowState { Waiting = 1, Downloading = 2, Finished = 3, Failed = 4 };
+
+// One file of the download window.
+struct DownloadRow {
+    QString key;       // one address, or up to three alternatives joined by '|'
+    QString name;      // column 0 "名称": file name without extension
+    QString type;      // column 1 "类型": extension without the dot
+    QString size;      // column 2 "文件大小": bytes, or a status text
+    QString received;  // column 3 "已下载数"
+    QString percent;   // column 4 "百分比": "37%", or a status text
+    QString folder;    // column 5 "保存路径"
+    QString b;         // column 6 "B": always empty
+    QString tag;       // referring page, sent as Referer
+    RowState state = RowState::Waiting;
+    bool selected = false;
+};
+
+// The download list. Positions are 0-based here. Keys are unique (O(1) lookups). Cell updates are
+// coalesced: views hear about changed rows at most once per repaint interval, so many progress
+// updates per second over 100,000 rows stay cheap.
+class DownloadListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Role { StateRole = Qt::UserRole + 1, StripeRole, KeyRole };
+    enum Column { NameCol, TypeCol, SizeCol, ReceivedCol, PercentCol, FolderCol, BCol, kColumnCount };
+
+    static inline const QString kWaitAgain = QStringLiteral("等待重新下载");
+    static inline const QString kUnknown = QStringLiteral("未知");
+    static inline const QString kCancelled = QStringLiteral("下载取消");
+    static inline const QString kFailed = QStringLiteral("下载失败");
+    static inline const QString kTooLarge = QStringLiteral("大文件，跳过");
+    static inline const QString kExists = QStringLiteral("已存在，跳过");
+    static inline const QString kCannotReplace = QStringLiteral("无法替换");
+    static inline const QString kMissing = QStringLiteral("不存在");
+
+    explicit DownloadListModel(QObject* parent = nullptr, int coalesceMs = 100);
+
+    // Appends a waiting row; a key already in the list adds nothing. Returns whether it was added.
+    bool addRow(const QString& key, const QString& name, const QString& type, const QString& folder,
+                const QString& tag);
+    // Appends a full row (used when rows are moved, e.g. by the shuffle).
+    bool appendRow(const DownloadRow& row);
+
+    int count() const { return int(m_rows.size()); }
+    bool isValidIndex(int index) const { return index >= 0 && index < count(); }
+    const DownloadRow& at(int index) const { return m_rows.at(size_t(index)); }
+    bool containsKey(const QString& key) const { return m_keys.contains(key); }
+
+    void setName(int index, const QString& value);
+    void setType(int index, const QString& value);
+    void setSize(int index, const QString& value);
+    void setReceived(int index, const QString& value);
+    void setPercent(int index, const QString& value);
+    void setFolder(int index, const QString& value);
+    void setTag(int index, const QString& value);
+    // Replaces the key; refused (false) when another row already has the new key.
+    bool setKey(int index, const QString& value);
+    void setState(int index, RowState state);
+    void setSelected(int index, bool selected);
+    void clearProgress(int index); // size, received and percent become empty
+
+    void removeAt(int index);
+    void clear();
+
+    // folder (+ separator when missing) + name (+ "." + type when the type is not empty)
+    QString filePath(int index) const;
+    static QString filePathOf(const DownloadRow& row);
+
+    // The first address of a key ("a|b|c" gives "a").
+    static QString 选择url(const QString& key);
+    // Rotates alternatives: "a|b" gives "b|a", "a|b|c" gives "c|a|b"; other keys stay.
+    static QString 对调url(const QString& key);
+    // Rows whose size, received and percent columns are all empty.
+    int 统计未下载项数目() const;
+    // True when the list is empty or every row is Finished or Failed.
+    bool 检测是否下载列表完毕() const;
+    // Rows of type htm/html (any state) plus failed rows of other types.
+    int CountFailedOrWebRows() const;
+    int countInState(RowState state) const;
+    // "总数:N 正在下载:N 等待:N 已完成:N 失败:N"
+    QString countsText() const;
+    // "N条"
+    QString rowCountText() const;
+
+    // Sends the pending coalesced change notifications now.
+    void flushChanges();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    void touch(int index);
+
+    std::vector<DownloadRow> m_rows;
+    QSet<QString> m_keys;
+    QTimer m_flush;
+    int m_dirtyFirst = -1;
+    int m_dirtyLast = -1;
+};
+
+} // namespace mojing
