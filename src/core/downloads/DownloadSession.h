@@ -1,0 +1,69 @@
+#pragma once
+
+#include "DownloadListModel.h"
+#include "DownloadOptions.h"
+#include "app/AppContext.h"
+
+#include <QObject>
+#include <array>
+
+namespace mojing {
+
+// The state of one download window, shared by its list, the two transfer methods, the scheduler
+// and the list commands. It lives as long as the window (or the headless `mojing download` run).
+class DownloadSession : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kSlotEntries = 12;
+
+    explicit DownloadSession(AppContext& context, QObject* parent = nullptr);
+
+    AppContext& context() { return m_context; }
+    DownloadListModel& list() { return m_list; }
+    const DownloadListModel& list() const { return m_list; }
+    DownloadOptions& options() { return m_options; }
+    const DownloadOptions& options() const { return m_options; }
+
+    // True while a transfer is active (set by the methods, cleared by Stop and the status tick).
+    bool transferBusy = false;
+    // For each transfer slot the 0-based list position of the row it serves, -1 for none.
+    // Entry 1 serves method 1; entries 1..6 serve the method-2 slots.
+    std::array<int, kSlotEntries> slotRowIndex;
+    // When the last transfer ended, failed or was skipped as too large (Timing::nowMs()).
+    qint64 lastTransferEndMs = 0;
+
+    // Kept current by their owners so that guards can ask without knowing them:
+    bool schedulerRunning = false;  // the scheduler timer is enabled (Scheduler)
+    int busySlots = 0;              // method-2 slots now loaded (Method2)
+    bool inetExecuting = false;     // the method-1 transfer control is executing (Method1)
+
+    // Loaded downloader instances, counting the permanent template: 1 means no slot is running.
+    int countLoadedSlots() const { return 1 + busySlots; }
+
+    // True when downloads are stopped; otherwise shows "停止下载以后，才能执行此操作！" and
+    // returns false.
+    bool requireDownloadsStopped();
+
+    void markTransferEnded();
+
+    // Status bar: panel 2 transfer texts, panel 3 transfer-control state, panel 4 counts.
+    void showStatus(int panel, const QString& text);
+    void showListCounts();
+    // Notification sounds 101 (web page), 102 (list finished / stop rule), 103 (failure);
+    // played only when the sound option is on.
+    void playSound(int id);
+
+signals:
+    void statusTextChanged(int panel, const QString& text);
+    void scrollToRowRequested(int row);
+    void soundRequested(int id);
+    // A finished web page asks for the automatic site login (handled by the login panel).
+    void siteLoginRequested(int row);
+
+private:
+    AppContext& m_context;
+    DownloadListModel m_list;
+    DownloadOptions m_options;
+};
+
+} // namespace mojing
