@@ -7,7 +7,7 @@ using namespace Qt::StringLiterals;
 
 namespace mojing {
 
-DownloadSession::DownloadSession(AppContext& context, QObject* parent)
+DownloadSession::DownloadSession(const AppContext& context, QObject* parent)
     : QObject(parent), m_context(context), m_list(this, int(context.timing.progressCoalesce.count())) {
     slotRowIndex.fill(-1);
     lastTransferEndMs = context.timing.nowMs();
@@ -20,11 +20,17 @@ bool DownloadSession::requireDownloadsStopped() {
     return false;
 }
 
-void DownloadSession::markTransferEnded() { lastTransferEndMs = m_context.timing.nowMs(); }
+void DownloadSession::markTransferEnded() {
+    lastTransferEndMs = m_context.timing.nowMs();
+}
 
-void DownloadSession::showStatus(int panel, const QString& text) { emit statusTextChanged(panel, text); }
+void DownloadSession::showStatus(int panel, const QString& text) {
+    emit statusTextChanged(panel, text);
+}
 
-void DownloadSession::showListCounts() { showStatus(4, m_list.countsText()); }
+void DownloadSession::showListCounts() {
+    showStatus(4, m_list.countsText());
+}
 
 void DownloadSession::playSound(int id) {
     if (m_options.sound)

@@ -16,7 +16,7 @@ class DownloadSession : public QObject {
 public:
     static constexpr int kSlotEntries = 12;
 
-    explicit DownloadSession(AppContext& context, QObject* parent = nullptr);
+    explicit DownloadSession(const AppContext& context, QObject* parent = nullptr);
 
     AppContext& context() { return m_context; }
     DownloadListModel& list() { return m_list; }
@@ -33,9 +33,9 @@ public:
     qint64 lastTransferEndMs = 0;
 
     // Kept current by their owners so that guards can ask without knowing them:
-    bool schedulerRunning = false;  // the scheduler timer is enabled (Scheduler)
-    int busySlots = 0;              // method-2 slots now loaded (Method2)
-    bool inetExecuting = false;     // the method-1 transfer control is executing (Method1)
+    bool schedulerRunning = false; // the scheduler timer is enabled (Scheduler)
+    int busySlots = 0;             // method-2 slots now loaded (Method2)
+    bool inetExecuting = false;    // the method-1 transfer control is executing (Method1)
 
     // Loaded downloader instances, counting the permanent template: 1 means no slot is running.
     int countLoadedSlots() const { return 1 + busySlots; }
@@ -61,7 +61,7 @@ signals:
     void siteLoginRequested(int row);
 
 private:
-    AppContext& m_context;
+    AppContext m_context; // a bundle of references: cheap to copy, never dangling
     DownloadListModel m_list;
     DownloadOptions m_options;
 };

@@ -1,14 +1,7 @@
 #include "downloads/Naming.h"
-#include "app/AnsiCodec.h"
-#include "app/AppContext.h"
-#include "app/EventPump.h"
-#include "app/ProgramState.h"
-#include "app/Prompts.h"
-#include "app/SettingsStore.h"
-#include "app/Shell.h"
-#include "app/Timing.h"
 #include "downloads/DownloadSession.h"
 #include "support/QtPrinters.h"
+#include "support/TestContext.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,26 +13,6 @@ using namespace mojing;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-class SilentPrompts : public Prompts {
-public:
-    void message(const QString&, MessageIcon, const QString&) override {}
-    bool askYesNo(const QString&, const QString&) override { return false; }
-    std::optional<QString> inputText(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, bool) override { return {}; }
-    QString openFileName(const QString&) override { return {}; }
-    QString pickFolder(const QString&, const QString&, bool) override { return {}; }
-};
-
-class SilentShell : public Shell {
-public:
-    bool openWithDefault(const QString&) override { return true; }
-    bool showInFolder(const QString&) override { return true; }
-    bool openInTextEditor(const QString&) override { return true; }
-    bool openInBrowser(const QString&) override { return true; }
-    void setClipboardText(const QString&) override {}
-    void playSound(const QString&) override {}
-};
 
 class NamingTest : public ::testing::Test {
 protected:
@@ -168,15 +141,8 @@ TEST_F(NamingTest, UniqueFilePathTable) {
 }
 
 TEST_F(NamingTest, SkipPolicyFinishesExistingRowsWithoutDownload) {
-    SettingsStore settings(path() + u"/settings.ini"_s);
-    SilentPrompts prompts;
-    SilentShell shell;
-    EventPump pump;
-    const Timing timing;
-    const AnsiCodec codec;
-    ProgramState state;
-    AppContext context{settings, prompts, shell, pump, timing, codec, state};
-    DownloadSession session(context);
+    TestContext t;
+    DownloadSession session(t.context());
     touch(u"have.pdf"_s, 1234);
     session.list().addRow(u"http://h/a"_s, u"have"_s, u"pdf"_s, path(), {});
     session.list().addRow(u"http://h/b"_s, u"new"_s, u"pdf"_s, path(), {});
