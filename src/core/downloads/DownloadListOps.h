@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+namespace mojing {
+
+class DownloadSession;
+struct DownloadRow;
+
+// The commands of the download list menu that act on sets of rows: queueing rows again,
+// removing rows, deleting their files, cancelling, checking files and shuffling.
+// Rows are addressed by 0-based list position. Commands that move or remove rows refuse while
+// downloads run, because running transfers find their rows by position.
+class DownloadListOps : public QObject {
+    Q_OBJECT
+public:
+    using RowPredicate = std::function<bool(const DownloadRow&)>;
+
+    // Which context-menu entries are usable right now.
+    struct MenuEnabling {
+        bool selectAll = true;
+        bool remove = true; // the "清除" submenu
+        bool clear = true;  // "清空"
+        bool stop = false;  // "停止下载"
+    };
+
+    static inline const QString kPlaceholderType = QStringLiteral("xxx");
+
+    explicit DownloadListOps(DownloadSession& session, QObject* parent = nullptr);
+
+    // Resets one row for another download: deletes its file, makes it Waiting, replaces a
+    // web-page type by "xxx" ("xml" too when `xmlIsWebPage`), empties the progress columns,
+    // deletes the file under the new type and rotates the key's alternative addresses.
+    void RequeueRow(int row, bool xmlIsWebPage = false);
+
+    // Each returns the number of rows queued again.
+    int RequeueSelectedRows();
+    int RequeueFailedRows();
+    int RequeueWebPageRows();
+    int RequeueFailedAndWebPageRows();
+    // Asks for a byte count and queues finished or failed rows that are complete and smaller.
+    int RequeueSmallRows();
+
+    // Removes the qualifying rows (files stay on disk). False when refused because downloads run.
+    bool RemoveRows(const RowPredicate& qualifies);
+    bool RemoveSelectedRows();
+    bool RemoveFailedRows();
+    bool RemoveFinishedRows();
+    // Asks first; true when the list was emptied.
+    bool ClearList();
+
+    // Empties the progress columns of the qualifying rows and deletes their files.
+    int DeleteRowFiles(const RowPredicate& qualifies);
+    int DeleteFailedRowFiles();
+    int DeleteWebPageRowFiles();
+
+    // Marks the selected waiting rows Failed so the scheduler passes them by.
+    // Refused (false) while a transfer is busy.
+    bool CancelSelectedRows();
+    // Writes "不存在" into the percent column of every row whose file is missing.
+    int CheckRowFilesExist();
+    // Moves every row to the end once, in uniformly random order. False when refused.
+    bool ShuffleRows(bool showDone);
+
+    void selectAll();
+    void selectNone();
+
+    // The state of the guarded context-menu entries for the current transfer state.
+    MenuEnabling menuEnabling() const;
+
+    static bool isWebPageType(const QString& type, bool includeXml);
+
+signals:
+    // The row count label ("N条") after a command changed the number of rows.
+    void rowCountTextChanged(const QString& text);
+
+private:
+    void deleteRowFile(int row);
+
+    DownloadSession& m_session;
+};
+
+} // namespace mojing

@@ -1,0 +1,232 @@
+#include "Scheduler.h"
+
+#include "DownloadListOps.h"
+#include "DownloadSession.h"
+#include "Naming.h"
+#include "TransferMethods.h"
+#include "app/FileHelpers.h"
+#include "app/Timing.h"
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+namespace {
+constexpr int kMaxSlots = 6;
+} // namespace
+
+Scheduler::Scheduler(DownloadSession& session, TransferMethods& methods, QObject* parent)
+    : QObject(parent), m_session(session), m_methods(methods), m_ops(session) {
+    const int tick = int(session.context().timing.tick.count());
+    m_down.setInterval(tick);
+    m_status.setInterval(tick);
+    connect(&m_down, &QTimer::timeout, this, &Scheduler::schedulerTick);
+    connect(&m_status, &QTimer::timeout, this, &Scheduler::statusTick);
+}
+
+void Scheduler::setRunning(bool running) {
+    if (running == m_down.isActive())
+        return;
+    if (running)
+        m_down.start();
+    else
+        m_down.stop();
+    m_session.schedulerRunning = running;
+    emit runningChanged(running);
+}
+
+void Scheduler::start() { setRunning(true); }
+
+void Scheduler::stop() {
+    DownloadOptions& options = m_session.options();
+    options.autoStart = false;
+    options.autoRetry = false;
+    emit autoOptionsCleared();
+
+    m_methods.cancelMethod1();
+    setRunning(false);
+    m_session.transferBusy = false;
+    m_methods.cancelMethod1();
+
+    m_methods.unloadAllSlots();
+
+    DownloadListModel& list = m_session.list();
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.at(i).state == RowState::Downloading)
+            list.setState(i, RowState::Failed);
+    }
+    m_session.transferBusy = false;
+}
+
+void Scheduler::startStatusTimer() { m_status.start(); }
+
+void Scheduler::stopStatusTimer() { m_status.stop(); }
+
+bool Scheduler::anySlotBusy() const {
+    const int slots = qBound(1, m_session.options().slotCount, kMaxSlots);
+    for (int slot = 1; slot <= slots; ++slot) {
+        if (m_methods.method2SlotBusy(slot))
+            return true;
+    }
+    return false;
+}
+
+bool Scheduler::prepareRow(int row, bool createFolder) {
+    DownloadListModel& list = m_session.list();
+    AppContext& context = m_session.context();
+    list.setName(row, FileHelpers::sanitizeFileName(list.at(row).name, context.codec));
+    QString folder = list.at(row).folder;
+    if (createFolder) {
+        folder = FileHelpers::createFolderPath(folder, context.codec, &context.prompts);
+        if (folder.isEmpty()) {
+            // Without a folder the target would resolve against the file-system root; the row
+            // fails here instead of writing there.
+            list.setSize(row, DownloadListModel::kFailed);
+            list.setState(row, RowState::Failed);
+            return false;
+        }
+    }
+    list.setFolder(row, FileHelpers::withTrailingSeparator(folder));
+    return Naming::确定是需要下载(m_session, row);
+}
+
+void Scheduler::tickMethod1() {
+    if (m_session.transferBusy)
+        return;
+    DownloadListModel& list = m_session.list();
+    for (int row = 0; row < list.count(); ++row) {
+        if (list.at(row).state != RowState::Waiting || !prepareRow(row, false))
+            continue;
+        list.setState(row, RowState::Downloading);
+        if (m_session.options().autoLocate)
+            emit m_session.scrollToRowRequested(row);
+        list.clearProgress(row);
+        m_session.slotRowIndex[1] = row;
+        m_methods.startMethod1(row); // may run the whole transfer, letting events run
+        return;
+    }
+}
+
+void Scheduler::tickMethod2() {
+    DownloadListModel& list = m_session.list();
+    const int slots = qBound(1, m_session.options().slotCount, kMaxSlots);
+    int scanFrom = 0; // rows before it hold no waiting row any more during this tick
+    for (int slot = 1; slot <= slots; ++slot) {
+        if (m_methods.method2SlotBusy(slot))
+            continue;
+        int taken = -1;
+        for (int row = scanFrom; row < list.count(); ++row) {
+            if (list.at(row).state == RowState::Waiting && prepareRow(row, true)) {
+                taken = row;
+                break;
+            }
+        }
+        if (taken < 0)
+            return; // no waiting row left for any further slot either
+        scanFrom = taken + 1;
+        const DownloadRow& r = list.at(taken);
+        list.setState(taken, RowState::Downloading);
+        if (m_session.options().autoLocate)
+            emit m_session.scrollToRowRequested(taken);
+        const Naming::TargetChoice target =
+            Naming::重命名保存路径(r.folder, r.name, r.type, m_session.options().policy);
+        list.setName(taken, target.name);
+        m_session.slotRowIndex[size_t(slot)] = taken;
+        m_methods.startMethod2(slot, taken, DownloadListModel::选择url(list.at(taken).key), target.path);
+    }
+}
+
+void Scheduler::schedulerTick() {
+    if (m_session.list().count() == 0) {
+        setRunning(false);
+        return;
+    }
+    const Timing& timing = m_session.context().timing;
+    // The pause is counted in ticks (one second each at the normal pace).
+    const qint64 pauseMs = qint64(m_session.options().pauseSeconds) * timing.tick.count();
+    if (qAbs(timing.nowMs() - m_session.lastTransferEndMs) <= pauseMs)
+        return;
+    if (m_session.options().usesMethod1())
+        tickMethod1();
+    else
+        tickMethod2();
+}
+
+void Scheduler::statusTick() {
+    DownloadListModel& list = m_session.list();
+    DownloadOptions& options = m_session.options();
+
+    bool startEnabled = !isRunning();
+    if (list.检测是否下载列表完毕()) {
+        startEnabled = true;
+        if (isRunning()) {
+            setRunning(false);
+            m_session.playSound(kSoundListDone);
+            emit listFinished();
+        }
+    }
+    if (startEnabled != m_startEnabled) {
+        m_startEnabled = startEnabled;
+        emit startEnabledChanged(startEnabled);
+    }
+
+    if (isRunning() != m_indicatorVisible) {
+        m_indicatorVisible = isRunning();
+        emit indicatorVisibleChanged(m_indicatorVisible);
+    }
+
+    if (options.usesMethod1()) {
+        if (!m_methods.method1Executing() && !isRunning())
+            m_session.transferBusy = false;
+    } else {
+        if (anySlotBusy())
+            m_session.transferBusy = true;
+        if (!isRunning())
+            m_session.transferBusy = false;
+    }
+
+    m_session.showListCounts();
+
+    if (options.autoStart && list.统计未下载项数目() >= 1)
+        setRunning(true);
+
+    if (options.autoRetry && !isRunning()) {
+        switch (options.autoRetryMode) {
+        case 0: m_ops.RequeueFailedRows(); break;
+        case 1: m_ops.RequeueWebPageRows(); break;
+        default:
+            m_ops.RequeueFailedRows();
+            m_ops.RequeueWebPageRows();
+            break;
+        }
+        // Restarting a list with nothing to fetch would only end it again on the next tick
+        // (and sound the end-of-list notice every second).
+        if (list.countInState(RowState::Waiting) > 0)
+            setRunning(true);
+    }
+
+    if (options.stopRule && list.CountFailedOrWebRows() >= kStopRuleLimit && isRunning()) {
+        setRunning(false);
+        m_session.playSound(kSoundListDone);
+        emit listFinished();
+    }
+}
+
+bool Scheduler::closeNeedsConfirmation() const {
+    return m_session.countLoadedSlots() >= 2 || anySlotBusy() || m_methods.method1Executing() ||
+           !m_session.list().检测是否下载列表完毕() || isRunning();
+}
+
+bool Scheduler::requestClose() {
+    if (closeNeedsConfirmation() && !m_session.context().prompts.askYesNo(kCloseQuestion))
+        return false;
+    stopStatusTimer();
+    setRunning(false);
+    stop();
+    m_methods.cancelMethod1();
+    return true;
+}
+
+} // namespace mojing

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "DownloadListOps.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+namespace mojing {
+
+class DownloadSession;
+class TransferMethods;
+
+// Drives the download list with two timers of one tick each. The scheduler timer (`Timer_Down`)
+// starts waiting rows while downloading is under way: one at a time over method 1, or one per
+// free slot over method 2, after the pause between files. The status timer (`Timer1`) runs while
+// the window is open: it notices the end of the list, keeps the busy flag and the counts
+// current and applies the automatic rules (auto-start, auto re-download, the stop rule).
+class Scheduler : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString kCloseQuestion =
+        QStringLiteral("正在下载文件或者下载没有完成，要强制关闭窗口吗？");
+    static constexpr int kSoundListDone = 102;
+    static constexpr int kStopRuleLimit = 5;
+
+    Scheduler(DownloadSession& session, TransferMethods& methods, QObject* parent = nullptr);
+
+    // "开始下载": enables the scheduler timer.
+    void start();
+    // "停止下载": clears auto-start and auto re-download, cancels every transfer, marks running
+    // rows Failed and leaves the scheduler idle.
+    void stop();
+    bool isRunning() const { return m_down.isActive(); }
+
+    // The status timer runs from the end of the window load until the close.
+    void startStatusTimer();
+    void stopStatusTimer();
+    bool statusTimerActive() const { return m_status.isActive(); }
+
+    // One scheduler tick and one status tick; the timers call these.
+    void schedulerTick();
+    void statusTick();
+
+    // True while closing would abandon work: slots or the method-1 channel busy, rows not
+    // finished, or the scheduler running.
+    bool closeNeedsConfirmation() const;
+    // The close of the download window: asks "正在下载文件或者下载没有完成，要强制关闭窗口吗？"
+    // when work is pending. No keeps everything as it is and returns false; otherwise both timers
+    // stop, downloads stop, and the result is true.
+    bool requestClose();
+
+    // Whether "开始下载" is usable, as of the last status tick.
+    bool startEnabled() const { return m_startEnabled; }
+    // Whether the running indicator (`Shape1`) shows, as of the last status tick.
+    bool indicatorVisible() const { return m_indicatorVisible; }
+
+signals:
+    // The scheduler timer was enabled or disabled.
+    void runningChanged(bool running);
+    void indicatorVisibleChanged(bool visible);
+    void startEnabledChanged(bool enabled);
+    // Stop switched auto-start and auto re-download off: the window unticks their check boxes.
+    void autoOptionsCleared();
+    // The list came to its end (or the stop rule stopped it) and the scheduler went idle.
+    void listFinished();
+
+private:
+    void setRunning(bool running);
+    bool anySlotBusy() const;
+    void tickMethod1();
+    void tickMethod2();
+    // Prepares the waiting row for a start; false when it must not be downloaded now.
+    bool prepareRow(int row, bool createFolder);
+
+    DownloadSession& m_session;
+    TransferMethods& m_methods;
+    DownloadListOps m_ops;
+    QTimer m_down;
+    QTimer m_status;
+    bool m_startEnabled = true;
+    bool m_indicatorVisible = false;
+};
+
+} // namespace mojing

@@ -1,0 +1,58 @@
+#include "FakeTransferMethods.h"
+
+#include "downloads/DownloadSession.h"
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+void FakeTransferMethods::startMethod1(int row) {
+    DownloadListModel& list = m_session.list();
+    if (executing || m_session.transferBusy) {
+        list.setState(row, RowState::Waiting);
+        list.setSize(row, DownloadListModel::kWaitAgain);
+        return;
+    }
+    m_session.transferBusy = true;
+    starts.push_back({0, row, DownloadListModel::选择url(list.at(row).key), list.filePath(row)});
+    executing = true;
+    if (duringMethod1)
+        duringMethod1(row);
+    executing = false;
+    if (list.at(row).state == RowState::Downloading) {
+        list.setState(row, method1Outcome);
+        if (method1Outcome == RowState::Finished)
+            list.setPercent(row, u"100%"_s);
+    }
+    m_session.markTransferEnded();
+    m_session.transferBusy = false;
+}
+
+void FakeTransferMethods::startMethod2(int slot, int row, const QString& url, const QString& path) {
+    m_busy[slot] = row;
+    m_session.busySlots = int(m_busy.size());
+    m_session.transferBusy = true;
+    m_session.list().setState(row, RowState::Downloading);
+    m_session.list().clearProgress(row);
+    starts.push_back({slot, row, url, path});
+}
+
+void FakeTransferMethods::unloadAllSlots() {
+    ++unloads;
+    m_busy.clear();
+    m_session.busySlots = 0;
+}
+
+void FakeTransferMethods::finishSlot(int slot, RowState state) {
+    const auto it = m_busy.find(slot);
+    if (it == m_busy.end())
+        return;
+    m_session.list().setState(it->second, state);
+    if (state == RowState::Finished)
+        m_session.list().setPercent(it->second, u"100%"_s);
+    m_busy.erase(it);
+    m_session.busySlots = int(m_busy.size());
+    m_session.markTransferEnded();
+}
+
+} // namespace mojing

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "downloads/DownloadListModel.h"
+#include "downloads/TransferMethods.h"
+
+#include <QString>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace mojing {
+
+class DownloadSession;
+
+// Transfer methods for scheduler tests. Method 1 behaves like the real entry point (refuses while
+// busy, otherwise runs a whole transfer at once and ends it with `method1Outcome`); method 2 slots
+// stay busy until the test ends them with finishSlot().
+//
+//   FakeTransferMethods methods(session);
+//   Scheduler scheduler(session, methods);
+//   ...
+//   EXPECT_EQ(methods.starts, (std::vector<Start>{{1, 0, u"http://a"_s, path}}));
+//   methods.finishSlot(1, RowState::Finished);
+class FakeTransferMethods : public TransferMethods {
+public:
+    struct Start {
+        int slot; // 0 for method 1
+        int row;
+        QString url;
+        QString path;
+        bool operator==(const Start&) const = default;
+    };
+
+    explicit FakeTransferMethods(DownloadSession& session) : m_session(session) {}
+
+    std::vector<Start> starts;
+    // The state a method-1 transfer ends in.
+    RowState method1Outcome = RowState::Finished;
+    // Called in the middle of a method-1 transfer (e.g. to press Stop meanwhile).
+    std::function<void(int row)> duringMethod1;
+    bool executing = false;
+    int cancels = 0;
+    int unloads = 0;
+
+    void startMethod1(int row) override;
+    bool method1Executing() const override { return executing; }
+    void cancelMethod1() override { ++cancels; }
+    bool method2SlotBusy(int slot) const override { return m_busy.count(slot) != 0; }
+    void startMethod2(int slot, int row, const QString& url, const QString& path) override;
+    void unloadAllSlots() override;
+
+    // Ends the download of `slot` in `state`, as the slot's completion or error would.
+    void finishSlot(int slot, RowState state);
+    int busySlotCount() const { return int(m_busy.size()); }
+
+private:
+    DownloadSession& m_session;
+    std::map<int, int> m_busy; // slot -> row
+};
+
+} // namespace mojing
