@@ -3,6 +3,7 @@
 #include "DownloadSession.h"
 #include "app/FileHelpers.h"
 #include "app/Prompts.h"
+#include "app/Timing.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -12,7 +13,9 @@ using namespace Qt::StringLiterals;
 namespace mojing {
 
 namespace {
-bool isDone(const DownloadRow& row) { return row.state == RowState::Finished || row.state == RowState::Failed; }
+bool isDone(const DownloadRow& row) {
+    return row.state == RowState::Finished || row.state == RowState::Failed;
+}
 
 // A size or byte-count column as a number: thousands separators are ignored; status texts fail.
 std::optional<float> numericColumn(const QString& text) {
@@ -26,10 +29,12 @@ std::optional<float> numericColumn(const QString& text) {
 }
 } // namespace
 
-DownloadListOps::DownloadListOps(DownloadSession& session, QObject* parent) : QObject(parent), m_session(session) {}
+DownloadListOps::DownloadListOps(DownloadSession& session, QObject* parent)
+    : QObject(parent), m_session(session) {}
 
 bool DownloadListOps::isWebPageType(const QString& type, bool includeXml) {
-    return type.compare(u"htm"_s, Qt::CaseInsensitive) == 0 || type.compare(u"html"_s, Qt::CaseInsensitive) == 0 ||
+    return type.compare(u"htm"_s, Qt::CaseInsensitive) == 0 ||
+           type.compare(u"html"_s, Qt::CaseInsensitive) == 0 ||
            (includeXml && type.compare(u"xml"_s, Qt::CaseInsensitive) == 0);
 }
 

@@ -5,6 +5,7 @@
 #include "Naming.h"
 #include "TransferMethods.h"
 #include "app/FileHelpers.h"
+#include "app/Prompts.h"
 #include "app/Timing.h"
 
 #include <QDir>
@@ -37,7 +38,9 @@ void Scheduler::setRunning(bool running) {
     emit runningChanged(running);
 }
 
-void Scheduler::start() { setRunning(true); }
+void Scheduler::start() {
+    setRunning(true);
+}
 
 void Scheduler::stop() {
     DownloadOptions& options = m_session.options();
@@ -60,13 +63,17 @@ void Scheduler::stop() {
     m_session.transferBusy = false;
 }
 
-void Scheduler::startStatusTimer() { m_status.start(); }
+void Scheduler::startStatusTimer() {
+    m_status.start();
+}
 
-void Scheduler::stopStatusTimer() { m_status.stop(); }
+void Scheduler::stopStatusTimer() {
+    m_status.stop();
+}
 
 bool Scheduler::anySlotBusy() const {
-    const int slots = qBound(1, m_session.options().slotCount, kMaxSlots);
-    for (int slot = 1; slot <= slots; ++slot) {
+    const int slotTotal = qBound(1, m_session.options().slotCount, kMaxSlots);
+    for (int slot = 1; slot <= slotTotal; ++slot) {
         if (m_methods.method2SlotBusy(slot))
             return true;
     }
@@ -111,9 +118,9 @@ void Scheduler::tickMethod1() {
 
 void Scheduler::tickMethod2() {
     DownloadListModel& list = m_session.list();
-    const int slots = qBound(1, m_session.options().slotCount, kMaxSlots);
+    const int slotTotal = qBound(1, m_session.options().slotCount, kMaxSlots);
     int scanFrom = 0; // rows before it hold no waiting row any more during this tick
-    for (int slot = 1; slot <= slots; ++slot) {
+    for (int slot = 1; slot <= slotTotal; ++slot) {
         if (m_methods.method2SlotBusy(slot))
             continue;
         int taken = -1;
@@ -194,8 +201,12 @@ void Scheduler::statusTick() {
 
     if (options.autoRetry && !isRunning()) {
         switch (options.autoRetryMode) {
-        case 0: m_ops.RequeueFailedRows(); break;
-        case 1: m_ops.RequeueWebPageRows(); break;
+        case 0:
+            m_ops.RequeueFailedRows();
+            break;
+        case 1:
+            m_ops.RequeueWebPageRows();
+            break;
         default:
             m_ops.RequeueFailedRows();
             m_ops.RequeueWebPageRows();

@@ -135,13 +135,17 @@ TEST(RequeueCommands, QualifyingRows) {
         QStringList expectedWaiting;
     };
     const Case cases[] = {
-        {"selected: only finished or failed", &DownloadListOps::RequeueSelectedRows,
+        {"selected: only finished or failed",
+         &DownloadListOps::RequeueSelectedRows,
          {u"waiting"_s, u"selFailed"_s, u"selDone"_s}},
-        {"failed", &DownloadListOps::RequeueFailedRows,
+        {"failed",
+         &DownloadListOps::RequeueFailedRows,
          {u"waiting"_s, u"selFailed"_s, u"failed"_s, u"htmFailed"_s}},
-        {"web pages incl. xml", &DownloadListOps::RequeueWebPageRows,
+        {"web pages incl. xml",
+         &DownloadListOps::RequeueWebPageRows,
          {u"waiting"_s, u"htm"_s, u"xml"_s, u"htmFailed"_s}},
-        {"failed and web pages, xml not", &DownloadListOps::RequeueFailedAndWebPageRows,
+        {"failed and web pages, xml not",
+         &DownloadListOps::RequeueFailedAndWebPageRows,
          {u"waiting"_s, u"selFailed"_s, u"failed"_s, u"htm"_s, u"htmFailed"_s}},
     };
     for (const Case& c : cases) {
@@ -172,7 +176,7 @@ TEST(RequeueCommands, SmallRows) {
     };
     const Case cases[] = {
         {"50000 takes the complete small row", u" 50000 "_s, {u"small"_s, u"commas"_s}},
-        {"30000 is not greater than 30000", u"30000"_s, {}},
+        {"30000 is not greater than 30000", u"30000"_s, {u"commas"_s}},
         {"not a number", u"abc"_s, {}},
         {"cancelled", std::nullopt, {}},
     };
@@ -200,12 +204,18 @@ TEST(RemoveRows, PredicatesAndGuard) {
         QString expectedMessage;
     };
     const Case cases[] = {
-        {"failed at adjacent positions both go", &DownloadListOps::RemoveFailedRows, 0,
-         {u"a"_s, u"d"_s, u"e"_s}, {}},
+        {"failed at adjacent positions both go",
+         &DownloadListOps::RemoveFailedRows,
+         0,
+         {u"a"_s, u"d"_s, u"e"_s},
+         {}},
         {"finished", &DownloadListOps::RemoveFinishedRows, 0, {u"b"_s, u"c"_s, u"e"_s}, {}},
         {"selected", &DownloadListOps::RemoveSelectedRows, 0, {u"a"_s, u"c"_s, u"d"_s}, {}},
-        {"refused while two slots run", &DownloadListOps::RemoveFailedRows, 1,
-         {u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s}, u"停止下载以后，才能执行此操作！"_s},
+        {"refused while two slots run",
+         &DownloadListOps::RemoveFailedRows,
+         1,
+         {u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s},
+         u"停止下载以后，才能执行此操作！"_s},
     };
     for (const Case& c : cases) {
         Rig rig;
@@ -237,7 +247,8 @@ TEST(ClearList, AsksFirst) {
         QSignalSpy label(&rig.ops, &DownloadListOps::rowCountTextChanged);
         EXPECT_EQ(rig.ops.ClearList(), yes);
         EXPECT_EQ(rig.session.list().count(), yes ? 0 : 1);
-        EXPECT_EQ(rig.t.prompts.texts(FakePrompts::Kind::YesNo), QStringList{u"您确定要清空列表的所有信息吗？"_s});
+        EXPECT_EQ(rig.t.prompts.texts(FakePrompts::Kind::YesNo),
+                  QStringList{u"您确定要清空列表的所有信息吗？"_s});
         if (yes) {
             ASSERT_EQ(label.count(), 1);
             EXPECT_EQ(label.at(0).at(0).toString(), u"0条"_s);

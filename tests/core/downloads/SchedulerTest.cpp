@@ -1,5 +1,5 @@
-#include "downloads/DownloadSession.h"
 #include "downloads/Scheduler.h"
+#include "downloads/DownloadSession.h"
 #include "fakes/FakeTransferMethods.h"
 #include "support/TestContext.h"
 
