@@ -1,0 +1,56 @@
+#include "SilentPage.h"
+
+#include <QWebEngineNewWindowRequest>
+
+namespace mojing {
+
+SilentPage::SilentPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {
+    // Every new window opens here instead; the request itself is dropped.
+    connect(this, &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest& request) { setUrl(request.requestedUrl()); });
+    // window.close() only emits windowCloseRequested; leaving it unanswered is the veto.
+    connect(this, &QWebEnginePage::linkHovered, this, &SilentPage::statusTextChanged);
+    // loadFinished is reported for the top-level document only; frame loads do not emit it.
+    connect(this, &QWebEnginePage::loadFinished, this,
+            [this](bool ok) { emit topLevelDocumentComplete(url(), ok); });
+}
+
+void SilentPage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg) {
+    if (m_silent) {
+        ++m_suppressed;
+        return;
+    }
+    QWebEnginePage::javaScriptAlert(securityOrigin, msg);
+}
+
+bool SilentPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) {
+    if (m_silent) {
+        ++m_suppressed;
+        return false;
+    }
+    return QWebEnginePage::javaScriptConfirm(securityOrigin, msg);
+}
+
+bool SilentPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg, const QString& defaultValue,
+                                  QString* result) {
+    if (m_silent) {
+        ++m_suppressed;
+        return false;
+    }
+    return QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
+}
+
+void SilentPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                          int lineNumber, const QString& sourceID) {
+    // Script errors of foreign pages are not the user's business in silent mode.
+    if (m_silent)
+        return;
+    QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
+}
+
+bool SilentPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
+    emit navigationStarting(url, isMainFrame);
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+} // namespace mojing
