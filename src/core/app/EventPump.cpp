@@ -25,9 +25,17 @@ bool EventPump::waitUntil(const std::function<bool()>& done, Millis limit) {
         timer.setSingleShot(true);
         QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
         timer.start(int(std::min<qint64>(left, kRecheckMs)));
+        QEventLoop* outer = m_sleeping;
+        m_sleeping = &loop;
         loop.exec();
+        m_sleeping = outer;
     }
     return true;
+}
+
+void EventPump::wake() {
+    if (m_sleeping)
+        m_sleeping->quit();
 }
 
 bool EventPump::sleepFor(Millis duration, const std::function<bool()>& stop) {

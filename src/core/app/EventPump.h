@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class QEventLoop;
+
 namespace mojing {
 
 // The one place that lets the event loop run while a long operation (page turning, analysis,
@@ -18,6 +20,13 @@ public:
     virtual bool waitUntil(const std::function<bool()>& done, Millis limit);
     // Run the event loop for `duration`, or until `stop()` becomes true. Returns true when stopped.
     bool sleepFor(Millis duration, const std::function<bool()>& stop = {});
+    // Ends the current wait's sleep now so that it re-tests its condition at once instead of at
+    // its next re-check. Called from the handlers of the signals a wait is for (data arrived);
+    // harmless when nothing waits.
+    void wake();
+
+private:
+    QEventLoop* m_sleeping = nullptr;
 };
 
 } // namespace mojing

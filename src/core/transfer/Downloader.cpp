@@ -1,0 +1,158 @@
+#include "Downloader.h"
+
+#include "NetworkLayer.h"
+#include "app/EventPump.h"
+
+#include <QFile>
+#include <QNetworkReply>
+#include <QSaveFile>
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+namespace {
+// Unread body the reply may hold; the socket waits while the file catches up.
+constexpr qint64 kReadBuffer = 1024 * 1024;
+
+void writePlaceholder(const QString& path) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("\x01\x00", 2);
+}
+} // namespace
+
+Downloader::Downloader(NetworkLayer& network, EventPump& pump, const Timing& timing, QObject* parent)
+    : QObject(parent), m_network(network), m_pump(pump), m_timing(timing) {
+    m_watchdog.setInterval(int(timing.tick.count()));
+    connect(&m_watchdog, &QTimer::timeout, this, &Downloader::onWatchdog);
+}
+
+Downloader::~Downloader() { CancelAsyncRead(); }
+
+void Downloader::BeginDownload(const QString& url, const QString& saveFile, const QString& referer) {
+    Q_UNUSED(referer);
+    m_saveFile = saveFile;
+    writePlaceholder(saveFile);
+    m_lastActivityMs = m_timing.nowMs();
+    m_watchdog.start();
+    m_url = QString(url).replace(u"&amp;"_s, u"&"_s, Qt::CaseInsensitive).trimmed();
+    startRead();
+}
+
+void Downloader::startRead() {
+    m_received = 0;
+    m_body = std::make_unique<QSaveFile>(m_saveFile);
+    if (!m_body->open(QIODevice::WriteOnly))
+        m_body.reset(); // bytes are still counted; the completion then has nothing to put in place
+    m_reply = m_network.get(QUrl(m_url));
+    if (!m_reply) {
+        QTimer::singleShot(0, this, &Downloader::onFinished);
+        return;
+    }
+    m_reply->setReadBufferSize(kReadBuffer);
+    connect(m_reply, &QNetworkReply::readyRead, this, &Downloader::onReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &Downloader::onFinished);
+    if (m_fallback)
+        return; // the second fetch reports no progress
+    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+        if (total < 1)
+            return;
+        m_bytesMax = total;
+        m_bytesRead = received;
+        emit DownloadProgress(m_bytesRead, m_bytesMax, m_saveFile);
+    });
+}
+
+void Downloader::onReadyRead() {
+    if (!m_reply)
+        return;
+    const QByteArray data = m_reply->readAll();
+    m_received += data.size();
+    if (m_body)
+        m_body->write(data);
+}
+
+void Downloader::onFinished() {
+    if (m_done)
+        return;
+    onReadyRead();
+    const qint64 received = m_received;
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->deleteLater();
+        m_reply = nullptr;
+    }
+    if (received < 1) {
+        if (m_body)
+            m_body->cancelWriting();
+        m_body.reset();
+        if (!m_fallback) {
+            m_fallback = true; // exactly one second attempt
+            startRead();
+            return;
+        }
+        m_done = true;
+        emit DownloadError(u"无法下载"_s, m_saveFile);
+        return;
+    }
+    m_done = true;
+    commit();
+    if (m_fallback) {
+        const qint64 length = QFile(m_saveFile).size();
+        emit DownloadComplete(length, length, m_saveFile);
+        return;
+    }
+    // Without an announced size the body that arrived is the whole file.
+    emit DownloadComplete(received, m_bytesMax >= 1 ? m_bytesMax : received, m_saveFile);
+}
+
+bool Downloader::commit() {
+    if (!m_body)
+        return false;
+    const bool ok = m_body->commit();
+    m_body.reset();
+    return ok;
+}
+
+void Downloader::onWatchdog() {
+    if (m_done) {
+        m_watchdog.stop();
+        return;
+    }
+    // Every received byte counts as progress, known total or not: a long download of unknown
+    // size that keeps receiving data is not a stall.
+    if (m_received != m_lastSeen) {
+        m_lastSeen = m_received;
+        m_lastActivityMs = m_timing.nowMs();
+        return;
+    }
+    if (m_timing.nowMs() - m_lastActivityMs >= m_timing.watchdogLimit.count()) {
+        m_watchdog.stop();
+        abortRead();
+        m_done = true;
+        emit DownloadError(u"超时"_s, m_saveFile);
+    }
+}
+
+void Downloader::abortRead() {
+    if (m_reply) {
+        QNetworkReply* reply = m_reply;
+        m_reply = nullptr;
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    if (m_body) {
+        m_body->cancelWriting();
+        m_body.reset();
+    }
+}
+
+void Downloader::CancelAsyncRead() {
+    m_done = true;
+    m_watchdog.stop();
+    abortRead();
+}
+
+} // namespace mojing

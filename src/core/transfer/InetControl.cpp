@@ -1,0 +1,195 @@
+#include "InetControl.h"
+
+#include "app/EventPump.h"
+
+#include <QNetworkReply>
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+namespace {
+// The reply holds at most this much unread body; the socket waits while the reader catches up,
+// so memory stays flat however large the file is.
+constexpr qint64 kReadBuffer = 1024 * 1024;
+
+bool isRedirectStatus(int code) {
+    return code == 301 || code == 302 || code == 303 || code == 305 || code == 307 || code == 308;
+}
+
+HeaderList parseHeaderLines(const QString& lines) {
+    HeaderList headers;
+    for (const QString& line : lines.split(u"\r\n"_s, Qt::SkipEmptyParts)) {
+        const qsizetype colon = line.indexOf(u':');
+        if (colon <= 0)
+            continue;
+        headers.append({line.left(colon).trimmed().toLatin1(), line.mid(colon + 1).trimmed().toUtf8()});
+    }
+    return headers;
+}
+} // namespace
+
+InetControl::InetControl(NetworkLayer& network, EventPump& pump, QObject* parent)
+    : QObject(parent), m_network(network), m_pump(pump) {}
+
+InetControl::~InetControl() { release(); }
+
+bool InetControl::StillExecuting() const { return m_executing; }
+
+qint64 InetControl::BytesBuffered() const { return m_reply ? m_reply->bytesAvailable() : 0; }
+
+void InetControl::Execute(const QString& url, const QString& operation, const QString& data,
+                          const QString& requestHeaders) {
+    Q_UNUSED(operation); // every transfer of the program is a GET
+    Q_UNUSED(data);
+    Cancel();
+    m_responseCode = 0;
+    m_responseInfo.clear();
+    attach(start(url, requestHeaders));
+}
+
+QNetworkReply* InetControl::start(const QString& url, const QString& requestHeaders) {
+    std::optional<QNetworkProxy> proxy;
+    if (AccessType == 2 && !Proxy.trimmed().isEmpty()) {
+        const QString spec = Proxy.trimmed();
+        const qsizetype colon = spec.lastIndexOf(u':');
+        bool ok = false;
+        const int port = colon > 0 ? spec.mid(colon + 1).toInt(&ok) : 0;
+        proxy = QNetworkProxy(QNetworkProxy::HttpProxy, colon > 0 ? spec.left(colon) : spec,
+                              quint16(ok ? port : RemotePort));
+    }
+    return m_network.get(QUrl(url.trimmed()), parseHeaderLines(requestHeaders), proxy);
+}
+
+void InetControl::attach(QNetworkReply* reply) {
+    m_headersAvailable = false;
+    m_headerBlock.clear();
+    m_ended = false;
+    if (!reply) {
+        m_ended = true;
+        m_responseCode = int(QNetworkReply::ProtocolUnknownError);
+        m_responseInfo = u"unsupported address"_s;
+        setState(icError);
+        return;
+    }
+    m_reply = reply;
+    reply->setReadBufferSize(kReadBuffer);
+    setExecuting(true);
+    connect(reply, &QNetworkReply::socketStartedConnecting, this, [this] { setState(icConnecting); });
+    connect(reply, &QNetworkReply::encrypted, this, [this] { setState(icConnected); });
+    connect(reply, &QNetworkReply::requestSent, this, [this] { setState(icRequestSent); });
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this] { captureHeaders(); });
+    connect(reply, &QNetworkReply::readyRead, this, [this] {
+        captureHeaders();
+        m_pump.wake();
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] {
+        captureHeaders();
+        m_ended = true;
+        const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+        if (reply->error() != QNetworkReply::NoError) {
+            m_responseCode = int(reply->error());
+            m_responseInfo = reply->errorString();
+        }
+        setExecuting(false);
+        setState(answered ? icResponseCompleted : icError);
+        m_pump.wake();
+    });
+}
+
+void InetControl::captureHeaders() {
+    if (m_headersAvailable || !m_reply)
+        return;
+    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid())
+        return;
+    const int code = status.toInt();
+    // A redirect that is being followed is not the response; its target's headers will come.
+    if (isRedirectStatus(code) && !m_reply->isFinished() && m_reply->hasRawHeader("Location"))
+        return;
+    QString reason = QString::fromLatin1(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
+    if (reason.isEmpty() && code == 200)
+        reason = u"OK"_s; // HTTP/2 carries no reason phrase
+    const bool http2 = m_reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
+    QString block = (http2 ? u"HTTP/2.0 "_s : u"HTTP/1.1 "_s) + QString::number(code) + u' ' + reason;
+    for (const auto& [name, value] : m_reply->rawHeaderPairs())
+        block += u"\r\n"_s + QString::fromLatin1(name) + u": "_s + QString::fromUtf8(value);
+    m_headerBlock = block;
+    m_headersAvailable = true;
+    setState(icResponseReceived);
+}
+
+QString InetControl::GetHeader() const { return m_headerBlock; }
+
+QString InetControl::GetHeader(const QString& name) const {
+    const QStringList lines = m_headerBlock.split(u"\r\n"_s);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QString& line = lines.at(i);
+        const qsizetype colon = line.indexOf(u':');
+        if (colon > 0 && line.left(colon).compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(colon + 1).trimmed();
+    }
+    return {};
+}
+
+QByteArray InetControl::GetChunk(qint64 maxBytes, Millis waitLimit) {
+    if (!m_reply)
+        return {};
+    if (m_reply->bytesAvailable() == 0 && !m_ended)
+        m_pump.waitUntil([this] { return !m_reply || m_ended || m_reply->bytesAvailable() > 0; }, waitLimit);
+    if (!m_reply)
+        return {};
+    return m_reply->read(maxBytes);
+}
+
+QByteArray InetControl::OpenURL(const QString& url, Millis stallLimit) {
+    Cancel();
+    m_responseCode = 0;
+    m_responseInfo.clear();
+    attach(start(url, {}));
+    QByteArray body;
+    while (m_reply && !m_ended) {
+        const bool moved = m_pump.waitUntil(
+            [this] { return !m_reply || m_ended || m_reply->bytesAvailable() > 0; }, stallLimit);
+        if (!moved) {
+            Cancel();
+            return {};
+        }
+        if (m_reply)
+            body += m_reply->readAll();
+    }
+    if (m_reply)
+        body += m_reply->readAll();
+    release();
+    return body;
+}
+
+void InetControl::Cancel() {
+    if (!m_reply)
+        return;
+    release();
+    m_ended = true;
+    setExecuting(false);
+}
+
+void InetControl::release() {
+    if (!m_reply)
+        return;
+    QNetworkReply* reply = m_reply;
+    m_reply = nullptr;
+    reply->disconnect(this);
+    if (reply->isRunning())
+        reply->abort();
+    reply->deleteLater();
+}
+
+void InetControl::setState(int state) { emit StateChanged(state); }
+
+void InetControl::setExecuting(bool executing) {
+    if (m_executing == executing)
+        return;
+    m_executing = executing;
+    emit executingChanged(executing);
+}
+
+} // namespace mojing

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "NetworkLayer.h"
+#include "app/Timing.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QNetworkReply;
+
+namespace mojing {
+
+class EventPump;
+
+// The Internet Transfer control of method 1 (and of the downloader's fallback): one request at a
+// time, started asynchronously, whose header block and body are then read from the UI thread.
+// Waits let the event loop run; none spins.
+class InetControl : public QObject {
+    Q_OBJECT
+public:
+    // StateChanged values this control reports.
+    enum State {
+        icNone = 0,
+        icConnecting = 3,
+        icConnected = 4,
+        icRequestSent = 6,
+        icResponseReceived = 8,
+        icError = 11,
+        icResponseCompleted = 12,
+    };
+
+    InetControl(NetworkLayer& network, EventPump& pump, QObject* parent = nullptr);
+    ~InetControl() override;
+
+    // Connection properties. AccessType 2 with Proxy "host:port" sends requests through that
+    // proxy; 0 uses the system default. Protocol 4 = HTTP, 5 = HTTPS. RemotePort is informative:
+    // the connection uses the port of the address (or of the proxy).
+    int AccessType = 0;
+    QString Proxy;
+    int Protocol = 4;
+    int RemotePort = 80;
+
+    // Starts a request. `requestHeaders` holds "Name: value" lines separated by CR LF.
+    void Execute(const QString& url, const QString& operation = QStringLiteral("GET"),
+                 const QString& data = {}, const QString& requestHeaders = {});
+    // True from Execute until the whole response has arrived, failed or was cancelled.
+    bool StillExecuting() const;
+    // The response headers have arrived (GetHeader has something to say).
+    bool HeadersAvailable() const { return m_headersAvailable; }
+    // The response has ended: no more data will arrive (some may still wait to be read).
+    bool ResponseEnded() const { return m_ended; }
+    // Bytes received and not yet read.
+    qint64 BytesBuffered() const;
+
+    // The whole header block: the status line first, then "Name: value" lines, CR LF separated,
+    // or empty when no response headers arrived.
+    QString GetHeader() const;
+    // One header's value (case-insensitive name), or empty.
+    QString GetHeader(const QString& name) const;
+    // The next part of the body, at most `maxBytes`. Waits until data or the end arrives, or
+    // `waitLimit` passes; empty when nothing came (at the end of the body, or after the limit
+    // while the response is still going on: ResponseEnded() tells them apart).
+    QByteArray GetChunk(qint64 maxBytes, Millis waitLimit);
+    // Fetches a whole resource synchronously; empty when nothing came. Gives up when no data
+    // arrives for `stallLimit`.
+    QByteArray OpenURL(const QString& url, Millis stallLimit);
+    // Abandons the current request.
+    void Cancel();
+
+    // Code and text of the last error (0 and empty when none).
+    int ResponseCode() const { return m_responseCode; }
+    QString ResponseInfo() const { return m_responseInfo; }
+
+signals:
+    void StateChanged(int state);
+    // StillExecuting() changed.
+    void executingChanged(bool executing);
+
+private:
+    QNetworkReply* start(const QString& url, const QString& requestHeaders);
+    void attach(QNetworkReply* reply);
+    void captureHeaders();
+    void release();
+    void setState(int state);
+    void setExecuting(bool executing);
+
+    NetworkLayer& m_network;
+    EventPump& m_pump;
+    QPointer<QNetworkReply> m_reply;
+    bool m_executing = false;
+    bool m_headersAvailable = false;
+    bool m_ended = false;
+    QString m_headerBlock;
+    int m_responseCode = 0;
+    QString m_responseInfo;
+};
+
+} // namespace mojing
