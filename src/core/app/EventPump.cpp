@@ -12,7 +12,9 @@ namespace {
 constexpr int kRecheckMs = 10;
 } // namespace
 
-void EventPump::pumpOnce() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void EventPump::pumpOnce() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 bool EventPump::waitUntil(const std::function<bool()>& done, Millis limit) {
     QDeadlineTimer deadline(limit.count());

@@ -50,7 +50,8 @@ void 打开文件判断类型(Prompts& prompts, const AnsiCodec& codec) {
     if (path.isEmpty())
         return;
     const QString type = FileTypeDetector::打开文件判断文件类型(path, codec);
-    prompts.message(type.isEmpty() ? u"目前还无法判断。"_s : u"文件类型为："_s + type, MessageIcon::Information);
+    prompts.message(type.isEmpty() ? u"目前还无法判断。"_s : u"文件类型为："_s + type,
+                    MessageIcon::Information);
 }
 
 int 检查并纠正磁盘文件类型(DownloadSession& session) {

@@ -56,7 +56,8 @@ const std::vector<Signature>& signatures() {
         {at(0, {0x49, 0x44, 0x33, 0x03}), u"mp3"},
         {at(0, {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A}), u"png"},
         {at(0, {0x47, 0x49, 0x46, 0x38, 0x39, 0x61}), u"gif"},
-        {join({at(0, {0xFF, 0xD8, 0xFF, 0xE1}), at(6, {0x45, 0x78, 0x69, 0x66}), at(12, {0x4D, 0x4D, 0x00, 0x2A})}),
+        {join({at(0, {0xFF, 0xD8, 0xFF, 0xE1}), at(6, {0x45, 0x78, 0x69, 0x66}),
+               at(12, {0x4D, 0x4D, 0x00, 0x2A})}),
          u"jpg"},
         {at(0, {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 0x4A, 0x46, 0x49, 0x46}), u"jpg"},
         // A compound document: the sub-type is decided at offsets 512..515 below.
@@ -117,11 +118,12 @@ std::optional<QString> leadingAnswer(const QByteArray& buffer) {
 }
 
 bool looksLikeWebPage(const QString& text) {
-    const bool html = text.contains(u"<html "_s, Qt::CaseInsensitive) || text.contains(u"html>"_s, Qt::CaseInsensitive);
+    const bool html =
+        text.contains(u"<html "_s, Qt::CaseInsensitive) || text.contains(u"html>"_s, Qt::CaseInsensitive);
     if (!html)
         return false;
-    return text.contains(u"<title>"_s, Qt::CaseInsensitive) || text.contains(u"<head>"_s, Qt::CaseInsensitive) ||
-           text.contains(u"<body>"_s, Qt::CaseInsensitive);
+    return text.contains(u"<title>"_s, Qt::CaseInsensitive) ||
+           text.contains(u"<head>"_s, Qt::CaseInsensitive) || text.contains(u"<body>"_s, Qt::CaseInsensitive);
 }
 
 bool looksLikeDescriptor(const QString& text) {
@@ -151,7 +153,8 @@ QString 打开文件判断文件类型(const QString& path, const AnsiCodec& cod
     if (!leading->isEmpty())
         return leading->toLower();
 
-    if (len > kTrailerMinLength && readPadded(file, len - kTrailerMinLength, kTrailerMinLength + 1).startsWith("TAG"))
+    if (len > kTrailerMinLength &&
+        readPadded(file, len - kTrailerMinLength, kTrailerMinLength + 1).startsWith("TAG"))
         return u"mp3"_s;
     if (len < kWebPageLimit && looksLikeWebPage(codec.decode(buffer)))
         return u"htm"_s;

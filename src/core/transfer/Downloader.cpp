@@ -28,7 +28,9 @@ Downloader::Downloader(NetworkLayer& network, EventPump& pump, const Timing& tim
     connect(&m_watchdog, &QTimer::timeout, this, &Downloader::onWatchdog);
 }
 
-Downloader::~Downloader() { CancelAsyncRead(); }
+Downloader::~Downloader() {
+    CancelAsyncRead();
+}
 
 void Downloader::BeginDownload(const QString& url, const QString& saveFile, const QString& referer) {
     Q_UNUSED(referer);

@@ -67,10 +67,10 @@ private:
     QString m_saveFile;
     qint64 m_bytesMax = 0;
     qint64 m_bytesRead = 0;
-    qint64 m_received = 0;      // bytes actually received (with or without a known total)
+    qint64 m_received = 0; // bytes actually received (with or without a known total)
     qint64 m_lastSeen = 0;
     qint64 m_lastActivityMs = 0;
-    bool m_fallback = false;    // the second fetch is running
+    bool m_fallback = false; // the second fetch is running
     bool m_done = false;
 };
 

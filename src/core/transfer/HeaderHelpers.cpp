@@ -72,7 +72,9 @@ int utf8SequenceLength(int lead) {
     return 0;
 }
 
-bool isContinuation(std::optional<int> b) { return b && *b >= 0x80 && *b <= 0xBF; }
+bool isContinuation(std::optional<int> b) {
+    return b && *b >= 0x80 && *b <= 0xBF;
+}
 
 // Whether the lead byte escaped just before `i` is followed by the right number of escaped
 // continuation bytes.
@@ -95,7 +97,8 @@ const QHash<QString, QString>& mimeTable() {
             for (const char16_t* sub : subs)
                 t.insert(main + u'/' + QString::fromUtf16(sub), QString::fromUtf16(sub));
         };
-        auto map = [&t](const QString& main, std::initializer_list<const char16_t*> subs, const QString& ext) {
+        auto map = [&t](const QString& main, std::initializer_list<const char16_t*> subs,
+                        const QString& ext) {
             for (const char16_t* sub : subs)
                 t.insert(main + u'/' + QString::fromUtf16(sub), ext);
         };

@@ -14,8 +14,8 @@ namespace HeaderHelpers {
 QString 从网络文件Header获取ContentDisposition(const QString& headerBlock);
 
 struct DispositionName {
-    QString baseName;   // decoded, without extension
-    QString extension;  // leading letters only, at most 5, case kept; empty otherwise
+    QString baseName;  // decoded, without extension
+    QString extension; // leading letters only, at most 5, case kept; empty otherwise
 };
 // The file name carried by `filename=` in a Content-Disposition value. The extended form
 // `filename*=` alone yields nothing.
@@ -33,8 +33,8 @@ qint64 HexToLong(const QString& digits);
 QString MimeTypeToExtension(const QString& mimeType);
 
 struct ContentType {
-    QString mimeType;  // trimmed, may be empty
-    QString charset;   // from a second part "charset=...", may be empty
+    QString mimeType; // trimmed, may be empty
+    QString charset;  // from a second part "charset=...", may be empty
 };
 ContentType SplitContentType(const QString& value);
 

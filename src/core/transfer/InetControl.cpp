@@ -32,11 +32,17 @@ HeaderList parseHeaderLines(const QString& lines) {
 InetControl::InetControl(NetworkLayer& network, EventPump& pump, QObject* parent)
     : QObject(parent), m_network(network), m_pump(pump) {}
 
-InetControl::~InetControl() { release(); }
+InetControl::~InetControl() {
+    release();
+}
 
-bool InetControl::StillExecuting() const { return m_executing; }
+bool InetControl::StillExecuting() const {
+    return m_executing;
+}
 
-qint64 InetControl::BytesBuffered() const { return m_reply ? m_reply->bytesAvailable() : 0; }
+qint64 InetControl::BytesBuffered() const {
+    return m_reply ? m_reply->bytesAvailable() : 0;
+}
 
 void InetControl::Execute(const QString& url, const QString& operation, const QString& data,
                           const QString& requestHeaders) {
@@ -107,7 +113,8 @@ void InetControl::captureHeaders() {
     // A redirect that is being followed is not the response; its target's headers will come.
     if (isRedirectStatus(code) && !m_reply->isFinished() && m_reply->hasRawHeader("Location"))
         return;
-    QString reason = QString::fromLatin1(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
+    QString reason =
+        QString::fromLatin1(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
     if (reason.isEmpty() && code == 200)
         reason = u"OK"_s; // HTTP/2 carries no reason phrase
     const bool http2 = m_reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
@@ -119,7 +126,16 @@ void InetControl::captureHeaders() {
     setState(icResponseReceived);
 }
 
-QString InetControl::GetHeader() const { return m_headerBlock; }
+bool InetControl::TransportFailed() const {
+    // QNetworkReply::NetworkError: 1..99 connection errors, 101..199 proxy errors; the others
+    // describe a response that did arrive.
+    return m_responseCode > 0 && m_responseCode < 200 &&
+           m_responseCode != int(QNetworkReply::OperationCanceledError);
+}
+
+QString InetControl::GetHeader() const {
+    return m_headerBlock;
+}
 
 QString InetControl::GetHeader(const QString& name) const {
     const QStringList lines = m_headerBlock.split(u"\r\n"_s);
@@ -183,7 +199,9 @@ void InetControl::release() {
     reply->deleteLater();
 }
 
-void InetControl::setState(int state) { emit StateChanged(state); }
+void InetControl::setState(int state) {
+    emit StateChanged(state);
+}
 
 void InetControl::setExecuting(bool executing) {
     if (m_executing == executing)

@@ -69,6 +69,10 @@ public:
     // Abandons the current request.
     void Cancel();
 
+    // The response ended because the connection or the proxy failed (not an HTTP error status):
+    // what arrived is not the whole body.
+    bool TransportFailed() const;
+
     // Code and text of the last error (0 and empty when none).
     int ResponseCode() const { return m_responseCode; }
     QString ResponseInfo() const { return m_responseInfo; }

@@ -27,7 +27,8 @@ bool NetworkLayer::isAllowedScheme(const QUrl& url) {
 QNetworkReply* NetworkLayer::get(const QUrl& url, const HeaderList& headers,
                                  const std::optional<QNetworkProxy>& proxy) {
     QNetworkRequest request(url);
-    request.setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QNetworkCookie>
 #include <QNetworkCookieJar>
 
 namespace mojing {

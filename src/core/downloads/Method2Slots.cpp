@@ -1,0 +1,148 @@
+#include "Method2Slots.h"
+
+#include "DownloadSession.h"
+#include "tools/FileTypeCorrector.h"
+#include "transfer/Downloader.h"
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+namespace {
+bool isWebType(const QString& type) {
+    return type.compare(u"htm"_s, Qt::CaseInsensitive) == 0 ||
+           type.compare(u"html"_s, Qt::CaseInsensitive) == 0;
+}
+} // namespace
+
+Method2Slots::Method2Slots(DownloadSession& session, NetworkLayer& network, QObject* parent)
+    : QObject(parent), m_session(session), m_network(network) {}
+
+Method2Slots::~Method2Slots() {
+    unloadAll();
+}
+
+bool Method2Slots::isBusy(int slot) const {
+    return slot >= 1 && slot <= kMaxSlots && m_slots[size_t(slot)];
+}
+
+int Method2Slots::freeSlot(int slotCount) const {
+    for (int slot = 1; slot <= std::min(slotCount, kMaxSlots); ++slot) {
+        if (!isBusy(slot))
+            return slot;
+    }
+    return 0;
+}
+
+int Method2Slots::busyCount() const {
+    int n = 0;
+    for (int slot = 1; slot <= kMaxSlots; ++slot)
+        n += isBusy(slot) ? 1 : 0;
+    return n;
+}
+
+Downloader* Method2Slots::downloader(int slot) const {
+    return isBusy(slot) ? m_slots[size_t(slot)] : nullptr;
+}
+
+void Method2Slots::多线程下载(int slot, int row, const QString& url, const QString& path) {
+    if (slot < 1 || slot > kMaxSlots)
+        return;
+    unload(slot);
+    AppContext& ctx = m_session.context();
+    auto* downloader = new Downloader(m_network, ctx.pump, ctx.timing, this);
+    m_slots[size_t(slot)] = downloader;
+    m_session.busySlots = busyCount();
+    connect(downloader, &Downloader::DownloadProgress, this,
+            [this, slot](qint64 read, qint64 max, const QString&) { onProgress(slot, read, max); });
+    connect(downloader, &Downloader::DownloadComplete, this,
+            [this, slot](qint64 read, qint64 max, const QString&) { onComplete(slot, read, max); });
+    connect(downloader, &Downloader::DownloadError, this,
+            [this, slot](const QString& description, const QString&) { onError(slot, description); });
+
+    m_session.transferBusy = true;
+    DownloadListModel& list = m_session.list();
+    list.setState(row, RowState::Downloading);
+    if (m_session.options().autoLocate)
+        emit m_session.scrollToRowRequested(row);
+    list.clearProgress(row);
+    downloader->BeginDownload(url, path, list.isValidIndex(row) ? list.at(row).tag : QString());
+}
+
+int Method2Slots::rowOf(int slot) const {
+    if (slot < 1 || slot >= DownloadSession::kSlotEntries)
+        return -1;
+    const int row = m_session.slotRowIndex[size_t(slot)];
+    return m_session.list().isValidIndex(row) ? row : -1;
+}
+
+void Method2Slots::onProgress(int slot, qint64 bytesRead, qint64 bytesMax) {
+    const int row = rowOf(slot);
+    if (row < 0)
+        return;
+    DownloadListModel& list = m_session.list();
+    if (bytesMax <= 0 || bytesMax < bytesRead)
+        return;
+    list.setSize(row, QString::number(bytesMax));
+    list.setReceived(row, QString::number(bytesRead));
+    list.setPercent(row, QString::number(bytesRead * 100 / bytesMax) + u'%');
+    if (double(bytesMax) / 1024.0 / 1024.0 > m_session.options().maxFileSizeMB) {
+        list.setState(row, RowState::Finished);
+        list.setPercent(row, DownloadListModel::kTooLarge);
+        m_session.markTransferEnded();
+        unload(slot);
+    }
+}
+
+void Method2Slots::onComplete(int slot, qint64 bytesRead, qint64 bytesMax) {
+    const int row = rowOf(slot);
+    if (row < 0) {
+        unload(slot);
+        return;
+    }
+    DownloadListModel& list = m_session.list();
+    if (bytesMax > 0 && bytesMax >= bytesRead) {
+        list.setSize(row, QString::number(bytesMax));
+        list.setReceived(row, QString::number(bytesRead));
+        list.setPercent(row, QString::number(bytesRead * 100 / bytesMax) + u'%');
+    }
+    list.setState(row, list.at(row).percent == u"100%"_s ? RowState::Finished : RowState::Failed);
+    unload(slot);
+    FileTypeCorrector::CorrectRowFileType(list, row, m_session.context().codec);
+    m_session.showStatus(2, u"完成下载:"_s + list.at(row).name);
+    const QString type = list.at(row).type;
+    if (isWebType(type))
+        m_session.playSound(101);
+    if (list.at(row).state == RowState::Failed)
+        m_session.playSound(103);
+    if (m_session.options().siteLogin && isWebType(type))
+        emit m_session.siteLoginRequested(row);
+    m_session.markTransferEnded();
+}
+
+void Method2Slots::onError(int slot, const QString& description) {
+    Q_UNUSED(description);
+    const int row = rowOf(slot);
+    if (row >= 0)
+        m_session.list().setState(row, RowState::Failed);
+    unload(slot);
+    m_session.markTransferEnded();
+}
+
+void Method2Slots::unload(int slot) {
+    if (!isBusy(slot))
+        return;
+    Downloader* downloader = m_slots[size_t(slot)];
+    m_slots[size_t(slot)] = nullptr;
+    downloader->disconnect(this);
+    downloader->CancelAsyncRead();
+    downloader->deleteLater();
+    m_session.busySlots = busyCount();
+}
+
+void Method2Slots::unloadAll() {
+    for (int slot = 1; slot <= kMaxSlots; ++slot)
+        unload(slot);
+}
+
+} // namespace mojing
