@@ -264,10 +264,11 @@ bool Method1Transfer::Inet下载文件(int row) {
                     list.setPercent(row, QString::number(length * 100 / *total) + u'%');
             }
             // Nothing more can arrive once the response has ended and its data has been read.
+            const bool stopped = !m_session.transferBusy || inet.Cancelled();
             const bool drained = chunk.isEmpty() && inet.ResponseEnded() && inet.BytesBuffered() == 0;
             if (size > 0 && length >= size)
                 break;
-            if (size == 0 && drained && !inet.TransportFailed())
+            if (size == 0 && drained && !stopped && !inet.TransportFailed())
                 break;
             if (size == 0 && megabytes(length) > options.maxFileSizeMB) {
                 inet.Cancel();
@@ -277,18 +278,18 @@ bool Method1Transfer::Inet下载文件(int row) {
                 result = true;
                 return;
             }
+            if (stopped) {
+                abandon(DownloadListModel::kCancelled);
+                return;
+            }
             if (drained) {
                 // The connection ended before the announced size arrived (or broke off): waiting
-                // for the stall limit cannot bring the rest.
+                // out the stall limit cannot bring the rest.
                 abandon(DownloadListModel::kFailed);
                 return;
             }
             if (timing.nowMs() - lastProgressMs > timing.stallLimit.count()) {
                 abandon(DownloadListModel::kFailed);
-                return;
-            }
-            if (!m_session.transferBusy) {
-                abandon(DownloadListModel::kCancelled);
                 return;
             }
         }

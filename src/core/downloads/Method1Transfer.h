@@ -36,6 +36,7 @@ public:
     static QString stateText(int state, int responseCode, const QString& responseInfo);
 
     InetControl& inet() { return *m_inet; }
+    const InetControl& inet() const { return *m_inet; }
 
 private:
     void setupConnection(const QString& url);

@@ -71,6 +71,7 @@ void InetControl::attach(QNetworkReply* reply) {
     m_headersAvailable = false;
     m_headerBlock.clear();
     m_ended = false;
+    m_cancelled = false;
     if (!reply) {
         m_ended = true;
         m_responseCode = int(QNetworkReply::ProtocolUnknownError);
@@ -185,6 +186,7 @@ void InetControl::Cancel() {
         return;
     release();
     m_ended = true;
+    m_cancelled = true;
     setExecuting(false);
 }
 

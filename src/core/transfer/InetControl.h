@@ -68,6 +68,8 @@ public:
     QByteArray OpenURL(const QString& url, Millis stallLimit);
     // Abandons the current request.
     void Cancel();
+    // The last request was abandoned by Cancel (before it ended by itself).
+    bool Cancelled() const { return m_cancelled; }
 
     // The response ended because the connection or the proxy failed (not an HTTP error status):
     // what arrived is not the whole body.
@@ -96,6 +98,7 @@ private:
     bool m_executing = false;
     bool m_headersAvailable = false;
     bool m_ended = false;
+    bool m_cancelled = false;
     QString m_headerBlock;
     int m_responseCode = 0;
     QString m_responseInfo;

@@ -1,0 +1,34 @@
+#include "NetworkTransferMethods.h"
+
+#include "transfer/InetControl.h"
+
+namespace mojing {
+
+NetworkTransferMethods::NetworkTransferMethods(DownloadSession& session, NetworkLayer& network)
+    : m_method1(session, network), m_method2(session, network) {}
+
+void NetworkTransferMethods::startMethod1(int row) {
+    m_method1.Inet下载当前文件(row);
+}
+
+bool NetworkTransferMethods::method1Executing() const {
+    return m_method1.inet().StillExecuting();
+}
+
+void NetworkTransferMethods::cancelMethod1() {
+    m_method1.inet().Cancel();
+}
+
+bool NetworkTransferMethods::method2SlotBusy(int slot) const {
+    return m_method2.isBusy(slot);
+}
+
+void NetworkTransferMethods::startMethod2(int slot, int row, const QString& url, const QString& path) {
+    m_method2.多线程下载(slot, row, url, path);
+}
+
+void NetworkTransferMethods::unloadAllSlots() {
+    m_method2.unloadAll();
+}
+
+} // namespace mojing
