@@ -46,6 +46,10 @@ public:
 
     void markTransferEnded();
 
+    // Tells the window that options were changed in code (Stop clears the automatic options, the
+    // Options dialog switches the method), so that its controls follow.
+    void notifyOptionsChanged() { emit optionsChanged(); }
+
     // Status bar: panel 2 transfer texts, panel 3 transfer-control state, panel 4 counts.
     void showStatus(int panel, const QString& text);
     void showListCounts();
@@ -54,6 +58,7 @@ public:
     void playSound(int id);
 
 signals:
+    void optionsChanged();
     void statusTextChanged(int panel, const QString& text);
     void scrollToRowRequested(int row);
     void soundRequested(int id);

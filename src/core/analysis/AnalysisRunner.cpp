@@ -1,0 +1,119 @@
+#include "AnalysisRunner.h"
+
+#include "ArticleConverter.h"
+#include "DownloadWindowHost.h"
+#include "SaveFolderPrompt.h"
+#include "app/AppContext.h"
+#include "app/EventPump.h"
+#include "app/ProgramState.h"
+#include "app/Prompts.h"
+#include "app/Timing.h"
+#include "search/ArticleListModel.h"
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+AnalysisRunner::AnalysisRunner(AppContext& context, ArticleListModel& articles, ArticleConverter& converter,
+                               SaveFolderPrompt& folderPrompt, DownloadWindowHost& downloads,
+                               bool& analysisStopped, QObject* parent)
+    : QObject(parent), m_context(context), m_articles(articles), m_converter(converter),
+      m_folderPrompt(folderPrompt), m_downloads(downloads), m_stopped(analysisStopped) {
+    m_stopped = true;
+    m_timer.setInterval(context.timing.tick);
+    connect(&m_timer, &QTimer::timeout, this, &AnalysisRunner::autoTick);
+}
+
+bool AnalysisRunner::qualifies(int row, AnalysisMode mode) const {
+    if (row < 0 || row >= m_articles.count())
+        return false;
+    const ArticleRow& article = m_articles.at(row);
+    switch (mode) {
+    case AnalysisMode::Unanalysed: return article.status.isEmpty();
+    case AnalysisMode::Failed: return article.status == ArticleListModel::kStatusFailed;
+    case AnalysisMode::Selected: return article.selected;
+    case AnalysisMode::All: return true;
+    }
+    return false;
+}
+
+void AnalysisRunner::RunAnalysis(AnalysisMode mode) { run(mode, false); }
+
+void AnalysisRunner::run(AnalysisMode mode, bool fromTimer) {
+    // The run pumps events; a second run (a timer tick, a menu click) must not convert the same
+    // rows at the same time.
+    if (m_running)
+        return;
+    m_running = true;
+    m_stopped = false;
+    emit progressShown(kProgressText);
+    m_context.pump.pumpOnce();
+
+    if (m_articles.count() > 0) {
+        ProgramState& state = m_context.state;
+        if (state.promptSaveFolderOnHarvest == 1)
+            state.saveFolderCancelled = false;
+        else if (!fromTimer)
+            m_folderPrompt.askSaveFolder();
+        if (!state.saveFolderCancelled) {
+            const int n = m_articles.count();
+            for (int i = 0; i < n && i < m_articles.count(); ++i) {
+                const bool take = qualifies(i, mode);
+                if (take) {
+                    m_articles.setStatus(i, ArticleListModel::kStatusAnalysing);
+                    m_converter.ConvertArticleToDownload(i);
+                }
+                if (take || mode == AnalysisMode::Selected) {
+                    m_context.pump.pumpOnce();
+                    if (m_stopped)
+                        break;
+                }
+            }
+        }
+    }
+
+    emit progressHidden();
+    m_stopped = true;
+    m_running = false;
+    m_downloads.显示下载窗口(false);
+}
+
+void AnalysisRunner::startClicked(const std::function<std::optional<AnalysisMode>()>& choose) {
+    emit startEnabledChanged(false);
+    if (m_articles.count() == 0) {
+        m_context.prompts.message(kEmptyList, MessageIcon::Information);
+    } else if (!m_articles.hasSelection()) {
+        RunAnalysis(AnalysisMode::All);
+    } else if (choose) {
+        if (const std::optional<AnalysisMode> mode = choose())
+            RunAnalysis(*mode);
+    }
+    emit startEnabledChanged(true);
+}
+
+void AnalysisRunner::Stop() { m_stopped = true; }
+
+bool AnalysisRunner::setAutoAnalysis(bool on) {
+    if (on) {
+        ProgramState& state = m_context.state;
+        if (state.promptSaveFolderOnHarvest == 1)
+            state.saveFolderCancelled = false;
+        else
+            m_folderPrompt.askSaveFolder();
+        on = !state.saveFolderCancelled;
+    }
+    if (on)
+        m_timer.start();
+    else
+        m_timer.stop();
+    emit autoAnalysisChanged(on);
+    return on;
+}
+
+void AnalysisRunner::autoTick() {
+    if (m_running)
+        return;
+    run(AnalysisMode::Unanalysed, true);
+}
+
+} // namespace mojing

@@ -1,0 +1,51 @@
+#include "ArticleConverter.h"
+
+#include "DownloadWindowHost.h"
+#include "app/AppContext.h"
+#include "app/FileHelpers.h"
+#include "app/ProgramState.h"
+#include "downloads/DownloadSession.h"
+#include "search/ArticleListModel.h"
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+namespace {
+// Only U+0020 counts as a blank here: titles keep other white space such as tabs.
+QString trimSpaces(const QString& text) {
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text.at(start) == u' ')
+        ++start;
+    while (end > start && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(start, end - start);
+}
+} // namespace
+
+ArticleConverter::ArticleConverter(AppContext& context, ArticleListModel& articles, DownloadWindowHost& downloads)
+    : m_context(context), m_articles(articles), m_downloads(downloads) {}
+
+QString ArticleConverter::StripLineBreaks(const QString& text) {
+    QString s = text;
+    s.remove(u"\r\n"_s);
+    s.remove(u'\r');
+    s.remove(u'\n');
+    s.remove(QChar(0));
+    return trimSpaces(s);
+}
+
+void ArticleConverter::ConvertArticleToDownload(int row) {
+    if (row < 0 || row >= m_articles.count())
+        return;
+    const ArticleRow article = m_articles.at(row);
+    const QString folder = article.saveFolder.isEmpty() ? m_context.state.currentSaveFolder : article.saveFolder;
+    const QString name = FileHelpers::sanitizeFileName(trimSpaces(StripLineBreaks(article.title)), m_context.codec);
+    DownloadSession& session = m_downloads.ensureSession();
+    // A link that is already listed keeps its row as it is.
+    session.list().addRow(article.key, name, article.fileType, folder, article.key);
+    m_articles.setStatus(row, ArticleListModel::kStatusDone);
+}
+
+} // namespace mojing

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace mojing {
+
+struct AppContext;
+class ArticleListModel;
+class DownloadWindowHost;
+
+// Turns one article of the search window's list into a waiting row of the download list. No
+// network or browser is needed: the article's key already is its full-text address.
+class ArticleConverter {
+public:
+    ArticleConverter(AppContext& context, ArticleListModel& articles, DownloadWindowHost& downloads);
+
+    // Removes CR LF pairs, CRs, LFs and NULs (in that order), then leading and trailing spaces.
+    static QString StripLineBreaks(const QString& text);
+
+    // Converts article `row` (0-based): the download window is loaded (not shown) when needed,
+    // a waiting row is appended unless its key is already listed, and the article becomes "成功".
+    void ConvertArticleToDownload(int row);
+
+private:
+    AppContext& m_context;
+    ArticleListModel& m_articles;
+    DownloadWindowHost& m_downloads;
+};
+
+} // namespace mojing

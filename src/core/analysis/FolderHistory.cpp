@@ -1,0 +1,54 @@
+#include "FolderHistory.h"
+
+#include "app/AnsiCodec.h"
+#include "app/SettingKeys.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QSet>
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+QString FolderHistory::defaultFile() { return SettingKeys::dataFolder() + u"SaveList.dat"_s; }
+
+std::optional<QStringList> FolderHistory::LoadFolderHistory(const QString& file, const AnsiCodec& codec) {
+    if (!QFile::exists(file))
+        return std::nullopt;
+    QStringList folders;
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return folders;
+    const QString text = codec.decode(in.readAll());
+    QSet<QString> seen;
+    int nonEmpty = 0;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        const QString folder = line.trimmed().toString();
+        if (folder.isEmpty())
+            continue;
+        if (++nonEmpty > kMaxLines)
+            break;
+        const QString folded = folder.toCaseFolded();
+        if (seen.contains(folded))
+            continue;
+        seen.insert(folded);
+        folders << folder;
+    }
+    return folders;
+}
+
+bool FolderHistory::SaveFolderHistory(const QStringList& folders, const QString& file, const AnsiCodec& codec) {
+    QString text;
+    for (const QString& folder : folders)
+        text += folder + u"\r\n"_s;
+    if (folders.isEmpty())
+        text = u"\r\n"_s;
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    out.write(codec.encode(text));
+    return out.commit();
+}
+
+} // namespace mojing

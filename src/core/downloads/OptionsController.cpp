@@ -1,0 +1,79 @@
+#include "OptionsController.h"
+
+#include "DownloadSession.h"
+#include "DownloadSettings.h"
+#include "app/ProgramState.h"
+#include "app/Prompts.h"
+#include "app/SettingKeys.h"
+#include "app/SettingsStore.h"
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+using namespace SettingKeys;
+
+OptionsController::OptionsController(AppContext& context, DownloadSession* loadedDownloads)
+    : m_context(context), m_downloads(loadedDownloads) {}
+
+QString OptionsController::caption() { return u"设置-"_s + kApplicationTitle; }
+
+bool OptionsController::isValidPort(const QString& port) {
+    bool ok = false;
+    const uint value = port.trimmed().toUInt(&ok);
+    return ok && value >= 1 && value <= 65535;
+}
+
+OptionsValues OptionsController::open() const {
+    OptionsValues v;
+    DownloadOptions options;
+    if (m_downloads)
+        options = m_downloads->options();
+    else
+        DownloadSettings::load(m_context.settings, options, m_context.state.maxFileSizeMB);
+    v.method = options.usesMethod1() ? 1 : 2;
+    v.proxyEnabled = options.proxyEnabled;
+    v.proxyHost = options.proxyHost;
+    v.proxyPort = options.proxyPort;
+    v.promptFolderOnHarvest = m_context.state.promptSaveFolderOnHarvest == 1;
+    v.maxSizeText = QString::number(options.maxFileSizeMB);
+    return v;
+}
+
+void OptionsController::confirm(const OptionsValues& values) {
+    SettingsStore& store = m_context.settings;
+    const int method = values.method == 1 ? 1 : 2;
+    const QString host = values.proxyHost.trimmed();
+    const QString port = values.proxyPort.trimmed();
+    store.write(kSectionSettings, kMethod, QString::number(method));
+    store.write(kSectionSettings, kProxyEnabled, values.proxyEnabled ? u"1"_s : u"0"_s);
+    store.write(kSectionSettings, kProxyHost, host);
+    store.write(kSectionSettings, kProxyPort, port);
+    if (values.proxyEnabled && (host.isEmpty() || !isValidPort(port)))
+        m_context.prompts.message(kBadProxy, MessageIcon::Error);
+
+    m_context.state.promptSaveFolderOnHarvest = values.promptFolderOnHarvest ? 1 : 0;
+    store.write(kSectionSettings, kPromptFolderOnHarvest, values.promptFolderOnHarvest ? u"1"_s : u"0"_s);
+
+    const std::optional<double> size = DownloadSettings::parseMegabytes(values.maxSizeText);
+    if (size) {
+        m_context.state.maxFileSizeMB = *size;
+        store.write(kSectionSettings, kMaxFileSize, QString::number(*size, 'g', 15));
+    } else {
+        m_context.prompts.message(kBadMaxSize, MessageIcon::Error);
+    }
+
+    if (m_downloads) {
+        DownloadOptions& options = m_downloads->options();
+        options.method = method;
+        options.slotCount = 1;
+        options.proxyEnabled = values.proxyEnabled;
+        options.proxyHost = host;
+        options.proxyPort = port;
+        if (size)
+            options.maxFileSizeMB = *size;
+        m_downloads->notifyOptionsChanged();
+    }
+}
+
+} // namespace mojing
