@@ -14,12 +14,10 @@ using namespace Qt::StringLiterals;
 
 namespace mojing {
 
-AnalysisRunner::AnalysisRunner(AppContext& context, ArticleListModel& articles, ArticleConverter& converter,
-                               SaveFolderPrompt& folderPrompt, DownloadWindowHost& downloads,
-                               bool& analysisStopped, QObject* parent)
+AnalysisRunner::AnalysisRunner(const AppContext& context, ArticleListModel& articles, ArticleConverter& converter,
+                               SaveFolderPrompt& folderPrompt, DownloadWindowHost& downloads, QObject* parent)
     : QObject(parent), m_context(context), m_articles(articles), m_converter(converter),
-      m_folderPrompt(folderPrompt), m_downloads(downloads), m_stopped(analysisStopped) {
-    m_stopped = true;
+      m_folderPrompt(folderPrompt), m_downloads(downloads) {
     m_timer.setInterval(context.timing.tick);
     connect(&m_timer, &QTimer::timeout, this, &AnalysisRunner::autoTick);
 }
@@ -45,7 +43,7 @@ void AnalysisRunner::run(AnalysisMode mode, bool fromTimer) {
     if (m_running)
         return;
     m_running = true;
-    m_stopped = false;
+    setStopped(false);
     emit progressShown(kProgressText);
     m_context.pump.pumpOnce();
 
@@ -73,7 +71,7 @@ void AnalysisRunner::run(AnalysisMode mode, bool fromTimer) {
     }
 
     emit progressHidden();
-    m_stopped = true;
+    setStopped(true);
     m_running = false;
     m_downloads.显示下载窗口(false);
 }
@@ -91,7 +89,14 @@ void AnalysisRunner::startClicked(const std::function<std::optional<AnalysisMode
     emit startEnabledChanged(true);
 }
 
-void AnalysisRunner::Stop() { m_stopped = true; }
+void AnalysisRunner::Stop() { setStopped(true); }
+
+void AnalysisRunner::setStopped(bool stopped) {
+    if (m_stopped == stopped)
+        return;
+    m_stopped = stopped;
+    emit analysisStoppedChanged(stopped);
+}
 
 bool AnalysisRunner::setAutoAnalysis(bool on) {
     if (on) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppContext.h"
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -8,7 +9,7 @@
 
 namespace mojing {
 
-struct AppContext;
+
 class ArticleConverter;
 class ArticleListModel;
 class DownloadWindowHost;
@@ -31,12 +32,10 @@ public:
     static inline const QString kProgressText = QStringLiteral("正在分析,请稍候...");
     static inline const QString kEmptyList = QStringLiteral("请先检索，添加到列表！");
 
-    // `analysisStopped` is the window's flag that other commands read (true while idle); the
-    // runner keeps it current.
-    AnalysisRunner(AppContext& context, ArticleListModel& articles, ArticleConverter& converter,
-                   SaveFolderPrompt& folderPrompt, DownloadWindowHost& downloads, bool& analysisStopped,
-                   QObject* parent = nullptr);
+    AnalysisRunner(const AppContext& context, ArticleListModel& articles, ArticleConverter& converter,
+                   SaveFolderPrompt& folderPrompt, DownloadWindowHost& downloads, QObject* parent = nullptr);
 
+    // The window's flag that other commands read: true when no run is active or Stop was pressed.
     bool analysisStopped() const { return m_stopped; }
     bool isRunning() const { return m_running; }
     bool autoAnalysisOn() const { return m_timer.isActive(); }
@@ -65,16 +64,18 @@ signals:
     void startEnabledChanged(bool enabled);
     // Auto-analysis was switched on or off (the check box follows it).
     void autoAnalysisChanged(bool on);
+    void analysisStoppedChanged(bool stopped);
 
 private:
     void run(AnalysisMode mode, bool fromTimer);
+    void setStopped(bool stopped);
 
-    AppContext& m_context;
+    AppContext m_context;
     ArticleListModel& m_articles;
     ArticleConverter& m_converter;
     SaveFolderPrompt& m_folderPrompt;
     DownloadWindowHost& m_downloads;
-    bool& m_stopped;
+    bool m_stopped = true;
     bool m_running = false;
     QTimer m_timer;
 };

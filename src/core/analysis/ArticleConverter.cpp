@@ -24,7 +24,7 @@ QString trimSpaces(const QString& text) {
 }
 } // namespace
 
-ArticleConverter::ArticleConverter(AppContext& context, ArticleListModel& articles, DownloadWindowHost& downloads)
+ArticleConverter::ArticleConverter(const AppContext& context, ArticleListModel& articles, DownloadWindowHost& downloads)
     : m_context(context), m_articles(articles), m_downloads(downloads) {}
 
 QString ArticleConverter::StripLineBreaks(const QString& text) {

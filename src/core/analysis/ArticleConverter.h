@@ -1,10 +1,11 @@
 #pragma once
 
+#include "app/AppContext.h"
 #include <QString>
 
 namespace mojing {
 
-struct AppContext;
+
 class ArticleListModel;
 class DownloadWindowHost;
 
@@ -12,7 +13,7 @@ class DownloadWindowHost;
 // network or browser is needed: the article's key already is its full-text address.
 class ArticleConverter {
 public:
-    ArticleConverter(AppContext& context, ArticleListModel& articles, DownloadWindowHost& downloads);
+    ArticleConverter(const AppContext& context, ArticleListModel& articles, DownloadWindowHost& downloads);
 
     // Removes CR LF pairs, CRs, LFs and NULs (in that order), then leading and trailing spaces.
     static QString StripLineBreaks(const QString& text);
@@ -22,7 +23,7 @@ public:
     void ConvertArticleToDownload(int row);
 
 private:
-    AppContext& m_context;
+    AppContext m_context;
     ArticleListModel& m_articles;
     DownloadWindowHost& m_downloads;
 };

@@ -15,7 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace mojing {
 
-SaveFolderController::SaveFolderController(AppContext& context, QString historyFile)
+SaveFolderController::SaveFolderController(const AppContext& context, QString historyFile)
     : m_context(context),
       m_historyFile(historyFile.isEmpty() ? FolderHistory::defaultFile() : std::move(historyFile)) {}
 

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "app/AppContext.h"
 #include <QString>
 #include <QStringList>
 
 namespace mojing {
 
-struct AppContext;
+
 
 // The save-folder dialog's state and commands; the dialog itself only mirrors them.
 // Each opening starts from the stored folder and the folder history file.
@@ -15,7 +16,7 @@ public:
     static inline const QString kPickerTitle = QStringLiteral("请选择要浏览的文件夹:");
     static inline const QString kBadFolder = QStringLiteral("文件夹设置错误！");
 
-    explicit SaveFolderController(AppContext& context, QString historyFile = {});
+    explicit SaveFolderController(const AppContext& context, QString historyFile = {});
 
     // Loads the history, reloads the current save folder from the settings into the folder text
     // and preselects the naming choice.
@@ -37,7 +38,7 @@ public:
     void cancel();
 
 private:
-    AppContext& m_context;
+    AppContext m_context;
     QString m_historyFile;
     QStringList m_history;
     QString m_folderText;

@@ -13,7 +13,7 @@ namespace mojing {
 
 using namespace SettingKeys;
 
-OptionsController::OptionsController(AppContext& context, DownloadSession* loadedDownloads)
+OptionsController::OptionsController(const AppContext& context, DownloadSession* loadedDownloads)
     : m_context(context), m_downloads(loadedDownloads) {}
 
 QString OptionsController::caption() { return u"设置-"_s + kApplicationTitle; }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "app/AppContext.h"
 #include <QString>
 
 namespace mojing {
 
-struct AppContext;
+
 class DownloadSession;
 
 // The values the Options dialog shows and edits.
@@ -24,7 +25,7 @@ public:
     static inline const QString kBadProxy = QStringLiteral("代理服务器网址或者端口格式不对！");
     static inline const QString kBadMaxSize = QStringLiteral("下载文件大小必须是不小于0的数字！仍使用原来的数值。");
 
-    OptionsController(AppContext& context, DownloadSession* loadedDownloads);
+    OptionsController(const AppContext& context, DownloadSession* loadedDownloads);
 
     static QString caption();
 
@@ -39,7 +40,7 @@ public:
     static bool isValidPort(const QString& port);
 
 private:
-    AppContext& m_context;
+    AppContext m_context;
     DownloadSession* m_downloads;
 };
 

@@ -1,0 +1,142 @@
+#include "downloads/DownloadListModel.h"
+#include "support/QtPrinters.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace mojing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TEST(DownloadListModel, AlternativesRotateFromTheBack) {
+    QString key = u"a|b|c"_s;
+    QStringList tried;
+    for (int i = 0; i < 4; ++i) {
+        tried << DownloadListModel::选择url(key);
+        key = DownloadListModel::对调url(key);
+    }
+    EXPECT_EQ(tried, (QStringList{u"a"_s, u"c"_s, u"b"_s, u"a"_s}));
+}
+
+struct RotateCase {
+    const char* name;
+    QString key;
+    QString rotated;
+};
+
+TEST(DownloadListModel, RotationTable) {
+    const RotateCase cases[] = {
+        {"single address stays", u"http://x/1"_s, u"http://x/1"_s},
+        {"two swap", u"a|b"_s, u"b|a"_s},
+        {"three: last to front", u"a|b|c"_s, u"c|a|b"_s},
+        {"four are left alone", u"a|b|c|d"_s, u"a|b|c|d"_s},
+        {"empty stays", QString(), QString()},
+        {"empty alternative rotates too", u"a|"_s, u"|a"_s},
+    };
+    for (const RotateCase& c : cases)
+        EXPECT_EQ(DownloadListModel::对调url(c.key), c.rotated) << c.name;
+    EXPECT_EQ(DownloadListModel::选择url(u"http://x/a?q=1|http://y"_s), u"http://x/a?q=1"_s);
+}
+
+struct RowSpec {
+    RowState state;
+    QString type;
+    QString size;
+    QString received;
+    QString percent;
+};
+
+struct CountCase {
+    const char* name;
+    std::vector<RowSpec> rows;
+    int undownloaded;
+    bool finished;
+    int failedOrWeb;
+    QString counts;
+};
+
+TEST(DownloadListModel, CountsTable) {
+    using S = RowState;
+    const CountCase cases[] = {
+        {"empty list", {}, 0, true, 0, u"总数:0 正在下载:0 等待:0 已完成:0 失败:0"_s},
+        {"fresh rows count as undownloaded",
+         {{S::Waiting, u"pdf"_s, {}, {}, {}}, {S::Waiting, u"pdf"_s, {}, {}, {}}},
+         2, false, 0, u"总数:2 正在下载:0 等待:2 已完成:0 失败:0"_s},
+        {"waiting again is not undownloaded", {{S::Waiting, u"pdf"_s, u"等待重新下载"_s, {}, {}}}, 0, false, 0,
+         u"总数:1 正在下载:0 等待:1 已完成:0 失败:0"_s},
+        {"marked missing is not undownloaded", {{S::Waiting, u"pdf"_s, {}, {}, u"不存在"_s}}, 0, false, 0,
+         u"总数:1 正在下载:0 等待:1 已完成:0 失败:0"_s},
+        {"finished and failed rows end the list",
+         {{S::Finished, u"pdf"_s, u"10"_s, u"10"_s, u"100%"_s}, {S::Failed, u"pdf"_s, u"下载失败"_s, {}, {}}},
+         0, true, 1, u"总数:2 正在下载:0 等待:0 已完成:1 失败:1"_s},
+        {"one downloading row keeps the list going",
+         {{S::Finished, u"pdf"_s, u"1"_s, u"1"_s, u"100%"_s}, {S::Downloading, u"pdf"_s, {}, {}, {}}},
+         1, false, 0, u"总数:2 正在下载:1 等待:0 已完成:1 失败:0"_s},
+        {"web pages count in any state, letter case ignored",
+         {{S::Finished, u"HTM"_s, u"1"_s, u"1"_s, u"100%"_s}, {S::Waiting, u"html"_s, {}, {}, {}},
+          {S::Failed, u"htm"_s, {}, {}, {}}, {S::Finished, u"xml"_s, u"1"_s, u"1"_s, u"100%"_s}},
+         2, false, 3, u"总数:4 正在下载:0 等待:1 已完成:2 失败:1"_s},
+    };
+    for (const CountCase& c : cases) {
+        DownloadListModel list;
+        int i = 0;
+        for (const RowSpec& r : c.rows) {
+            list.addRow(u"k"_s + QString::number(i), u"n"_s, r.type, u"/f/"_s, QString());
+            list.setState(i, r.state);
+            list.setSize(i, r.size);
+            list.setReceived(i, r.received);
+            list.setPercent(i, r.percent);
+            ++i;
+        }
+        EXPECT_EQ(list.统计未下载项数目(), c.undownloaded) << c.name;
+        EXPECT_EQ(list.检测是否下载列表完毕(), c.finished) << c.name;
+        EXPECT_EQ(list.CountFailedOrWebRows(), c.failedOrWeb) << c.name;
+        EXPECT_EQ(list.countsText(), c.counts) << c.name;
+        EXPECT_EQ(list.rowCountText(), QString::number(c.rows.size()) + u"条"_s) << c.name;
+    }
+}
+
+TEST(DownloadListModel, FilePathAndDuplicateKeys) {
+    DownloadListModel list;
+    const QString sep = QDir::separator();
+    EXPECT_TRUE(list.addRow(u"k"_s, u"name"_s, QString(), u"/f"_s, u"k"_s));
+    EXPECT_FALSE(list.addRow(u"k"_s, u"other"_s, u"pdf"_s, u"/g"_s, u"k"_s));
+    EXPECT_EQ(list.count(), 1);
+    EXPECT_EQ(list.filePath(0), u"/f"_s + sep + u"name"_s) << "no trailing dot without a type";
+    list.setType(0, u"pdf"_s);
+    list.setFolder(0, u"/f"_s + sep);
+    EXPECT_EQ(list.filePath(0), u"/f"_s + sep + u"name.pdf"_s);
+    EXPECT_EQ(list.filePath(5), QString());
+    ASSERT_TRUE(list.addRow(u"k2"_s, u"n"_s, QString(), QString(), QString()));
+    EXPECT_FALSE(list.setKey(1, u"k"_s)) << "a key that another row has is refused";
+    EXPECT_TRUE(list.setKey(1, u"k3"_s));
+    EXPECT_TRUE(list.containsKey(u"k3"_s));
+    EXPECT_FALSE(list.containsKey(u"k2"_s));
+}
+
+TEST(DownloadListModel, ProgressUpdatesAreCoalesced) {
+    DownloadListModel list(nullptr, 1000);
+    for (int i = 0; i < 10; ++i)
+        list.addRow(u"k"_s + QString::number(i), u"n"_s, u"pdf"_s, u"/f/"_s, QString());
+    std::vector<std::pair<int, int>> spy;
+    QObject::connect(&list, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& a, const QModelIndex& b) {
+                         EXPECT_LT(b.row(), list.count()) << "an index past the end";
+                         spy.emplace_back(a.row(), b.row());
+                     });
+    for (int n = 0; n < 100; ++n) {
+        list.setReceived(2, QString::number(n));
+        list.setReceived(7, QString::number(n));
+    }
+    EXPECT_EQ(spy.size(), 0u);
+    list.flushChanges();
+    ASSERT_EQ(spy.size(), 1u);
+    EXPECT_EQ(spy[0], std::make_pair(2, 7));
+    // A row removed before the flush does not send an index past the end.
+    list.setReceived(9, u"x"_s);
+    list.removeAt(9);
+    list.flushChanges();
+}
+
+} // namespace
