@@ -1,0 +1,237 @@
+#include "DownloadArguments.h"
+
+#include "app/AnsiCodec.h"
+#include "app/FileHelpers.h"
+#include "app/SettingKeys.h"
+#include "app/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+namespace {
+
+bool isWebAddress(const QString& text) {
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() && (scheme == u"http"_s || scheme == u"https"_s);
+}
+
+std::optional<DuplicatePolicy> policyFromWord(const QString& word) {
+    const QString w = word.trimmed().toLower();
+    if (w == u"skip"_s || w == u"跳过"_s)
+        return DuplicatePolicy::Skip;
+    if (w == u"overwrite"_s || w == u"覆盖"_s)
+        return DuplicatePolicy::Overwrite;
+    if (w == u"rename"_s || w == u"重命名"_s)
+        return DuplicatePolicy::Rename;
+    return std::nullopt;
+}
+
+QString absoluteFolder(const QString& folder) {
+    return FileHelpers::withTrailingSeparator(QDir::cleanPath(QDir::current().absoluteFilePath(folder)));
+}
+
+// A type is a short run of letters and digits; anything else means "unknown yet".
+QString cleanType(const QString& type) {
+    if (type.isEmpty() || type.size() > 10)
+        return {};
+    for (QChar c : type) {
+        if (!c.isLetterOrNumber())
+            return {};
+    }
+    return type;
+}
+
+} // namespace
+
+QString DownloadArguments::usage() {
+    return u"download [--folder DIR] [--method 1|2] [--slots N] [--pause S] "
+           "[--policy skip|overwrite|rename] [--max-size MB] [--proxy HOST:PORT] [--referer URL] "
+           "[--auto-retry] (--list FILE | URL...)"_s;
+}
+
+std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& args, const SettingsStore& settings,
+                                                          QString& error) {
+    using namespace SettingKeys;
+    DownloadArguments a;
+    DownloadOptions& o = a.options;
+    o.method = settings.read(kSectionSettings, kMethod).trimmed() == u"1"_s ? 1 : 2;
+    o.slotCount = qBound(1, settings.read(kSectionDownload, kSlots).toInt() + 1, 6);
+    o.policy = duplicatePolicyFromCaption(settings.read(kSectionDuplicate, kDuplicatePolicy));
+    o.proxyEnabled = settings.read(kSectionSettings, kProxyEnabled).trimmed() == u"1"_s;
+    o.proxyHost = settings.read(kSectionSettings, kProxyHost).trimmed();
+    o.proxyPort = settings.read(kSectionSettings, kProxyPort).trimmed();
+    bool sizeOk = false;
+    const double storedSize = settings.read(kSectionSettings, kMaxFileSize).toDouble(&sizeOk);
+    o.maxFileSizeMB = sizeOk && storedSize > 0 ? storedSize : 10.0;
+    QString folder = settings.read(kSectionSettings, kSaveFolder);
+    if (folder.trimmed().isEmpty())
+        folder = defaultSaveFolder();
+
+    auto fail = [&error](const QString& why) -> std::optional<DownloadArguments> {
+        error = why;
+        return std::nullopt;
+    };
+
+    for (int i = 0; i < args.size(); ++i) {
+        QString arg = args[i];
+        QString value;
+        bool hasInlineValue = false;
+        if (arg.startsWith(u"--"_s) && arg.contains(u'=')) {
+            value = arg.section(u'=', 1);
+            arg = arg.section(u'=', 0, 0);
+            hasInlineValue = true;
+        }
+        auto takeValue = [&]() -> std::optional<QString> {
+            if (hasInlineValue)
+                return value;
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            return args[++i];
+        };
+        auto intValue = [&](int low, int high, int& out) -> bool {
+            const std::optional<QString> v = takeValue();
+            bool ok = false;
+            const int n = v ? v->trimmed().toInt(&ok) : 0;
+            if (!ok || n < low || n > high)
+                return false;
+            out = n;
+            return true;
+        };
+
+        if (arg == u"--auto-retry"_s) {
+            o.autoRetry = true;
+        } else if (arg == u"--folder"_s) {
+            const std::optional<QString> v = takeValue();
+            if (!v || v->trimmed().isEmpty())
+                return fail(u"--folder needs a folder"_s);
+            folder = *v;
+        } else if (arg == u"--method"_s) {
+            if (!intValue(1, 2, o.method))
+                return fail(u"--method must be 1 or 2"_s);
+        } else if (arg == u"--slots"_s) {
+            if (!intValue(1, 6, o.slotCount))
+                return fail(u"--slots must be a number from 1 to 6"_s);
+        } else if (arg == u"--pause"_s) {
+            if (!intValue(0, 600, o.pauseSeconds))
+                return fail(u"--pause must be a number of seconds from 0 to 600"_s);
+        } else if (arg == u"--policy"_s) {
+            const std::optional<QString> v = takeValue();
+            const std::optional<DuplicatePolicy> p = v ? policyFromWord(*v) : std::nullopt;
+            if (!p)
+                return fail(u"--policy must be skip, overwrite or rename (跳过, 覆盖, 重命名)"_s);
+            o.policy = *p;
+        } else if (arg == u"--max-size"_s) {
+            const std::optional<QString> v = takeValue();
+            bool ok = false;
+            const double mb = v ? v->trimmed().toDouble(&ok) : 0;
+            if (!ok || mb <= 0)
+                return fail(u"--max-size must be a positive number of megabytes"_s);
+            o.maxFileSizeMB = mb;
+        } else if (arg == u"--proxy"_s) {
+            const std::optional<QString> v = takeValue();
+            const QString host = v ? v->section(u':', 0, -2).trimmed() : QString();
+            const QString port = v ? v->section(u':', -1).trimmed() : QString();
+            bool ok = false;
+            const int n = port.toInt(&ok);
+            if (host.isEmpty() || !ok || n < 1 || n > 65535)
+                return fail(u"--proxy must be HOST:PORT"_s);
+            o.proxyEnabled = true;
+            o.proxyHost = host;
+            o.proxyPort = port;
+        } else if (arg == u"--referer"_s) {
+            const std::optional<QString> v = takeValue();
+            if (!v || !isWebAddress(*v))
+                return fail(u"--referer needs an http or https address"_s);
+            a.referer = v->trimmed();
+        } else if (arg == u"--list"_s) {
+            const std::optional<QString> v = takeValue();
+            if (!v || v->isEmpty())
+                return fail(u"--list needs a file"_s);
+            a.listFile = *v;
+        } else if (arg.startsWith(u'-')) {
+            return fail(u"unknown option: "_s + arg);
+        } else {
+            if (!isWebAddress(arg))
+                return fail(u"not an http or https address: "_s + arg);
+            a.urls << arg.trimmed();
+        }
+    }
+    if (a.listFile.isEmpty() == a.urls.isEmpty())
+        return fail(a.urls.isEmpty() ? u"give --list FILE or at least one address"_s
+                                     : u"give either --list FILE or addresses, not both"_s);
+    a.folder = absoluteFolder(folder);
+    return a;
+}
+
+DownloadArguments::Entry DownloadArguments::entryForUrl(const QString& url, const QString& folder,
+                                                        const AnsiCodec& codec) {
+    const QUrl u(url);
+    const QString segment = u.fileName(QUrl::FullyDecoded);
+    QString name = segment;
+    QString type;
+    const qsizetype dot = segment.lastIndexOf(u'.');
+    if (dot > 0) {
+        type = cleanType(segment.mid(dot + 1));
+        if (!type.isEmpty())
+            name = segment.left(dot);
+    }
+    // The cleaner drops separators and leading dots, so ".." or "a/b" cannot leave the folder.
+    name = FileHelpers::sanitizeFileName(name, codec);
+    if (name.isEmpty())
+        name = FileHelpers::sanitizeFileName(u.host(), codec);
+    if (name.isEmpty())
+        name = u"download"_s;
+    return {url, name, type, folder};
+}
+
+std::vector<DownloadArguments::Entry> DownloadArguments::readList(const QString& path, const QString& defaultFolder,
+                                                                  const AnsiCodec& codec, QString& error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = u"cannot read the list file "_s + path;
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = codec.decode(bytes);
+
+    std::vector<Entry> entries;
+    int lineNumber = 0;
+    for (const QString& rawLine : text.split(u'\n')) {
+        ++lineNumber;
+        QString line = rawLine;
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.trimmed().isEmpty() || line.trimmed().startsWith(u'#'))
+            continue;
+        const QStringList cells = line.split(u'\t');
+        const QString url = cells.value(0).trimmed();
+        if (!isWebAddress(url)) {
+            error = u"line "_s + QString::number(lineNumber) + u": not an http or https address: "_s + url;
+            return {};
+        }
+        const QString folder =
+            cells.value(3).trimmed().isEmpty() ? defaultFolder : absoluteFolder(cells.value(3).trimmed());
+        Entry entry = entryForUrl(url, folder, codec);
+        const QString name = FileHelpers::sanitizeFileName(cells.value(1).trimmed(), codec);
+        if (!name.isEmpty())
+            entry.name = name;
+        if (cells.size() > 2)
+            entry.type = cleanType(cells.value(2).trimmed());
+        entries.push_back(entry);
+    }
+    if (entries.empty())
+        error = u"the list file holds no addresses: "_s + path;
+    return entries;
+}
+
+} // namespace mojing

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "downloads/DownloadOptions.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace mojing {
+
+class AnsiCodec;
+class SettingsStore;
+
+// What `mojing download` was asked to do, with the stored settings filling the gaps.
+struct DownloadArguments {
+    QString folder;       // ends with a separator
+    DownloadOptions options;
+    QString referer;
+    QString listFile;
+    QStringList urls;
+
+    // One row to download.
+    struct Entry {
+        QString url;
+        QString name;
+        QString type;
+        QString folder;
+    };
+
+    static QString usage();
+
+    // Parses the arguments after "download". Defaults come from `settings`. On bad arguments the
+    // result is empty and `error` says why.
+    static std::optional<DownloadArguments> parse(const QStringList& args, const SettingsStore& settings,
+                                                  QString& error);
+
+    // The rows of a list file: one per line, "url<TAB>name[<TAB>type[<TAB>folder]]"; empty lines
+    // and lines starting with '#' are skipped. UTF-8, or the ANSI code page when the file is not
+    // valid UTF-8. An empty result with a non-empty `error` means the file could not be used.
+    static std::vector<Entry> readList(const QString& path, const QString& defaultFolder, const AnsiCodec& codec,
+                                       QString& error);
+
+    // A row for a bare address: the name and type come from the last path segment, cleaned so
+    // that it can only name a file inside the folder.
+    static Entry entryForUrl(const QString& url, const QString& folder, const AnsiCodec& codec);
+};
+
+} // namespace mojing

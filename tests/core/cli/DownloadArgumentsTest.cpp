@@ -1,0 +1,158 @@
+#include "DownloadArguments.h"
+#include "support/QtPrinters.h"
+#include "support/TestContext.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace mojing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TEST(DownloadArguments, BadArgumentsAreRefusedWithAReason) {
+    struct Case {
+        const char* name;
+        QStringList args;
+        QString errorPart;
+    };
+    const Case cases[] = {
+        {"nothing to download", {}, u"--list FILE"_s},
+        {"both list and addresses", {u"--list"_s, u"x.tsv"_s, u"http://h/a"_s}, u"not both"_s},
+        {"method 3", {u"--method"_s, u"3"_s, u"http://h/a"_s}, u"--method"_s},
+        {"seven slots", {u"--slots=7"_s, u"http://h/a"_s}, u"--slots"_s},
+        {"zero slots", {u"--slots"_s, u"0"_s, u"http://h/a"_s}, u"--slots"_s},
+        {"pause over 600", {u"--pause"_s, u"601"_s, u"http://h/a"_s}, u"--pause"_s},
+        {"unknown policy", {u"--policy"_s, u"merge"_s, u"http://h/a"_s}, u"--policy"_s},
+        {"negative size", {u"--max-size"_s, u"-1"_s, u"http://h/a"_s}, u"--max-size"_s},
+        {"proxy without port", {u"--proxy"_s, u"localhost"_s, u"http://h/a"_s}, u"HOST:PORT"_s},
+        {"proxy port not a number", {u"--proxy"_s, u"h:x"_s, u"http://h/a"_s}, u"HOST:PORT"_s},
+        {"missing value at the end", {u"http://h/a"_s, u"--folder"_s}, u"--folder"_s},
+        {"file address", {u"file:///etc/passwd"_s}, u"not an http"_s},
+        {"unknown option", {u"--fast"_s, u"http://h/a"_s}, u"unknown option"_s},
+    };
+    for (const Case& c : cases) {
+        TestContext t;
+        QString error;
+        EXPECT_FALSE(DownloadArguments::parse(c.args, t.settings, error).has_value()) << c.name;
+        EXPECT_TRUE(error.contains(c.errorPart)) << c.name << ": " << error.toStdString();
+    }
+}
+
+TEST(DownloadArguments, StoredSettingsAreTheDefaults) {
+    TestContext t;
+    t.settings.write(u"设置"_s, u"下载方式"_s, u"1"_s);
+    t.settings.write(u"下载"_s, u"线程"_s, u"4"_s);
+    t.settings.write(u"专利下载"_s, u"重复文件名设置"_s, u"跳过"_s);
+    t.settings.write(u"设置"_s, u"文件最大值"_s, u"0.5"_s);
+    t.settings.write(u"设置"_s, u"下载文件保存路径"_s, t.path(u"stored"_s));
+    QString error;
+    const auto a = DownloadArguments::parse({u"http://h/a.pdf"_s}, t.settings, error);
+    ASSERT_TRUE(a.has_value()) << error.toStdString();
+    EXPECT_EQ(a->options.method, 1);
+    EXPECT_EQ(a->options.slotCount, 5);
+    EXPECT_EQ(a->options.policy, DuplicatePolicy::Skip);
+    EXPECT_DOUBLE_EQ(a->options.maxFileSizeMB, 0.5);
+    EXPECT_EQ(a->folder, t.path(u"stored"_s) + QDir::separator());
+
+    const auto b = DownloadArguments::parse({u"--method=2"_s, u"--slots"_s, u"6"_s, u"--policy"_s, u"重命名"_s,
+                                             u"--proxy"_s, u"127.0.0.1:3128"_s, u"--folder"_s, t.path(u"x/"_s),
+                                             u"--pause"_s, u"3"_s, u"--auto-retry"_s, u"http://h/a.pdf"_s},
+                                            t.settings, error);
+    ASSERT_TRUE(b.has_value()) << error.toStdString();
+    EXPECT_EQ(b->options.method, 2);
+    EXPECT_EQ(b->options.slotCount, 6);
+    EXPECT_EQ(b->options.policy, DuplicatePolicy::Rename);
+    EXPECT_TRUE(b->options.proxyEnabled);
+    EXPECT_EQ(b->options.proxyHost, u"127.0.0.1"_s);
+    EXPECT_EQ(b->options.proxyPort, u"3128"_s);
+    EXPECT_EQ(b->options.pauseSeconds, 3);
+    EXPECT_TRUE(b->options.autoRetry);
+    EXPECT_EQ(b->folder, t.path(u"x"_s) + QDir::separator());
+}
+
+TEST(DownloadArguments, NamesFromAddressesStayInsideTheFolder) {
+    struct Case {
+        const char* name;
+        QString url;
+        QString expectedName;
+        QString expectedType;
+    };
+    const Case cases[] = {
+        {"plain file", u"http://h/doc/paper.pdf"_s, u"paper"_s, u"pdf"_s},
+        {"query is not part of the name", u"http://h/get/report.PDF?id=3"_s, u"report"_s, u"PDF"_s},
+        {"percent-encoded Chinese", u"http://h/%E8%AE%BA%E6%96%87.pdf"_s, u"论文"_s, u"pdf"_s},
+        {"no extension", u"http://h/download/12345"_s, u"12345"_s, QString()},
+        {"trailing slash uses the host", u"http://example.org/"_s, u"example.org"_s, QString()},
+        {"encoded slashes and dots", u"http://h/a/..%2F..%2Fetc%2Fpasswd"_s, u"passwd"_s, QString()},
+        {"only dots", u"http://h/%2E%2E"_s, u"h"_s, QString()},
+        {"odd extension is kept in the name", u"http://h/a.b c"_s, u"a.b c"_s, QString()},
+    };
+    TestContext t;
+    for (const Case& c : cases) {
+        const DownloadArguments::Entry e = DownloadArguments::entryForUrl(c.url, u"/out/"_s, t.codec);
+        EXPECT_EQ(e.name, c.expectedName) << c.name;
+        EXPECT_EQ(e.type, c.expectedType) << c.name;
+        EXPECT_FALSE(e.name.contains(u'/')) << c.name;
+    }
+}
+
+TEST(DownloadArguments, ListFileColumns) {
+    TestContext t;
+    const QString path = t.path(u"list.tsv"_s);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("# comment\r\n"
+            "http://h/a.pdf\r\n"
+            "http://h/b.pdf\t\xE6\xA0\x87\xE9\xA2\x98:one\r\n"
+            "\n"
+            "http://h/c\tthree\thtml\t" +
+            t.path(u"sub"_s).toUtf8() + "\n");
+    f.close();
+    QString error;
+    const auto entries = DownloadArguments::readList(path, u"/def/"_s, t.codec, error);
+    ASSERT_EQ(entries.size(), 3u) << error.toStdString();
+    EXPECT_EQ(entries[0].name, u"a"_s);
+    EXPECT_EQ(entries[0].type, u"pdf"_s);
+    EXPECT_EQ(entries[0].folder, u"/def/"_s);
+    EXPECT_EQ(entries[1].name, u"标题one"_s) << "names are cleaned";
+    EXPECT_EQ(entries[1].type, u"pdf"_s) << "type from the address when the column is missing";
+    EXPECT_EQ(entries[2].type, u"html"_s);
+    EXPECT_EQ(entries[2].folder, t.path(u"sub"_s) + QDir::separator());
+}
+
+TEST(DownloadArguments, ListFileProblems) {
+    struct Case {
+        const char* name;
+        QByteArray content;
+        QString errorPart;
+        size_t rows;
+    };
+    const Case cases[] = {
+        {"bad address names its line", "http://h/a\nftp://h/b\n", u"line 2"_s, 0},
+        {"empty file", "\n# only a comment\n", u"no addresses"_s, 0},
+        {"GBK text is read as ANSI", "http://h/a\t\xD6\xD0\xCE\xC4\n", QString(), 1},
+    };
+    for (const Case& c : cases) {
+        TestContext t;
+        QFile f(t.path(u"l.tsv"_s));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.content);
+        f.close();
+        QString error;
+        const auto entries = DownloadArguments::readList(f.fileName(), u"/d/"_s, t.codec, error);
+        EXPECT_EQ(entries.size(), c.rows) << c.name;
+        if (c.errorPart.isEmpty()) {
+            EXPECT_EQ(entries.at(0).name, u"中文"_s) << c.name;
+        } else {
+            EXPECT_TRUE(error.contains(c.errorPart)) << c.name << ": " << error.toStdString();
+        }
+    }
+    TestContext t;
+    QString error;
+    EXPECT_TRUE(DownloadArguments::readList(t.path(u"missing"_s), u"/d/"_s, t.codec, error).empty());
+    EXPECT_TRUE(error.contains(u"cannot read"_s));
+}
+
+} // namespace
