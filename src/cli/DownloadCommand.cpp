@@ -1,0 +1,249 @@
+#include "DownloadCommand.h"
+
+#include "ConsolePrompts.h"
+#include "ConsoleShell.h"
+#include "DownloadArguments.h"
+#include "app/AnsiCodec.h"
+#include "app/AppContext.h"
+#include "app/EventPump.h"
+#include "app/ProgramState.h"
+#include "app/SettingsStore.h"
+#include "app/Timing.h"
+#include "downloads/DownloadEngine.h"
+#include "downloads/DownloadSession.h"
+#include "transfer/NetworkLayer.h"
+
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+namespace {
+
+// How often --auto-retry queues failed rows again before the run gives up on them.
+constexpr int kRetryRounds = 3;
+constexpr int kBarWidth = 30;
+
+// Ctrl-C arrives as a signal; the handler only writes a byte that the event loop then reads.
+int g_interruptPipe[2] = {-1, -1};
+
+void onInterrupt(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_interruptPipe[1], &byte, 1);
+}
+
+class InterruptWatch {
+public:
+    InterruptWatch() {
+        if (::pipe(g_interruptPipe) != 0)
+            return;
+        struct sigaction action = {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, &m_previous);
+        m_notifier = std::make_unique<QSocketNotifier>(g_interruptPipe[0], QSocketNotifier::Read);
+    }
+    ~InterruptWatch() {
+        m_notifier.reset();
+        if (g_interruptPipe[0] >= 0) {
+            ::sigaction(SIGINT, &m_previous, nullptr);
+            ::close(g_interruptPipe[0]);
+            ::close(g_interruptPipe[1]);
+            g_interruptPipe[0] = g_interruptPipe[1] = -1;
+        }
+    }
+    QSocketNotifier* notifier() { return m_notifier.get(); }
+    void drain() {
+        char buffer[16];
+        [[maybe_unused]] const ssize_t n = ::read(g_interruptPipe[0], buffer, sizeof buffer);
+    }
+
+private:
+    struct sigaction m_previous = {};
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
+QString stateWord(RowState state) {
+    switch (state) {
+    case RowState::Waiting: return u"waiting"_s;
+    case RowState::Downloading: return u"downloading"_s;
+    case RowState::Finished: return u"finished"_s;
+    case RowState::Failed: break;
+    }
+    return u"failed"_s;
+}
+
+QString fileLabel(const DownloadRow& row) { return row.type.isEmpty() ? row.name : row.name + u'.' + row.type; }
+
+// Progress display: live lines on a terminal, one line per finished row otherwise.
+class ProgressReport {
+public:
+    ProgressReport(const DownloadListModel& list, QTextStream& out, bool live)
+        : m_list(list), m_out(out), m_live(live), m_reported(size_t(list.count()), false) {}
+
+    void update() {
+        if (m_live)
+            redraw();
+        else
+            reportFinishedRows();
+    }
+    void finish() {
+        if (m_live) {
+            clearLive();
+            m_out.flush();
+        }
+        reportFinishedRows();
+    }
+
+private:
+    void reportFinishedRows() {
+        for (int i = 0; i < m_list.count() && size_t(i) < m_reported.size(); ++i) {
+            const DownloadRow& r = m_list.at(i);
+            if (m_reported[size_t(i)] || (r.state != RowState::Finished && r.state != RowState::Failed))
+                continue;
+            m_reported[size_t(i)] = true;
+            if (m_live)
+                continue; // the live view shows them in its totals
+            m_out << stateWord(r.state) << u'\t' << fileLabel(r) << u'\t'
+                  << (r.state == RowState::Finished ? r.percent : r.size) << u'\n';
+        }
+        m_out.flush();
+    }
+    void clearLive() {
+        if (m_lines > 0)
+            m_out << u"\x1b["_s << m_lines << u"F\x1b[J"_s;
+        m_lines = 0;
+    }
+    void redraw() {
+        clearLive();
+        int done = 0;
+        for (int i = 0; i < m_list.count(); ++i) {
+            const DownloadRow& r = m_list.at(i);
+            if (r.state == RowState::Finished || r.state == RowState::Failed)
+                ++done;
+            if (r.state != RowState::Downloading)
+                continue;
+            m_out << u"  "_s << fileLabel(r).left(48) << u"  "_s << (r.received.isEmpty() ? u"0"_s : r.received)
+                  << u'/' << (r.size.isEmpty() ? u"?"_s : r.size) << u"  "_s << r.percent << u'\n';
+            ++m_lines;
+        }
+        const int total = qMax(1, m_list.count());
+        const int filled = done * kBarWidth / total;
+        m_out << u'[' << QString(filled, u'#') << QString(kBarWidth - filled, u'-') << u"] "_s << done << u'/'
+              << m_list.count() << u"  "_s << m_list.countsText() << u'\n';
+        ++m_lines;
+        m_out.flush();
+    }
+
+    const DownloadListModel& m_list;
+    QTextStream& m_out;
+    bool m_live;
+    std::vector<bool> m_reported;
+    int m_lines = 0;
+};
+
+int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
+    SettingsStore settings(SettingsStore::defaultPath());
+    QString error;
+    std::optional<DownloadArguments> parsed = DownloadArguments::parse(args, settings, error);
+    if (!parsed) {
+        err << u"mojing download: "_s << error << u"\nusage: mojing "_s << DownloadArguments::usage() << u'\n';
+        return 2;
+    }
+    const DownloadArguments& request = *parsed;
+    ConsolePrompts prompts(err);
+    ConsoleShell shell;
+    EventPump pump;
+    const Timing timing;
+    const AnsiCodec codec;
+    ProgramState state;
+    state.maxFileSizeMB = request.options.maxFileSizeMB;
+    AppContext context{settings, prompts, shell, pump, timing, codec, state};
+
+    std::vector<DownloadArguments::Entry> entries;
+    if (!request.listFile.isEmpty()) {
+        entries = DownloadArguments::readList(request.listFile, request.folder, codec, error);
+        if (entries.empty()) {
+            err << u"mojing download: "_s << error << u'\n';
+            return 2;
+        }
+    } else {
+        for (const QString& url : request.urls)
+            entries.push_back(DownloadArguments::entryForUrl(url, request.folder, codec));
+    }
+
+    DownloadSession session(context);
+    session.options() = request.options;
+    for (const DownloadArguments::Entry& e : entries) {
+        if (!session.list().addRow(e.url, e.name, e.type, e.folder, request.referer))
+            err << u"mojing download: listed twice, fetched once: "_s << e.url << u'\n';
+    }
+
+    NetworkLayer network;
+    DownloadEngine engine(session, network);
+    Scheduler& scheduler = engine.scheduler();
+    int rounds = 0;
+    QObject::connect(&scheduler, &Scheduler::listFinished, &scheduler, [&] {
+        if (++rounds > kRetryRounds)
+            session.options().autoRetry = false;
+    });
+
+    bool interrupted = false;
+    InterruptWatch interrupt;
+    if (QSocketNotifier* n = interrupt.notifier()) {
+        QObject::connect(n, &QSocketNotifier::activated, n, [&] {
+            interrupt.drain();
+            if (interrupted)
+                return;
+            interrupted = true;
+            err << u"\nmojing download: stopping\n"_s;
+            err.flush();
+            scheduler.stop();
+        });
+    }
+
+    const bool live = ::isatty(STDOUT_FILENO) == 1;
+    ProgressReport report(session.list(), out, live);
+    QEventLoop loop;
+    QTimer watch;
+    watch.setInterval(live ? int(timing.tick.count() / 4) : int(timing.tick.count()));
+    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+        report.update();
+        const bool settled = !scheduler.isRunning() && engine.idle();
+        if (settled && (interrupted || session.list().检测是否下载列表完毕()))
+            loop.quit();
+    });
+
+    scheduler.startStatusTimer();
+    scheduler.start();
+    watch.start();
+    loop.exec();
+    watch.stop();
+    scheduler.stopStatusTimer();
+    report.finish();
+
+    const DownloadListModel& list = session.list();
+    out << list.countsText() << u'\n';
+    bool allFinished = true;
+    for (int i = 0; i < list.count(); ++i) {
+        const DownloadRow& r = list.at(i);
+        allFinished = allFinished && r.state == RowState::Finished;
+        out << int(r.state) << u'\t' << r.name << u'\t' << r.type << u'\t' << r.size << u'\t' << r.percent << u'\t'
+            << list.filePath(i) << u'\n';
+    }
+    out.flush();
+    return allFinished ? 0 : 1;
+}
+
+} // namespace
+
+CliCommand downloadCommand() {
+    return {u"download"_s, DownloadArguments::usage(), runDownload};
+}
+
+} // namespace mojing
