@@ -19,10 +19,16 @@ std::optional<QString> ConsolePrompts::inputText(const QString&, const QString&,
     return std::nullopt;
 }
 
-QString ConsolePrompts::saveFileName(const QString&, const QString&, bool) { return {}; }
+QString ConsolePrompts::saveFileName(const QString&, const QString&, bool) {
+    return {};
+}
 
-QString ConsolePrompts::openFileName(const QString&) { return {}; }
+QString ConsolePrompts::openFileName(const QString&) {
+    return {};
+}
 
-QString ConsolePrompts::pickFolder(const QString&, const QString&, bool) { return {}; }
+QString ConsolePrompts::pickFolder(const QString&, const QString&, bool) {
+    return {};
+}
 
 } // namespace mojing

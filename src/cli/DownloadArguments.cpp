@@ -56,8 +56,8 @@ QString DownloadArguments::usage() {
            "[--auto-retry] (--list FILE | URL...)"_s;
 }
 
-std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& args, const SettingsStore& settings,
-                                                          QString& error) {
+std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& args,
+                                                          const SettingsStore& settings, QString& error) {
     using namespace SettingKeys;
     DownloadArguments a;
     DownloadOptions& o = a.options;
@@ -191,7 +191,8 @@ DownloadArguments::Entry DownloadArguments::entryForUrl(const QString& url, cons
     return {url, name, type, folder};
 }
 
-std::vector<DownloadArguments::Entry> DownloadArguments::readList(const QString& path, const QString& defaultFolder,
+std::vector<DownloadArguments::Entry> DownloadArguments::readList(const QString& path,
+                                                                  const QString& defaultFolder,
                                                                   const AnsiCodec& codec, QString& error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -14,7 +14,7 @@ class SettingsStore;
 
 // What `mojing download` was asked to do, with the stored settings filling the gaps.
 struct DownloadArguments {
-    QString folder;       // ends with a separator
+    QString folder; // ends with a separator
     DownloadOptions options;
     QString referer;
     QString listFile;
@@ -38,8 +38,8 @@ struct DownloadArguments {
     // The rows of a list file: one per line, "url<TAB>name[<TAB>type[<TAB>folder]]"; empty lines
     // and lines starting with '#' are skipped. UTF-8, or the ANSI code page when the file is not
     // valid UTF-8. An empty result with a non-empty `error` means the file could not be used.
-    static std::vector<Entry> readList(const QString& path, const QString& defaultFolder, const AnsiCodec& codec,
-                                       QString& error);
+    static std::vector<Entry> readList(const QString& path, const QString& defaultFolder,
+                                       const AnsiCodec& codec, QString& error);
 
     // A row for a bare address: the name and type come from the last path segment, cleaned so
     // that it can only name a file inside the folder.

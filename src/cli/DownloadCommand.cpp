@@ -14,6 +14,7 @@
 #include "transfer/NetworkLayer.h"
 
 #include <QEventLoop>
+#include <QHash>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
@@ -70,15 +71,21 @@ private:
 
 QString stateWord(RowState state) {
     switch (state) {
-    case RowState::Waiting: return u"waiting"_s;
-    case RowState::Downloading: return u"downloading"_s;
-    case RowState::Finished: return u"finished"_s;
-    case RowState::Failed: break;
+    case RowState::Waiting:
+        return u"waiting"_s;
+    case RowState::Downloading:
+        return u"downloading"_s;
+    case RowState::Finished:
+        return u"finished"_s;
+    case RowState::Failed:
+        break;
     }
     return u"failed"_s;
 }
 
-QString fileLabel(const DownloadRow& row) { return row.type.isEmpty() ? row.name : row.name + u'.' + row.type; }
+QString fileLabel(const DownloadRow& row) {
+    return row.type.isEmpty() ? row.name : row.name + u'.' + row.type;
+}
 
 // Progress display: live lines on a terminal, one line per finished row otherwise.
 class ProgressReport {
@@ -128,8 +135,9 @@ private:
                 ++done;
             if (r.state != RowState::Downloading)
                 continue;
-            m_out << u"  "_s << fileLabel(r).left(48) << u"  "_s << (r.received.isEmpty() ? u"0"_s : r.received)
-                  << u'/' << (r.size.isEmpty() ? u"?"_s : r.size) << u"  "_s << r.percent << u'\n';
+            m_out << u"  "_s << fileLabel(r).left(48) << u"  "_s
+                  << (r.received.isEmpty() ? u"0"_s : r.received) << u'/'
+                  << (r.size.isEmpty() ? u"?"_s : r.size) << u"  "_s << r.percent << u'\n';
             ++m_lines;
         }
         const int total = qMax(1, m_list.count());
@@ -152,7 +160,8 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     QString error;
     std::optional<DownloadArguments> parsed = DownloadArguments::parse(args, settings, error);
     if (!parsed) {
-        err << u"mojing download: "_s << error << u"\nusage: mojing "_s << DownloadArguments::usage() << u'\n';
+        err << u"mojing download: "_s << error << u"\nusage: mojing "_s << DownloadArguments::usage()
+            << u'\n';
         return 2;
     }
     const DownloadArguments& request = *parsed;
@@ -179,9 +188,12 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
 
     DownloadSession session(context);
     session.options() = request.options;
+    QHash<QString, QString> requestedTypes; // key -> the type the row was asked for
     for (const DownloadArguments::Entry& e : entries) {
         if (!session.list().addRow(e.url, e.name, e.type, e.folder, request.referer))
             err << u"mojing download: listed twice, fetched once: "_s << e.url << u'\n';
+        else
+            requestedTypes.insert(e.url, e.type);
     }
 
     NetworkLayer network;
@@ -232,9 +244,14 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     bool allFinished = true;
     for (int i = 0; i < list.count(); ++i) {
         const DownloadRow& r = list.at(i);
-        allFinished = allFinished && r.state == RowState::Finished;
-        out << int(r.state) << u'\t' << r.name << u'\t' << r.type << u'\t' << r.size << u'\t' << r.percent << u'\t'
-            << list.filePath(i) << u'\n';
+        // A server's error page arrives as a web page in place of the file that was asked for;
+        // the list shows it as fetched, but the run did not get what it was asked to get.
+        const QString asked = requestedTypes.value(r.key);
+        const bool errorPage = DownloadListOps::isWebPageType(r.type, false) && !asked.isEmpty() &&
+                               !DownloadListOps::isWebPageType(asked, true);
+        allFinished = allFinished && r.state == RowState::Finished && !errorPage;
+        out << int(r.state) << u'\t' << r.name << u'\t' << r.type << u'\t' << r.size << u'\t' << r.percent
+            << u'\t' << list.filePath(i) << u'\n';
     }
     out.flush();
     return allFinished ? 0 : 1;

@@ -40,11 +40,17 @@ QString NginxPeer::binary() {
     return QStandardPaths::findExecutable(u"nginx"_s);
 }
 
-NginxPeer::NginxPeer() { QDir(m_dir.path()).mkpath(u"www"_s); }
+NginxPeer::NginxPeer() {
+    QDir(m_dir.path()).mkpath(u"www"_s);
+}
 
-NginxPeer::~NginxPeer() { stop(); }
+NginxPeer::~NginxPeer() {
+    stop();
+}
 
-QString NginxPeer::www() const { return m_dir.filePath(u"www"_s); }
+QString NginxPeer::www() const {
+    return m_dir.filePath(u"www"_s);
+}
 
 QString NginxPeer::accessLog() const {
     QFile f(m_dir.filePath(u"access.log"_s));
@@ -99,7 +105,8 @@ bool NginxPeer::start(const QString& slowRate) {
     if (!m_process.waitForStarted(5000) || !waitForLoopbackPort(m_port, 5000)) {
         QFile log(m_dir.filePath(u"error.log"_s));
         log.open(QIODevice::ReadOnly);
-        m_error = u"nginx did not start: "_s + QString::fromUtf8(m_process.readAll()) + QString::fromUtf8(log.readAll());
+        m_error = u"nginx did not start: "_s + QString::fromUtf8(m_process.readAll()) +
+                  QString::fromUtf8(log.readAll());
         stop();
         return false;
     }

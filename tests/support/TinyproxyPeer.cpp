@@ -18,7 +18,9 @@ QString TinyproxyPeer::binary() {
     return QStandardPaths::findExecutable(u"tinyproxy"_s);
 }
 
-TinyproxyPeer::~TinyproxyPeer() { stop(); }
+TinyproxyPeer::~TinyproxyPeer() {
+    stop();
+}
 
 QString TinyproxyPeer::log() const {
     QFile f(m_dir.filePath(u"tinyproxy.log"_s));
@@ -27,9 +29,10 @@ QString TinyproxyPeer::log() const {
 
 bool TinyproxyPeer::start() {
     m_port = freeLoopbackPort();
-    const QString config = u"Port %1\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\n"
-                           "LogFile \"%2/tinyproxy.log\"\nLogLevel Info\nPidFile \"%2/tinyproxy.pid\"\n"
-                           "Allow 127.0.0.1\nViaProxyName \"%3\"\n"_s.arg(QString::number(m_port), m_dir.path(), kViaName);
+    const QString config =
+        u"Port %1\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\n"
+        "LogFile \"%2/tinyproxy.log\"\nLogLevel Info\nPidFile \"%2/tinyproxy.pid\"\n"
+        "Allow 127.0.0.1\nViaProxyName \"%3\"\n"_s.arg(QString::number(m_port), m_dir.path(), kViaName);
     QFile f(m_dir.filePath(u"tinyproxy.conf"_s));
     if (!f.open(QIODevice::WriteOnly)) {
         m_error = u"cannot write the tinyproxy configuration"_s;

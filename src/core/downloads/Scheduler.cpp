@@ -8,7 +8,8 @@
 #include "app/Prompts.h"
 #include "app/Timing.h"
 
-#include <QDir>
+#include <QFile>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -53,9 +54,22 @@ void Scheduler::stop() {
     m_session.transferBusy = false;
     m_methods.cancelMethod1();
 
+    // Slot rows whose download is ended here; their files hold only what arrived so far.
+    std::vector<int> slotRows;
+    for (int slot = 1; slot <= kMaxSlots; ++slot) {
+        if (m_methods.method2SlotBusy(slot))
+            slotRows.push_back(m_session.slotRowIndex[size_t(slot)]);
+    }
     m_methods.unloadAllSlots();
 
     DownloadListModel& list = m_session.list();
+    for (int row : slotRows) {
+        // The same as a cancelled method-1 transfer: no partial file stays behind to be taken
+        // for a download or to push the next attempt to a "[001]" name.
+        if (list.isValidIndex(row) && list.at(row).state == RowState::Downloading &&
+            !list.at(row).folder.trimmed().isEmpty())
+            QFile::remove(list.filePath(row));
+    }
     for (int i = 0; i < list.count(); ++i) {
         if (list.at(i).state == RowState::Downloading)
             list.setState(i, RowState::Failed);

@@ -56,10 +56,10 @@ TEST(DownloadArguments, StoredSettingsAreTheDefaults) {
     EXPECT_DOUBLE_EQ(a->options.maxFileSizeMB, 0.5);
     EXPECT_EQ(a->folder, t.path(u"stored"_s) + QDir::separator());
 
-    const auto b = DownloadArguments::parse({u"--method=2"_s, u"--slots"_s, u"6"_s, u"--policy"_s, u"重命名"_s,
-                                             u"--proxy"_s, u"127.0.0.1:3128"_s, u"--folder"_s, t.path(u"x/"_s),
-                                             u"--pause"_s, u"3"_s, u"--auto-retry"_s, u"http://h/a.pdf"_s},
-                                            t.settings, error);
+    const auto b = DownloadArguments::parse(
+        {u"--method=2"_s, u"--slots"_s, u"6"_s, u"--policy"_s, u"重命名"_s, u"--proxy"_s, u"127.0.0.1:3128"_s,
+         u"--folder"_s, t.path(u"x/"_s), u"--pause"_s, u"3"_s, u"--auto-retry"_s, u"http://h/a.pdf"_s},
+        t.settings, error);
     ASSERT_TRUE(b.has_value()) << error.toStdString();
     EXPECT_EQ(b->options.method, 2);
     EXPECT_EQ(b->options.slotCount, 6);

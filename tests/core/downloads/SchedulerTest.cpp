@@ -247,13 +247,17 @@ TEST(Scheduler, StopLeavesTheSchedulerIdle) {
     rig.session.options().autoStart = true;
     rig.session.options().autoRetry = true;
     for (const char* n : {"a", "b", "c", "d", "e"})
-        rig.add(u"http://h/"_s + QLatin1String(n));
+        rig.add(u"http://h/"_s + QLatin1String(n), QLatin1String(n));
     rig.scheduler.start();
     rig.pauseOver();
     rig.scheduler.schedulerTick();
     ASSERT_EQ(rig.methods.busySlotCount(), 3);
 
+    rig.touchFile(u"a.pdf"_s, QByteArray("\x01\x00", 2)); // what slot 1 had written so far
+    rig.touchFile(u"d.pdf"_s);                            // a waiting row's older file
     rig.scheduler.stop();
+    EXPECT_FALSE(QFile::exists(rig.folder + u"a.pdf"_s)) << "partial files of stopped slots go";
+    EXPECT_TRUE(QFile::exists(rig.folder + u"d.pdf"_s));
     EXPECT_FALSE(rig.scheduler.isRunning());
     EXPECT_FALSE(rig.session.transferBusy);
     EXPECT_EQ(rig.methods.busySlotCount(), 0);

@@ -1,0 +1,198 @@
+#include "support/NginxPeer.h"
+#include "support/QtPrinters.h"
+#include "support/TinyproxyPeer.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace mojing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray randomBytes(int size, quint32 seed) {
+    QRandomGenerator random(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char& c : bytes)
+        c = char(random.bounded(256));
+    return bytes;
+}
+
+QByteArray pdfBytes(int bodySize, quint32 seed) {
+    return "%PDF-1.4\n" + randomBytes(bodySize, seed).toBase64() + "\n%%EOF\n";
+}
+
+QByteArray fileContent(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct RunResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+    // The per-row result lines: state, name, type, size, percent, path.
+    QList<QStringList> rows() const {
+        QList<QStringList> result;
+        for (const QString& line : out.split(u'\n')) {
+            const QStringList cells = line.split(u'\t');
+            if (cells.size() == 6 && cells[0].size() == 1)
+                result << cells;
+        }
+        return result;
+    }
+};
+
+// Runs `mojing download ...` with its own settings folder.
+class DownloadCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!NginxPeer::available())
+            GTEST_SKIP() << "nginx is not installed (scripts/deps.sh installs nginx-light)";
+        out = home.filePath(u"out"_s);
+    }
+
+    RunResult run(const QStringList& args, const std::function<void(QProcess&)>& whileRunning = {}) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
+        env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
+        env.insert(u"HOME"_s, home.path());
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(MOJING_BINARY), QStringList{u"download"_s} + args);
+        EXPECT_TRUE(process.waitForStarted(10000));
+        if (whileRunning)
+            whileRunning(process);
+        EXPECT_TRUE(process.waitForFinished(120000)) << "mojing download did not end";
+        RunResult r;
+        r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        r.out = QString::fromUtf8(process.readAllStandardOutput());
+        r.err = QString::fromUtf8(process.readAllStandardError());
+        return r;
+    }
+
+    QTemporaryDir home;
+    QString out;
+    NginxPeer nginx;
+};
+
+TEST_F(DownloadCommandTest, MethodTwoFetchesFilesWithAndWithoutLength) {
+    const QByteArray a = pdfBytes(200000, 1), b = pdfBytes(3000, 2), c = randomBytes(150000, 3);
+    nginx.putFile(u"papers/a.pdf"_s, a);
+    nginx.putFile(u"nolength/b.pdf"_s, b);
+    nginx.putFile(u"slow/c.pdf"_s, c);
+    ASSERT_TRUE(nginx.start(u"200k"_s)) << nginx.errorText().toStdString();
+
+    const RunResult r = run({u"--folder"_s, out, u"--slots"_s, u"3"_s, nginx.url(u"papers/a.pdf"_s),
+                       nginx.url(u"nolength/b.pdf"_s), nginx.url(u"slow/c.pdf"_s)});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(fileContent(out + u"/a.pdf"_s), a);
+    EXPECT_EQ(fileContent(out + u"/b.pdf"_s), b);
+    EXPECT_EQ(fileContent(out + u"/c.pdf"_s), c);
+    EXPECT_TRUE(r.out.contains(u"总数:3 正在下载:0 等待:0 已完成:3 失败:0"_s)) << r.out.toStdString();
+    const QList<QStringList> rows = r.rows();
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0], (QStringList{u"3"_s, u"a"_s, u"pdf"_s, QString::number(a.size()), u"100%"_s,
+                                    QDir::cleanPath(out) + u"/a.pdf"_s}));
+    EXPECT_EQ(rows[1][4], u"100%"_s) << "no announced length, still complete";
+}
+
+TEST_F(DownloadCommandTest, MethodOneGoesThroughTheProxyWithTheReferer) {
+    if (!TinyproxyPeer::available())
+        GTEST_SKIP() << "tinyproxy is not installed (scripts/deps.sh installs it)";
+    const QByteArray a = pdfBytes(50000, 4), b = pdfBytes(2000, 5);
+    nginx.putFile(u"a.pdf"_s, a);
+    nginx.putFile(u"nolength/b.pdf"_s, b);
+    ASSERT_TRUE(nginx.start()) << nginx.errorText().toStdString();
+    TinyproxyPeer proxy;
+    ASSERT_TRUE(proxy.start()) << proxy.errorText().toStdString();
+
+    const RunResult r = run({u"--method"_s, u"1"_s, u"--proxy"_s, u"127.0.0.1:"_s + QString::number(proxy.port()),
+                       u"--referer"_s, u"http://journal.example/article/1"_s, u"--folder"_s, out,
+                       nginx.url(u"a.pdf"_s), nginx.url(u"nolength/b.pdf"_s)});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(fileContent(out + u"/a.pdf"_s), a);
+    EXPECT_EQ(fileContent(out + u"/b.pdf"_s), b);
+    const QString log = nginx.accessLog();
+    EXPECT_TRUE(log.contains(u"/a.pdf|1.1 "_s + TinyproxyPeer::kViaName)) << log.toStdString();
+    EXPECT_TRUE(log.contains(u"/nolength/b.pdf|1.1 "_s + TinyproxyPeer::kViaName)) << log.toStdString();
+    EXPECT_TRUE(log.contains(u"|http://journal.example/article/1|200"_s)) << log.toStdString();
+}
+
+TEST_F(DownloadCommandTest, ListFileNamesTypesAndFolders) {
+    const QByteArray a = pdfBytes(1000, 6);
+    nginx.putFile(u"get"_s, a);
+    nginx.putFile(u"x.pdf"_s, a);
+    ASSERT_TRUE(nginx.start()) << nginx.errorText().toStdString();
+    const QString list = home.filePath(u"list.tsv"_s);
+    QFile f(list);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write((nginx.url(u"get"_s) + u"\t论文: 标题\tpdf\n"_s + nginx.url(u"x.pdf"_s) + u"\tsecond\tpdf\t"_s +
+             home.filePath(u"other"_s) + u"\n"_s)
+                .toUtf8());
+    f.close();
+    const RunResult r = run({u"--folder"_s, out, u"--list"_s, list});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(fileContent(out + u"/论文 标题.pdf"_s), a);
+    EXPECT_EQ(fileContent(home.filePath(u"other/second.pdf"_s)), a);
+}
+
+TEST_F(DownloadCommandTest, SkipPolicyMakesNoRequestForExistingFiles) {
+    nginx.putFile(u"a.pdf"_s, pdfBytes(1000, 7));
+    ASSERT_TRUE(nginx.start()) << nginx.errorText().toStdString();
+    QDir().mkpath(out);
+    QFile old(out + u"/a.pdf"_s);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("kept");
+    old.close();
+    const RunResult r = run({u"--folder"_s, out, u"--policy"_s, u"跳过"_s, nginx.url(u"a.pdf"_s)});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
+    EXPECT_EQ(fileContent(out + u"/a.pdf"_s), QByteArray("kept"));
+    EXPECT_TRUE(nginx.accessLog().isEmpty()) << nginx.accessLog().toStdString();
+    ASSERT_EQ(r.rows().size(), 1);
+    EXPECT_EQ(r.rows()[0][4], u"已存在，跳过"_s);
+}
+
+TEST_F(DownloadCommandTest, MissingFileIsReportedAsFailure) {
+    nginx.putFile(u"a.pdf"_s, pdfBytes(1000, 8));
+    ASSERT_TRUE(nginx.start()) << nginx.errorText().toStdString();
+    const RunResult r = run({u"--folder"_s, out, nginx.url(u"a.pdf"_s), nginx.url(u"gone.pdf"_s)});
+    EXPECT_EQ(r.exitCode, 1) << r.out.toStdString();
+    EXPECT_TRUE(QFile::exists(out + u"/a.pdf"_s));
+}
+
+TEST_F(DownloadCommandTest, InterruptStopsLikeTheStopButton) {
+    nginx.putFile(u"slow/big.pdf"_s, pdfBytes(400000, 9));
+    nginx.putFile(u"later.pdf"_s, pdfBytes(1000, 10));
+    ASSERT_TRUE(nginx.start(u"20k"_s)) << nginx.errorText().toStdString();
+    const RunResult r = run(
+        {u"--folder"_s, out, u"--slots"_s, u"1"_s, nginx.url(u"slow/big.pdf"_s), nginx.url(u"later.pdf"_s)},
+        [&](QProcess& p) {
+            // Wait until the first row is under way, then press Ctrl-C.
+            for (int i = 0; i < 100 && !QFile::exists(out + u"/big.pdf"_s); ++i)
+                p.waitForFinished(100);
+            p.waitForFinished(1500);
+            ::kill(pid_t(p.processId()), SIGINT);
+        });
+    EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+    const QList<QStringList> rows = r.rows();
+    ASSERT_EQ(rows.size(), 2) << r.out.toStdString();
+    EXPECT_EQ(rows[0][0], u"4"_s);
+    EXPECT_EQ(rows[1][0], u"1"_s) << "nothing starts after the stop";
+    EXPECT_FALSE(QFile::exists(out + u"/big.pdf"_s)) << "no partial file stays";
+}
+
+TEST_F(DownloadCommandTest, BadArgumentsExitWithTwo) {
+    const RunResult r = run({u"--slots"_s, u"9"_s, u"http://127.0.0.1:1/a.pdf"_s});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains(u"--slots must be a number from 1 to 6"_s)) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"usage: mojing download"_s));
+}
+
+} // namespace
