@@ -48,6 +48,7 @@ void Scheduler::stop() {
     options.autoStart = false;
     options.autoRetry = false;
     emit autoOptionsCleared();
+    m_session.notifyOptionsChanged();
 
     m_methods.cancelMethod1();
     setRunning(false);
