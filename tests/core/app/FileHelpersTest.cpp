@@ -1,5 +1,8 @@
-#include "app/AnsiCodec.h"
 #include "app/FileHelpers.h"
+#include "support/TestContext.h"
+
+#include "app/AnsiCodec.h"
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +33,94 @@ TEST(SanitizeFileName, Table) {
     };
     for (const SanitizeCase& c : cases)
         EXPECT_EQ(FileHelpers::sanitizeFileName(c.input, gbk), c.expected) << c.name;
+}
+
+} // namespace
+
+namespace {
+
+const QString kBadFolder = u"文件夹名称有误！不能创建文件夹！"_s;
+
+TEST(CreateFolderPath, Table) {
+    struct Case {
+        const char* name;
+        QString relative;      // appended to the temporary root
+        QString expected;      // relative result; "-" = failure (empty string)
+        bool message;          // the bad-name message is shown
+        QStringList mustExist; // relative folders that exist afterwards
+        QStringList mustNotExist;
+    };
+    const Case cases[] = {
+        {"creates every level", u"/a1/b1/c1"_s, u"/a1/b1/c1"_s, false, {u"/a1/b1/c1"_s}, {}},
+        {"trailing separator dropped", u"/a2/b2/"_s, u"/a2/b2"_s, false, {u"/a2/b2"_s}, {}},
+        {"double separator stops the walk", u"/a3//b3"_s, u"/a3"_s, false, {u"/a3"_s}, {u"/a3/b3"_s}},
+        {"levels are sanitised", u"/a4/b:c*/..d.."_s, u"/a4/bc/d"_s, false, {u"/a4/bc/d"_s}, {}},
+        {"level of removed characters only", u"/a5/?*/b5"_s, u"-"_s, true, {u"/a5"_s}, {u"/a5/b5"_s}},
+        {"one level", u"/a1"_s, u"/a1"_s, false, {u"/a1"_s}, {}},
+    };
+    for (const Case& c : cases) {
+        TestContext t;
+        const QString root = t.dir.path();
+        const QString result = FileHelpers::createFolderPath(root + c.relative, t.codec, &t.prompts);
+        EXPECT_EQ(result, c.expected == u"-"_s ? QString() : root + c.expected) << c.name;
+        EXPECT_EQ(t.prompts.messages(), c.message ? QStringList{kBadFolder} : QStringList()) << c.name;
+        if (c.message)
+            EXPECT_EQ(t.prompts.lastIcon(), MessageIcon::Error) << c.name;
+        for (const QString& f : c.mustExist)
+            EXPECT_TRUE(FileHelpers::folderExists(root + f)) << c.name << " " << f.toStdString();
+        for (const QString& f : c.mustNotExist)
+            EXPECT_FALSE(FileHelpers::folderExists(root + f)) << c.name << " " << f.toStdString();
+    }
+}
+
+TEST(CreateFolderPath, NetworkPathWithoutServerFails) {
+    TestContext t;
+    const QString sep(FileHelpers::separator());
+    EXPECT_EQ(FileHelpers::createFolderPath(sep + sep + sep + u"share"_s, t.codec, &t.prompts), QString());
+    EXPECT_EQ(t.prompts.messages(), QStringList{kBadFolder});
+}
+
+TEST(CreateFolderPath, LevelBlockedByAFileFailsWithoutMessage) {
+    TestContext t;
+    QFile blocker(t.path(u"plain"_s));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EXPECT_EQ(FileHelpers::createFolderPath(t.path(u"plain/sub"_s), t.codec, &t.prompts), QString());
+    EXPECT_TRUE(t.prompts.shown.empty());
+    // Without a prompts object the bad name still fails, quietly.
+    EXPECT_EQ(FileHelpers::createFolderPath(t.path(u"x/?"_s), t.codec, nullptr), QString());
+}
+
+TEST(FolderAndFileExists, Table) {
+    TestContext t;
+    const QString file = t.path(u"有 空格.pdf"_s);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close(); // an empty file still has a readable length
+    const QString folder = t.dir.path();
+
+    struct Case {
+        const char* name;
+        QString path;
+        bool folderExpected;
+        bool fileExpected;
+    };
+    const Case cases[] = {
+        {"floppy root, upper case", u"A:"_s + FileHelpers::separator(), true, false},
+        {"floppy root, lower case", u"a:"_s + FileHelpers::separator(), true, false},
+        {"empty", QString(), false, false},
+        {"blank", u"   "_s, false, false},
+        {"existing folder", folder, true, false},
+        {"existing file", file, false, true},
+        {"file with blanks around", u"  "_s + file + u" "_s, false, true},
+        {"file URL", u"file://"_s + file, false, true},
+        {"file URL in capitals", u"FILE://"_s + file, false, true},
+        {"missing file", file + u".x"_s, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FileHelpers::folderExists(c.path), c.folderExpected) << c.name;
+        EXPECT_EQ(FileHelpers::fileExists(c.path), c.fileExpected) << c.name;
+    }
 }
 
 } // namespace
