@@ -1,8 +1,32 @@
 #include "GuiApplication.h"
 
+#include "CoverWindow.h"
+#include "GuiPrompts.h"
+#include "GuiServices.h"
+#include "GuiShell.h"
+#include "GuiWiring.h"
+#include "SearchWindow.h"
+#include "WebProfile.h"
+#include "WindowFlow.h"
+#include "app/AnsiCodec.h"
+#include "app/AppContext.h"
+#include "app/BrowserConfig.h"
+#include "app/BrowserEmulation.h"
+#include "app/EventPump.h"
+#include "app/ProgramState.h"
+#include "app/SettingKeys.h"
+#include "app/SettingsStore.h"
+#include "app/Timing.h"
+
+#if __has_include("DemoPlatformServer.h")
+#include "DemoPlatformServer.h"
+#define MOJING_HAVE_DEMO_SERVER 1
+#endif
+
 #include <QApplication>
-#include <QLabel>
+#include <QWebEngineProfile>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -27,10 +51,59 @@ int runGuiApplication(int argc, char** argv) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QLabel cover(u"墨鲸文献助手"_s);
-    cover.setObjectName(u"fCover"_s);
-    cover.show();
-    return app.exec();
+    QCoreApplication::setApplicationName(u"mojing"_s);
+    QGuiApplication::setApplicationDisplayName(kApplicationTitle);
+    // Only the start window ends the program; work windows come and go.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+
+    BrowserConfig config;
+    const bool demo = app.arguments().contains(u"--demo"_s);
+#ifdef MOJING_HAVE_DEMO_SERVER
+    std::unique_ptr<DemoPlatformServer> demoServer;
+    if (demo) {
+        demoServer = std::make_unique<DemoPlatformServer>();
+        if (!demoServer->start()) {
+            fprintf(stderr, "mojing: the demo platform could not be started.\n");
+            return 4;
+        }
+        config.homePage = demoServer->homeUrl().toString();
+    }
+#else
+    if (demo) {
+        fprintf(stderr, "mojing: this build has no demo platform.\n");
+        return 4;
+    }
+#endif
+
+    SettingsStore settings(SettingsStore::defaultPath());
+    GuiPrompts prompts;
+    GuiShell shell;
+    EventPump pump;
+    const Timing timing;
+    const AnsiCodec codec;
+    ProgramState state;
+    AppContext context{settings, prompts, shell, pump, timing, codec, state};
+
+    // Declared before the windows' owner, so it is deleted after every page.
+    std::unique_ptr<QWebEngineProfile> profile(WebProfile::create());
+    WindowFlow flow;
+    GuiServices services{context, flow, profile.get(), config};
+
+    CoverWindow cover(context, flow, config);
+    flow.setCover(&cover);
+    flow.setFactory(WindowFlow::kSearch, [&services] {
+        auto* window = new SearchWindow(services.context, services.flow, services.profile, services.config);
+        wireSearchWindow(*window, services);
+        return window;
+    });
+    flow.setFactory(WindowFlow::kDownload, [&services] { return createDownloadWindow(services); });
+
+    NullEmulationRegistry registry;
+    cover.startUp(registry, QCoreApplication::applicationFilePath());
+    const int code = app.exec();
+    flow.deleteAllForms();
+    settings.sync();
+    return code;
 }
 
 } // namespace mojing

@@ -102,6 +102,9 @@ SearchWindow::SearchWindow(AppContext& context, WindowFlow& flow, QWebEngineProf
     m_splitter->addWidget(buildListPanel());
     m_splitter->setStretchFactor(0, 3);
     m_splitter->setStretchFactor(1, 2);
+    // The browser takes the larger upper part; the splitter scales these to the real height.
+    m_splitter->setSizes({600, 400});
+    web->setMinimumHeight(40);
     setCentralWidget(m_splitter);
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] { applySplitterRule(); });
 

@@ -1,0 +1,20 @@
+#pragma once
+
+class QWebEngineProfile;
+
+namespace mojing {
+
+struct AppContext;
+struct BrowserConfig;
+class WindowFlow;
+
+// What every window of the desktop program is built from. Owned by the application; outlives
+// every window.
+struct GuiServices {
+    AppContext& context;
+    WindowFlow& flow;
+    QWebEngineProfile* profile; // the one browser profile of the process
+    const BrowserConfig& config;
+};
+
+} // namespace mojing

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/Shell.h"
+
+#include <QObject>
+
+namespace mojing {
+
+// The desktop of this platform: default handlers through the desktop services, the file manager
+// over the freedesktop D-Bus interface (falling back to opening the folder), "xdg-open" for text
+// files, the clipboard, and sounds through the multimedia module.
+class GuiShell : public QObject, public Shell {
+    Q_OBJECT
+public:
+    explicit GuiShell(QObject* parent = nullptr);
+
+    bool openWithDefault(const QString& pathOrUrl) override;
+    bool showInFolder(const QString& filePath) override;
+    bool openInTextEditor(const QString& filePath) override;
+    bool openInBrowser(const QString& url) override;
+    void setClipboardText(const QString& text) override;
+    void playSound(const QString& wavPath) override;
+
+    // A local path or a file URL becomes a file URL; anything else is read as a web address.
+    static QUrl toUrl(const QString& pathOrUrl);
+};
+
+} // namespace mojing
