@@ -1,0 +1,34 @@
+#include "ComboDropWidth.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QScreen>
+#include <QStyle>
+
+namespace mojing {
+
+int ComboDropWidth::fittingWidth(const QComboBox& combo) {
+    QString longest;
+    for (int i = 0; i < combo.count(); ++i) {
+        const QString text = combo.itemText(i);
+        if (text.size() > longest.size())
+            longest = text;
+    }
+    int width = combo.fontMetrics().horizontalAdvance(longest) + 7;
+    if (combo.count() >= 9)
+        width += combo.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &combo);
+    if (const QScreen* screen = combo.screen()) {
+        const int room = screen->geometry().right() + 1 - combo.mapToGlobal(QPoint(0, 0)).x();
+        if (room > 0)
+            width = std::min(width, room);
+    }
+    return width;
+}
+
+void ComboDropWidth::FitComboDropWidth(QComboBox& combo) {
+    // The list is never narrower than the box itself.
+    combo.view()->setMinimumWidth(std::max(fittingWidth(combo), combo.width()));
+}
+
+} // namespace mojing

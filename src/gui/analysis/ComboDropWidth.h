@@ -1,0 +1,16 @@
+#pragma once
+
+class QComboBox;
+
+namespace mojing {
+
+// Widens a combo box's drop-down list so that its longest entry shows whole.
+class ComboDropWidth {
+public:
+    // The longest entry's width in the combo's font plus 7 pixels, plus a scroll bar from 9
+    // entries on, but never past the right edge of the screen.
+    static int fittingWidth(const QComboBox& combo);
+    static void FitComboDropWidth(QComboBox& combo);
+};
+
+} // namespace mojing

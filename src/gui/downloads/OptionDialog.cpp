@@ -1,0 +1,116 @@
+#include "OptionDialog.h"
+
+#include "GapLabel.h"
+#include "Icons.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+namespace {
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    return label;
+}
+QLineEdit* makeEdit(QWidget* parent, const QString& name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    return edit;
+}
+} // namespace
+
+OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDownloads, QWidget* parent)
+    : QDialog(parent), m_controller(context, loadedDownloads) {
+    setObjectName(u"fOption"_s);
+    setWindowTitle(OptionsController::caption());
+    setWindowIcon(Icons::programIcon());
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+
+    m_option1 = new QRadioButton(u"下载方式一 (支持HTTP，单线程，代理服务器下载)"_s, this);
+    m_option1->setObjectName(u"Option1"_s);
+    m_option2 = new QRadioButton(u"下载方式二 (支持HTTP，多线程下载)"_s, this);
+    m_option2->setObjectName(u"Option2"_s);
+    m_check1 = new QCheckBox(u"下载使用代理服务器"_s, this);
+    m_check1->setObjectName(u"Check1"_s);
+    m_text6 = makeEdit(this, u"Text6"_s);
+    m_text8 = makeEdit(this, u"Text8"_s);
+    m_text8->setMaximumWidth(90);
+    m_text1 = makeEdit(this, u"Text1"_s);
+    m_text1->setText(u"10"_s);
+    m_check2 = new QCheckBox(u"提取网页信息时，提示下载保存路径"_s, this);
+    m_check2->setObjectName(u"Check2"_s);
+    auto* command1 = new QPushButton(u"确定"_s, this);
+    command1->setObjectName(u"Command1"_s);
+    command1->setDefault(true);
+    auto* command2 = new QPushButton(u"关闭"_s, this);
+    command2->setObjectName(u"Command2"_s);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(makeLabel(this, u"Label1"_s, u"下载方式："_s));
+    layout->addWidget(m_option1);
+    layout->addWidget(m_option2);
+    layout->addSpacing(6);
+    layout->addWidget(m_check1);
+    auto* proxy = new QGridLayout;
+    proxy->setContentsMargins(20, 0, 0, 0);
+    proxy->addWidget(makeLabel(this, u"Label14"_s, u"地址："_s), 0, 0);
+    proxy->addWidget(m_text6, 0, 1);
+    proxy->addWidget(makeLabel(this, u"Label6"_s, u"(如：proxy.example.com 或者 192.168.1.1)"_s), 0, 2);
+    proxy->addWidget(makeLabel(this, u"Label15"_s, u"端口："_s), 1, 0);
+    proxy->addWidget(m_text8, 1, 1, Qt::AlignLeft);
+    proxy->addWidget(makeLabel(this, u"Label10"_s, u"(如：3128 或者 80 等等)"_s), 1, 2);
+    layout->addLayout(proxy);
+    layout->addSpacing(6);
+
+    auto* label2 = new GapLabel(u"下载文件大小不超过：       MB"_s, m_text1, this);
+    label2->setObjectName(u"Label2"_s);
+    m_text1->setMinimumWidth(60);
+    layout->addWidget(label2);
+    layout->addWidget(m_check2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(command1);
+    buttons->addWidget(command2);
+    layout->addLayout(buttons);
+
+    const OptionsValues v = m_controller.open();
+    m_option1->setChecked(v.method == 1);
+    m_option2->setChecked(v.method != 1);
+    m_check1->setChecked(v.proxyEnabled);
+    m_text6->setText(v.proxyHost);
+    m_text8->setText(v.proxyPort);
+    m_check2->setChecked(v.promptFolderOnHarvest);
+    m_text1->setText(v.maxSizeText);
+
+    connect(command1, &QPushButton::clicked, this, &OptionDialog::confirm);
+    connect(command2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+OptionsValues OptionDialog::values() const {
+    OptionsValues v;
+    v.method = m_option1->isChecked() ? 1 : 2;
+    v.proxyEnabled = m_check1->isChecked();
+    v.proxyHost = m_text6->text();
+    v.proxyPort = m_text8->text();
+    v.promptFolderOnHarvest = m_check2->isChecked();
+    v.maxSizeText = m_text1->text();
+    return v;
+}
+
+void OptionDialog::confirm() {
+    m_controller.confirm(values());
+    accept();
+}
+
+} // namespace mojing

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "downloads/OptionsController.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+class QRadioButton;
+
+namespace mojing {
+
+class DownloadSession;
+
+// The modal Options dialog fOption: transfer method, proxy, maximum file size and whether the
+// save folder is asked when harvesting. "确定" stores everything; "关闭" changes nothing.
+class OptionDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `loadedDownloads` is the open download window's session, or null.
+    OptionDialog(const AppContext& context, DownloadSession* loadedDownloads, QWidget* parent = nullptr);
+
+    OptionsValues values() const;
+    // "确定", also for tests.
+    void confirm();
+
+private:
+    OptionsController m_controller;
+    QRadioButton* m_option1 = nullptr;
+    QRadioButton* m_option2 = nullptr;
+    QCheckBox* m_check1 = nullptr;
+    QCheckBox* m_check2 = nullptr;
+    QLineEdit* m_text6 = nullptr;
+    QLineEdit* m_text8 = nullptr;
+    QLineEdit* m_text1 = nullptr;
+};
+
+} // namespace mojing
