@@ -13,6 +13,7 @@
 #include "app/Prompts.h"
 #include "app/SettingKeys.h"
 #include "app/SettingsStore.h"
+#include "app/Shell.h"
 #include "app/Timing.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/DownloadSettings.h"
@@ -263,8 +264,8 @@ void FileDownloadWindow::buildList() {
     m_list->verticalHeader()->hide();
     // Fixed row heights: the view never measures rows, so long lists stay fast.
     m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_list->verticalHeader()->setDefaultSectionSize(kRowHeight);
     m_list->verticalHeader()->setMinimumSectionSize(kRowHeight);
+    m_list->verticalHeader()->setDefaultSectionSize(kRowHeight);
     m_list->setIconSize(QSize(14, 14));
     QHeaderView* header = m_list->horizontalHeader();
     header->setHighlightSections(false);
