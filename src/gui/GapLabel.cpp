@@ -4,7 +4,8 @@
 
 namespace mojing {
 
-GapLabel::GapLabel(const QString& caption, QWidget* field, QWidget* parent) : QLabel(caption, parent), m_field(field) {
+GapLabel::GapLabel(const QString& caption, QWidget* field, QWidget* parent)
+    : QLabel(caption, parent), m_field(field) {
     m_field->setParent(this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }

@@ -73,7 +73,8 @@ AnalysisPanel::AnalysisPanel(SearchWindow& window, const AppContext& context, Wi
     if (QAction* settings = window.claimAction(u"menu设置"_s))
         connect(settings, &QAction::triggered, this, &AnalysisPanel::openOptions);
     if (QAction* usage = window.claimAction(u"menu使用方法"_s))
-        connect(usage, &QAction::triggered, this, [this] { SearchMenuCommands::ShowUsage(m_context.prompts); });
+        connect(usage, &QAction::triggered, this,
+                [this] { SearchMenuCommands::ShowUsage(m_context.prompts); });
     if (QAction* source = window.claimAction(u"menu网页源码另存为"_s))
         connect(source, &QAction::triggered, this, &AnalysisPanel::savePageSource);
 }
@@ -91,7 +92,8 @@ void AnalysisPanel::savePageSource() {
     QPointer<AnalysisPanel> self(this);
     page->runJavaScript(u"document.documentElement.outerHTML"_s, [self, file](const QVariant& html) {
         if (self)
-            SearchMenuCommands::writePageSource(file, html.toString(), self->m_context.codec, self->m_context.prompts);
+            SearchMenuCommands::writePageSource(file, html.toString(), self->m_context.codec,
+                                                self->m_context.prompts);
     });
 }
 

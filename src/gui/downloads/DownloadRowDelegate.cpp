@@ -5,7 +5,8 @@
 
 namespace mojing {
 
-DownloadRowDelegate::DownloadRowDelegate(QObject* parent) : StripeDelegate(DownloadListModel::StripeRole, parent) {}
+DownloadRowDelegate::DownloadRowDelegate(QObject* parent)
+    : StripeDelegate(DownloadListModel::StripeRole, parent) {}
 
 void DownloadRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     StripeDelegate::initStyleOption(option, index);

@@ -3,11 +3,11 @@
 #include "AboutDialog.h"
 #include "DownloadRowDelegate.h"
 #include "GapLabel.h"
-#include "OptionDialog.h"
-#include "analysis/ComboDropWidth.h"
 #include "Icons.h"
+#include "OptionDialog.h"
 #include "StatusPanels.h"
 #include "WindowFlow.h"
+#include "analysis/ComboDropWidth.h"
 #include "app/EventPump.h"
 #include "app/ProgramState.h"
 #include "app/Prompts.h"
@@ -116,8 +116,8 @@ protected:
 
 } // namespace
 
-FileDownloadWindow::FileDownloadWindow(const AppContext& context, WindowFlow* flow, const BrowserConfig& config,
-                                       QWidget* parent)
+FileDownloadWindow::FileDownloadWindow(const AppContext& context, WindowFlow* flow,
+                                       const BrowserConfig& config, QWidget* parent)
     : QMainWindow(parent), m_context(context), m_flow(flow), m_config(config),
       m_session(new DownloadSession(context, this)) {
     setObjectName(u"fFileDownload"_s);
@@ -139,9 +139,8 @@ FileDownloadWindow::FileDownloadWindow(const AppContext& context, WindowFlow* fl
     setStatusBar(m_status);
     connect(m_session, &DownloadSession::statusTextChanged, m_status, &StatusPanels::setText);
     connect(m_session, &DownloadSession::optionsChanged, this, &FileDownloadWindow::showOptions);
-    connect(m_session, &DownloadSession::scrollToRowRequested, this, [this](int row) {
-        m_list->scrollTo(m_session->list().index(row, 0));
-    });
+    connect(m_session, &DownloadSession::scrollToRowRequested, this,
+            [this](int row) { m_list->scrollTo(m_session->list().index(row, 0)); });
     auto& list = m_session->list();
     connect(&list, &QAbstractItemModel::rowsInserted, this, &FileDownloadWindow::refreshRowCount);
     connect(&list, &QAbstractItemModel::rowsRemoved, this, &FileDownloadWindow::refreshRowCount);
@@ -291,15 +290,18 @@ void FileDownloadWindow::buildMenus() {
     m_listMenu = bar->addMenu(u"列表操作(&D)"_s);
     m_listMenu->setObjectName(u"menu下载"_s);
     QMenu* d = m_listMenu;
-    connect(addEntry(d, u"menu全选专利列表"_s, u"全选"_s), &QAction::triggered, this, [this] { selectAll(true); });
-    connect(addEntry(d, u"menu全不选"_s, u"全不选"_s), &QAction::triggered, this, [this] { selectAll(false); });
+    connect(addEntry(d, u"menu全选专利列表"_s, u"全选"_s), &QAction::triggered, this,
+            [this] { selectAll(true); });
+    connect(addEntry(d, u"menu全不选"_s, u"全不选"_s), &QAction::triggered, this,
+            [this] { selectAll(false); });
     addPlaceholder(addEntry(d, u"menu随机排序列表"_s, u"随机排序列表(打乱)"_s));
     addPlaceholder(addEntry(d, u"menu自动列宽"_s, u"自动调整列宽"_s));
     d->addSeparator();
     QMenu* again = addSubmenu(d, u"menu重新下载"_s, u"重新下载"_s);
     addPlaceholder(addEntry(again, u"menu重新下载选中项"_s, u"选中项"_s));
     addPlaceholder(addEntry(again, u"menu重新下载出错项"_s, u"出错项"_s));
-    addPlaceholder(addEntry(again, u"menu重新下载文件类型为HTM和HTML项"_s, u"网页类型文件(HTM/HTML/xml)项"_s));
+    addPlaceholder(
+        addEntry(again, u"menu重新下载文件类型为HTM和HTML项"_s, u"网页类型文件(HTM/HTML/xml)项"_s));
     addPlaceholder(addEntry(again, u"menu重新下载出错项和网页项"_s, u"重新下载出错项和网页类型文件项"_s));
     addPlaceholder(addEntry(again, u"menu重新下载文件大小小于指定数字的项"_s, u"文件大小小于指定数字的项"_s));
     d->addSeparator();
@@ -352,10 +354,11 @@ void FileDownloadWindow::buildMenus() {
 
     QMenu* windows = bar->addMenu(u"窗口(&W)"_s);
     windows->setObjectName(u"menu窗口"_s);
-    connect(addEntry(windows, u"menu资料检索分析窗口"_s, u"资料检索分析窗口"_s), &QAction::triggered, this, [this] {
-        if (!m_flow || !m_flow->showForm(WindowFlow::kSearch))
-            m_context.prompts.message(kNotAvailable, MessageIcon::Information);
-    });
+    connect(addEntry(windows, u"menu资料检索分析窗口"_s, u"资料检索分析窗口"_s), &QAction::triggered, this,
+            [this] {
+                if (!m_flow || !m_flow->showForm(WindowFlow::kSearch))
+                    m_context.prompts.message(kNotAvailable, MessageIcon::Information);
+            });
 
     QMenu* help = bar->addMenu(u"帮助(&H)"_s);
     help->setObjectName(u"menu帮助"_s);
@@ -410,11 +413,14 @@ void FileDownloadWindow::connectOptionControls() {
                         o.policy = policy;
                 }));
     }
-    connect(m_check3, &QCheckBox::toggled, this, guarded([](DownloadOptions& o, bool on) { o.autoRetry = on; }));
+    connect(m_check3, &QCheckBox::toggled, this,
+            guarded([](DownloadOptions& o, bool on) { o.autoRetry = on; }));
     connect(m_combo4, &QComboBox::currentIndexChanged, this,
             guarded([](DownloadOptions& o, int index) { o.autoRetryMode = std::max(0, index); }));
-    connect(m_check4, &QCheckBox::toggled, this, guarded([](DownloadOptions& o, bool on) { o.autoStart = on; }));
-    connect(m_check5, &QCheckBox::toggled, this, guarded([](DownloadOptions& o, bool on) { o.stopRule = on; }));
+    connect(m_check4, &QCheckBox::toggled, this,
+            guarded([](DownloadOptions& o, bool on) { o.autoStart = on; }));
+    connect(m_check5, &QCheckBox::toggled, this,
+            guarded([](DownloadOptions& o, bool on) { o.stopRule = on; }));
     connect(m_check6, &QCheckBox::toggled, this, guarded([](DownloadOptions& o, bool on) { o.sound = on; }));
 }
 
@@ -443,9 +449,13 @@ void FileDownloadWindow::setGeometryHandlers(std::function<void(QWidget&)> resto
     m_saveGeometry = std::move(save);
 }
 
-void FileDownloadWindow::setSchedulerIndicator(bool visible) { m_shape1->setVisible(visible); }
+void FileDownloadWindow::setSchedulerIndicator(bool visible) {
+    m_shape1->setVisible(visible);
+}
 
-void FileDownloadWindow::refreshRowCount() { m_label1->setText(m_session->list().rowCountText()); }
+void FileDownloadWindow::refreshRowCount() {
+    m_label1->setText(m_session->list().rowCountText());
+}
 
 void FileDownloadWindow::refreshList() {
     m_session->list().flushChanges();
@@ -459,7 +469,9 @@ bool FileDownloadWindow::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
-bool FileDownloadWindow::closeWindow() { return close(); }
+bool FileDownloadWindow::closeWindow() {
+    return close();
+}
 
 void FileDownloadWindow::closeEvent(QCloseEvent* event) {
     if (m_closed) {
@@ -507,11 +519,17 @@ QAbstractButton* FileDownloadWindow::claimButton(const QString& name) {
     return b;
 }
 
-QAction* FileDownloadWindow::action(const QString& name) const { return findChild<QAction*>(name); }
-QMenu* FileDownloadWindow::menu(const QString& name) const { return findChild<QMenu*>(name); }
+QAction* FileDownloadWindow::action(const QString& name) const {
+    return findChild<QAction*>(name);
+}
+QMenu* FileDownloadWindow::menu(const QString& name) const {
+    return findChild<QMenu*>(name);
+}
 QAbstractButton* FileDownloadWindow::button(const QString& name) const {
     return findChild<QAbstractButton*>(name);
 }
-QWidget* FileDownloadWindow::control(const QString& name) const { return findChild<QWidget*>(name); }
+QWidget* FileDownloadWindow::control(const QString& name) const {
+    return findChild<QWidget*>(name);
+}
 
 } // namespace mojing

@@ -57,7 +57,8 @@ protected:
             panel = new AnalysisPanel(*w, *context, flow);
             return w;
         });
-        flow.setFactory(WindowFlow::kDownload, [this] { return new FileDownloadWindow(*context, &flow, config); });
+        flow.setFactory(WindowFlow::kDownload,
+                        [this] { return new FileDownloadWindow(*context, &flow, config); });
     }
     ~AnalysisWindowsTest() override { flow.deleteAllForms(); }
 
@@ -83,8 +84,10 @@ TEST_F(AnalysisWindowsTest, HarvestedRowsReachTheVisibleDownloadList) {
     SearchWindow* w = openSearch();
     ASSERT_NE(panel, nullptr);
     ArticleListModel& articles = *w->articles();
-    articles.加入LV1(u"First\r\n title"_s, u"https://p/doi/pdf/1"_s, u"https://p/s?page=1"_s, u"pdf"_s, u"/a/"_s, u"o"_s);
-    articles.加入LV1(u"Second: title?"_s, u"https://p/doi/pdf/2"_s, u"https://p/s?page=1"_s, u"pdf"_s, u"/b/"_s, u"o"_s);
+    articles.加入LV1(u"First\r\n title"_s, u"https://p/doi/pdf/1"_s, u"https://p/s?page=1"_s, u"pdf"_s,
+                     u"/a/"_s, u"o"_s);
+    articles.加入LV1(u"Second: title?"_s, u"https://p/doi/pdf/2"_s, u"https://p/s?page=1"_s, u"pdf"_s,
+                     u"/b/"_s, u"o"_s);
     EXPECT_EQ(downloadWindow(), nullptr);
 
     w->button(u"Command2"_s)->click(); // nothing selected: every row at once
@@ -153,7 +156,8 @@ TEST_F(AnalysisWindowsTest, SaveFolderDialogKeepsBadFoldersOpen) {
     dialog.confirm();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(combo->currentText(), QString());
-    EXPECT_EQ(t.prompts.messages(), (QStringList{u"文件夹名称有误！不能创建文件夹！"_s, u"文件夹设置错误！"_s}));
+    EXPECT_EQ(t.prompts.messages(),
+              (QStringList{u"文件夹名称有误！不能创建文件夹！"_s, u"文件夹设置错误！"_s}));
 }
 
 TEST_F(AnalysisWindowsTest, OptionsRoundTripThroughTheSettingsFile) {

@@ -1,7 +1,7 @@
+#include "downloads/FileDownloadWindow.h"
 #include "StatusPanels.h"
 #include "app/SettingKeys.h"
 #include "downloads/DownloadSession.h"
-#include "downloads/FileDownloadWindow.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
@@ -230,7 +230,8 @@ TEST_F(DownloadWindowTest, RefusedCloseStoresPolicyAndMethodOnly) {
 TEST_F(DownloadWindowTest, ListMenuFollowsTheTransferState) {
     auto w = open();
     auto states = [&] {
-        return QList<bool>{w->action(u"menu全选专利列表"_s)->isEnabled(), w->menu(u"menu清除"_s)->menuAction()->isEnabled(),
+        return QList<bool>{w->action(u"menu全选专利列表"_s)->isEnabled(),
+                           w->menu(u"menu清除"_s)->menuAction()->isEnabled(),
                            w->action(u"menu清空"_s)->isEnabled(), w->action(u"menu停止下载"_s)->isEnabled()};
     };
     QTableView* list = w->listView3();
