@@ -17,6 +17,8 @@ Timing Timing::scaled(double factor) {
     scale(t.tick);
     scale(t.pageLoadLimit);
     scale(t.pagePause);
+    scale(t.pagePoll);
+    scale(t.snapshotLimit);
     scale(t.headerWait);
     scale(t.stallLimit);
     scale(t.watchdogLimit);

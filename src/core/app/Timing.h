@@ -13,6 +13,8 @@ struct Timing {
     Millis tick{1000};                 // scheduler, status and auto-analysis timers
     Millis pageLoadLimit{30000};       // waiting for a result page to load
     Millis pagePause{10000};           // polite pause after each result page
+    Millis pagePoll{100};              // re-test interval while a result page loads
+    Millis snapshotLimit{5000};        // reading the DOM of a live page
     Millis headerWait{30000};          // method 1: waiting for response headers
     Millis stallLimit{120000};         // method 1: no data for this long fails the row
     Millis watchdogLimit{300000};      // method 2: no progress for this long fails the row

@@ -1,5 +1,7 @@
 #include "ArticleListModel.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace mojing {
@@ -52,6 +54,26 @@ void ArticleListModel::clear() {
     m_rows.clear();
     m_keys.clear();
     endResetModel();
+}
+
+int ArticleListModel::removeRowsWhere(const std::function<bool(const ArticleRow&)>& predicate) {
+    auto firstRemoved = std::find_if(m_rows.begin(), m_rows.end(), predicate);
+    if (firstRemoved == m_rows.end())
+        return 0;
+    beginResetModel();
+    auto kept = firstRemoved;
+    int removed = 0;
+    for (auto it = firstRemoved; it != m_rows.end(); ++it) {
+        if (predicate(*it)) {
+            m_keys.remove(it->key);
+            ++removed;
+        } else {
+            *kept++ = std::move(*it);
+        }
+    }
+    m_rows.erase(kept, m_rows.end());
+    endResetModel();
+    return removed;
 }
 
 int ArticleListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QSet>
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace mojing {
@@ -46,6 +47,12 @@ public:
     bool hasSelection() const;
     void removeAt(int index);
     void clear();
+    // Removes every row the predicate holds for, keeping the order of the others; one model reset
+    // instead of one removal per row, so large lists stay fast. Returns the number removed.
+    int removeRowsWhere(const std::function<bool(const ArticleRow&)>& predicate);
+    // The row counter shown beside the list is refreshed only at these calls (once per harvested
+    // page or removal command), never on every single add.
+    void refreshCount() { emit countRefreshed(count()); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -53,6 +60,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+signals:
+    void countRefreshed(int count);
 
 private:
     std::vector<ArticleRow> m_rows;

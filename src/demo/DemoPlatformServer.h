@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace mojing {
+
+// A small offline journal platform on 127.0.0.1: a home page with a search form, result pages
+// with open-access and restricted entries (some without a PDF), pager links, article pages and
+// small generated PDF files. It lets the program be tried and tested without the network.
+class DemoPlatformServer : public QObject {
+    Q_OBJECT
+public:
+    explicit DemoPlatformServer(QObject* parent = nullptr);
+    ~DemoPlatformServer() override;
+
+    // Number of result pages and entries per page of every search (before start()).
+    void setLayout(int pages, int perPage);
+    int pages() const { return m_pages; }
+    int perPage() const { return m_perPage; }
+
+    // Listens on 127.0.0.1 (port 0: any free port).
+    bool start(quint16 port = 0);
+    QUrl homeUrl() const;
+    QUrl baseUrl() const;
+    // The address of a result page (startPage counts from 0).
+    QUrl searchUrl(const QString& query, int startPage) const;
+
+    // Entry n (0-based, over all pages) of every search.
+    static QString articleTitle(int n);
+    static bool isOpenAccess(int n) { return n % 3 != 2; }
+    static bool offersPdf(int n) { return n % 4 != 3; }
+    static QString articlePath(int n);
+    static QString pdfPath(int n);
+
+    // The pages as served, for headless use.
+    QString homePage() const;
+    QString resultPage(const QString& query, int startPage) const;
+    // A valid one-page PDF file showing the title.
+    static QByteArray pdfFile(const QString& title);
+
+    // Paths requested so far, in order.
+    QStringList requestedPaths() const { return m_requested; }
+
+private:
+    struct Response {
+        int status = 200;
+        QByteArray contentType;
+        QByteArray body;
+    };
+    void onNewConnection();
+    void onReadyRead(QTcpSocket* socket);
+    Response respond(const QUrl& target) const;
+    QString articlePage(int n) const;
+
+    QTcpServer* m_server = nullptr;
+    int m_pages = 3;
+    int m_perPage = 5;
+    QStringList m_requested;
+};
+
+} // namespace mojing
