@@ -79,6 +79,7 @@ void FakeBrowser::finishLoad(const QString& url, quint64 generation) {
     m_cached.reset();
     m_busy = false;
     setNavigationPending(false);
+    emit pageShown(url);
 }
 
 bool FakeBrowser::goBack() {

@@ -45,6 +45,10 @@ public:
     // How many snapshots were taken.
     int snapshotCount() const { return m_snapshots; }
 
+signals:
+    // A navigation finished and the page is shown.
+    void pageShown(const QString& url);
+
 private:
     void load(const QString& url, bool addToHistory);
     void finishLoad(const QString& url, quint64 generation);

@@ -3,7 +3,7 @@
 #include "dom/BrowserDocument.h"
 #include "search/ArticleListModel.h"
 #include "search/Harvester.h"
-#include "support/QStringPrinter.h"
+#include "support/QtPrinters.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

@@ -1,7 +1,7 @@
 #include "search/Harvester.h"
 #include "dom/BrowserDocument.h"
 #include "search/ArticleListModel.h"
-#include "support/QStringPrinter.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
