@@ -140,9 +140,10 @@ FaultServer::Reply FaultServer::redirect(const QByteArray& location, int status)
 void FaultServer::serve(QTcpSocket* socket) {
     socket->setParent(this);
     auto buffer = std::make_shared<QByteArray>();
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] {
-        if (buffer->isNull())
-            return; // already answered
+    auto answered = std::make_shared<bool>(false);
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer, answered] {
+        if (*answered)
+            return;
         *buffer += socket->readAll();
         const qsizetype end = buffer->indexOf("\r\n\r\n");
         if (end < 0)
@@ -158,7 +159,7 @@ void FaultServer::serve(QTcpSocket* socket) {
             if (colon > 0)
                 request.headers.append(qMakePair(line.left(colon).trimmed(), line.mid(colon + 1).trimmed()));
         }
-        *buffer = QByteArray();
+        *answered = true;
         m_requests.append(request);
         answer(socket, request);
     });

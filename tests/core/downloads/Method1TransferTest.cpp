@@ -1,0 +1,323 @@
+#include "downloads/DownloadSession.h"
+#include "downloads/Method1Transfer.h"
+#include "support/FaultServer.h"
+#include "support/QtPrinters.h"
+#include "support/TestContext.h"
+#include "transfer/InetControl.h"
+#include "transfer/NetworkLayer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace mojing;
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QByteArray kPdf = "%PDF-1.4\n" + QByteArray(3000, 'p') + "\n%%EOF";
+
+// Transfers against the fault-injecting server, with short limits: 300 ms without data is a stall.
+class Method1Test : public ::testing::Test {
+public:
+    void SetUp() override {
+        t.timing.tick = 10ms;
+        t.timing.headerWait = 5000ms;
+        t.timing.stallLimit = 300ms;
+        folder = t.path(u"out"_s) + u'/';
+        session.options().maxFileSizeMB = 10;
+    }
+
+    int addRow(const QString& url, const QString& name = u"paper"_s, const QString& type = u"pdf"_s,
+               const QString& tag = {}) {
+        session.list().addRow(url, name, type, folder, tag);
+        return session.list().count() - 1;
+    }
+
+    void run(int row) {
+        session.slotRowIndex[1] = row;
+        session.list().setState(row, RowState::Downloading);
+        method1.Inet下载当前文件(row);
+    }
+
+    QStringList filesIn(const QString& dir) const {
+        return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    }
+    QByteArray contentOf(const QString& fileName) const {
+        QFile f(folder + fileName);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    TestContext t;
+    DownloadSession session{t.context()};
+    NetworkLayer network;
+    Method1Transfer method1{session, network};
+    FaultServer server;
+    QString folder;
+};
+
+struct Expect {
+    RowState state;
+    QString size, received, percent;
+    QString type;
+    QStringList files; // the folder's entries afterwards
+};
+
+struct Case {
+    const char* name;
+    FaultServer::Reply reply;
+    Expect expect;
+    QByteArray content = {}; // of the single file, when given
+    std::function<void(Method1Test&)> before = {};
+};
+
+FaultServer::Reply withHeader(FaultServer::Reply r, const QByteArray& name, const QByteArray& value) {
+    r.headers.append(qMakePair(name, value));
+    return r;
+}
+
+FaultServer::Reply noLength(FaultServer::Reply r) {
+    r.contentLength = std::nullopt;
+    return r;
+}
+
+TEST_F(Method1Test, OutcomesOfOneRow) {
+    const QString n = QString::number(kPdf.size());
+    FaultServer::Reply wrongLength = FaultServer::ok(kPdf);
+    wrongLength.contentLength = kPdf.size() + 500;
+    FaultServer::Reply stall = FaultServer::ok(kPdf);
+    stall.stallAfter = 100;
+    FaultServer::Reply drip = FaultServer::ok(kPdf);
+    drip.dripBytes = 400;
+    drip.dripIntervalMs = 30;
+    FaultServer::Reply dripNoLength = noLength(drip);
+    FaultServer::Reply huge = FaultServer::ok(kPdf);
+    huge.contentLength = qint64(20) * 1024 * 1024;
+    huge.stallAfter = 10;
+    FaultServer::Reply notFound = FaultServer::ok("<html><head><title>404</title></head><body>no</body></html>",
+                                                  "text/html; charset=utf-8");
+    notFound.status = 404;
+    notFound.reason = "Not Found";
+    FaultServer::Reply serverError;
+    serverError.status = 500;
+    serverError.reason = "Internal Server Error";
+    serverError.contentLength = std::nullopt;
+    FaultServer::Reply closeEarlyNoLength = noLength(FaultServer::ok(kPdf));
+    closeEarlyNoLength.raw = "HTTP/1.1 200 OK\r\nContent-Type: application/pdf\r\nContent-Length: 5000\r\n\r\n%PDF-";
+
+    const Case cases[] = {
+        {"complete with length", FaultServer::ok(kPdf), {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}, kPdf},
+        {"no length, success status", noLength(FaultServer::ok(kPdf)),
+         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}, kPdf},
+        {"body shorter than its length fails at once", wrongLength,
+         {RowState::Failed, u"下载失败"_s, n, u"85%"_s, u"pdf"_s, {}}},
+        {"connection closed after 5 of 5000 bytes", closeEarlyNoLength,
+         {RowState::Failed, u"下载失败"_s, u"5"_s, u"0%"_s, u"pdf"_s, {}}},
+        {"stall after 100 bytes", stall, {RowState::Failed, u"下载失败"_s, u"100"_s, u"3%"_s, u"pdf"_s, {}}},
+        {"slow drip completes", drip, {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}, kPdf},
+        {"slow drip without length completes", dripNoLength,
+         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}, kPdf},
+        {"announced size over the limit", huge,
+         {RowState::Finished, QString(), QString(), u"大文件，跳过"_s, u"pdf"_s, {}}},
+        {"404 page is kept and typed as a web page", notFound,
+         {RowState::Finished, u"59"_s, u"59"_s, u"100%"_s, u"htm"_s, {u"paper.htm"_s}}},
+        {"500 without body: fallback gets nothing", serverError,
+         {RowState::Failed, QString(), QString(), QString(), u"pdf"_s, {}}},
+        {"octet-stream named by its disposition",
+         withHeader(FaultServer::ok("plain words", "application/octet-stream"), "Content-Disposition",
+                    "attachment; filename=\"report.pdf\""),
+         {RowState::Finished, u"11"_s, u"11"_s, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}},
+        {"unknown type with a charset is htm", FaultServer::ok("plain words", "application/octet-stream; charset=gbk"),
+         {RowState::Finished, u"11"_s, u"11"_s, u"100%"_s, u"htm"_s, {u"paper.htm"_s}}},
+        {"content decides over the header", FaultServer::ok(kPdf, "text/html; charset=gbk"),
+         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}, kPdf},
+        {"existing file is overwritten", FaultServer::ok(kPdf),
+         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}, kPdf,
+         [](Method1Test& f) {
+             f.session.options().policy = DuplicatePolicy::Overwrite;
+             QDir().mkpath(f.folder);
+             QFile old(f.folder + u"paper.pdf"_s);
+             old.open(QIODevice::WriteOnly);
+             old.write(QByteArray(9000, 'o'));
+         }},
+        {"existing file is kept under rename", FaultServer::ok(kPdf),
+         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s, u"paper[001].pdf"_s}}, QByteArray(),
+         [](Method1Test& f) {
+             QDir().mkpath(f.folder);
+             QFile old(f.folder + u"paper.pdf"_s);
+             old.open(QIODevice::WriteOnly);
+             old.write("old");
+         }},
+        {"target that cannot be replaced", FaultServer::ok(kPdf),
+         {RowState::Failed, u"4096"_s, u"4096"_s, u"无法替换"_s, u"pdf"_s, {u"paper.pdf"_s}}, QByteArray(),
+         [](Method1Test& f) {
+             f.session.options().policy = DuplicatePolicy::Overwrite;
+             QDir().mkpath(f.folder + u"paper.pdf/inner"_s); // a non-empty folder cannot be removed as a file
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(folder).removeRecursively();
+        session.options().policy = DuplicatePolicy::Rename;
+        if (c.before)
+            c.before(*this);
+        const QString path = u"/case"_s + QString::number(session.list().count()) + u".pdf"_s;
+        server.route(path, c.reply);
+        const int row = addRow(server.url(path));
+        run(row);
+        const DownloadRow& r = session.list().at(row);
+        EXPECT_EQ(r.state, c.expect.state);
+        EXPECT_EQ(r.size, c.expect.size);
+        EXPECT_EQ(r.received, c.expect.received);
+        EXPECT_EQ(r.percent, c.expect.percent);
+        EXPECT_EQ(r.type, c.expect.type);
+        EXPECT_EQ(filesIn(folder), c.expect.files);
+        if (!c.content.isNull() && !c.expect.files.isEmpty())
+            EXPECT_EQ(contentOf(c.expect.files.first()), c.content);
+        EXPECT_FALSE(session.transferBusy);
+        EXPECT_FALSE(session.inetExecuting);
+    }
+}
+
+TEST_F(Method1Test, RefererAndStatusTexts) {
+    server.route(u"/a.pdf"_s, FaultServer::ok(kPdf));
+    QStringList panel2, panel3;
+    QObject::connect(&session, &DownloadSession::statusTextChanged, &session, [&](int panel, const QString& text) {
+        (panel == 2 ? panel2 : panel3) << text;
+    });
+    run(addRow(server.url(u"/a.pdf"_s), u"x"_s));
+    run(addRow(server.url(u"/a.pdf?2"_s), u"y"_s, u"pdf"_s, u"http://journal.example/article/1"_s));
+    ASSERT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(server.requests().at(0).header("Referer"), server.origin().toLatin1());
+    EXPECT_EQ(server.requests().at(1).header("Referer"), QByteArray("http://journal.example/article/1"));
+    EXPECT_EQ(panel2, (QStringList{u"正在下载:x"_s, u"完成下载:x"_s, u"正在下载:y"_s, u"完成下载:y"_s}));
+    EXPECT_TRUE(panel3.contains(u"8 已成功地接收到主机的响应。"_s));
+    EXPECT_TRUE(panel3.contains(u"12 该请求已经完成，并且所有数据均已接收到。"_s));
+}
+
+TEST_F(Method1Test, BusyChannelRequeuesTheRow) {
+    const int row = addRow(server.url(u"/a.pdf"_s));
+    session.transferBusy = true;
+    run(row);
+    EXPECT_EQ(session.list().at(row).state, RowState::Waiting);
+    EXPECT_EQ(session.list().at(row).size, u"等待重新下载"_s);
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST_F(Method1Test, StopDeletesThePartialFile) {
+    FaultServer::Reply drip = FaultServer::ok(kPdf);
+    drip.dripBytes = 100;
+    drip.dripIntervalMs = 40;
+    server.route(u"/slow.pdf"_s, drip);
+    const int row = addRow(server.url(u"/slow.pdf"_s));
+    QTimer::singleShot(150, &session, [this] { session.transferBusy = false; });
+    run(row);
+    EXPECT_EQ(session.list().at(row).state, RowState::Failed);
+    EXPECT_EQ(session.list().at(row).size, u"下载取消"_s);
+    EXPECT_TRUE(filesIn(folder).isEmpty());
+}
+
+TEST_F(Method1Test, UnknownSizeOverTheLimitKeepsThePart) {
+    session.options().maxFileSizeMB = 0.001; // 1048 bytes
+    server.route(u"/big"_s, noLength(FaultServer::ok(kPdf)));
+    const int row = addRow(server.url(u"/big"_s));
+    run(row);
+    EXPECT_EQ(session.list().at(row).state, RowState::Finished);
+    EXPECT_EQ(session.list().at(row).percent, u"大文件，跳过"_s);
+    EXPECT_EQ(filesIn(folder), QStringList{u"paper.pdf"_s});
+    EXPECT_GT(QFile(folder + u"paper.pdf"_s).size(), 1048);
+}
+
+TEST_F(Method1Test, NamesWithPathCharactersStayInTheFolder) {
+    server.route(u"/a.pdf"_s, FaultServer::ok(kPdf));
+    const QString parent = t.path(QString());
+    const QStringList before = filesIn(parent);
+    const int row = addRow(server.url(u"/a.pdf"_s), u"../../evil/x"_s);
+    run(row);
+    EXPECT_EQ(session.list().at(row).state, RowState::Finished);
+    EXPECT_EQ(filesIn(folder), QStringList{session.list().at(row).name + u".pdf"_s});
+    EXPECT_FALSE(session.list().at(row).name.contains(u'/'));
+    QStringList after = filesIn(parent);
+    after.removeAll(u"out"_s);
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(Method1Test, SoundsAndSiteLoginAfterAWebPage) {
+    session.options().sound = true;
+    session.options().siteLogin = true;
+    server.route(u"/login"_s, FaultServer::ok("<html><head><title>Sign in</title></head><body></body></html>",
+                                              "text/html; charset=utf-8"));
+    QList<int> sounds, logins;
+    QObject::connect(&session, &DownloadSession::soundRequested, &session, [&](int id) { sounds << id; });
+    QObject::connect(&session, &DownloadSession::siteLoginRequested, &session, [&](int row) { logins << row; });
+    const int row = addRow(server.url(u"/login"_s));
+    run(row);
+    EXPECT_EQ(session.list().at(row).type, u"htm"_s);
+    EXPECT_EQ(sounds, QList<int>{101});
+    EXPECT_EQ(logins, QList<int>{row});
+
+    sounds.clear();
+    FaultServer::Reply stall = FaultServer::ok(kPdf);
+    stall.stallAfter = 10;
+    server.route(u"/stall"_s, stall);
+    run(addRow(server.url(u"/stall"_s), u"s"_s));
+    EXPECT_EQ(sounds, QList<int>{103});
+}
+
+TEST_F(Method1Test, BadCertificateGivesNoHeaders) {
+    FaultServer tls(true);
+    ASSERT_TRUE(tls.tlsReady());
+    tls.route(u"/a.pdf"_s, FaultServer::ok(kPdf));
+    const int row = addRow(tls.url(u"/a.pdf"_s));
+    run(row);
+    EXPECT_EQ(session.list().at(row).state, RowState::Failed);
+    EXPECT_EQ(session.list().at(row).size, QString());
+    EXPECT_TRUE(filesIn(folder).isEmpty());
+    EXPECT_EQ(method1.inet().Protocol, 5);
+    EXPECT_EQ(method1.inet().RemotePort, 443);
+}
+
+TEST_F(Method1Test, ProxyCarriesTheRequest) {
+    FaultServer proxy;
+    proxy.route(u"/a.pdf"_s, FaultServer::ok(kPdf));
+    session.options().proxyEnabled = true;
+    session.options().proxyHost = u"127.0.0.1"_s;
+    session.options().proxyPort = QString::number(proxy.port());
+    const int row = addRow(u"http://files.invalid/a.pdf"_s);
+    run(row);
+    EXPECT_EQ(session.list().at(row).state, RowState::Finished);
+    ASSERT_EQ(proxy.requests().size(), 1);
+    EXPECT_EQ(proxy.requests().at(0).target, QByteArray("http://files.invalid/a.pdf"));
+    EXPECT_EQ(method1.inet().AccessType, 2);
+    EXPECT_EQ(method1.inet().RemotePort, int(proxy.port()));
+    EXPECT_EQ(method1.inet().Proxy, u"127.0.0.1:"_s + QString::number(proxy.port()));
+
+    // The proxy is this request's only: a later direct request does not use it.
+    session.options().proxyEnabled = false;
+    server.route(u"/b.pdf"_s, FaultServer::ok(kPdf));
+    run(addRow(server.url(u"/b.pdf"_s), u"b"_s));
+    EXPECT_EQ(proxy.requests().size(), 1);
+    EXPECT_EQ(server.requestCount(u"/b.pdf"_s), 1);
+}
+
+TEST(Method1Helpers, SiteRootAndStateTexts) {
+    struct Case {
+        QString url, root;
+    } cases[] = {
+        {u"https://journals.example.com/doi/pdf/10.1/x"_s, u"https://journals.example.com"_s},
+        {u"http://h:8080"_s, u"http://h:8080"_s},
+        {u"www.example.com/a/b"_s, u"www.example.com"_s},
+        {u"ab/c"_s, u"ab/c"_s},
+        {u"abcd/c"_s, u"abcd"_s},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Method1Transfer::SiteRoot(c.url), c.root) << c.url.toStdString();
+    EXPECT_EQ(Method1Transfer::stateText(0, 0, {}), u"0 无状态可报告。"_s);
+    EXPECT_EQ(Method1Transfer::stateText(11, 5, u"x"_s), u"11 与主机通讯时出现了错误:5:x"_s);
+    EXPECT_EQ(Method1Transfer::stateText(42, 7, u"y"_s), u"7:y"_s);
+}
+
+} // namespace
