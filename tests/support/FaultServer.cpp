@@ -140,28 +140,33 @@ FaultServer::Reply FaultServer::redirect(const QByteArray& location, int status)
 void FaultServer::serve(QTcpSocket* socket) {
     socket->setParent(this);
     auto buffer = std::make_shared<QByteArray>();
-    auto answered = std::make_shared<bool>(false);
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer, answered] {
-        if (*answered)
-            return;
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] {
         *buffer += socket->readAll();
-        const qsizetype end = buffer->indexOf("\r\n\r\n");
-        if (end < 0)
-            return;
-        Request request;
-        const QList<QByteArray> lines = buffer->left(end).split('\n');
-        const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-        request.method = first.value(0);
-        request.target = first.value(1);
-        for (qsizetype i = 1; i < lines.size(); ++i) {
-            const QByteArray line = lines.at(i).trimmed();
-            const qsizetype colon = line.indexOf(':');
-            if (colon > 0)
-                request.headers.append(qMakePair(line.left(colon).trimmed(), line.mid(colon + 1).trimmed()));
+        if (socket->property("closing").toBool())
+            return; // a request sent after our "Connection: close" is not this server's to answer
+        // Keep-alive: a connection may carry several requests, answered in order.
+        for (;;) {
+            const qsizetype end = buffer->indexOf("\r\n\r\n");
+            if (end < 0)
+                return;
+            Request request;
+            const QList<QByteArray> lines = buffer->left(end).split('\n');
+            buffer->remove(0, end + 4);
+            const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+            request.method = first.value(0);
+            request.target = first.value(1);
+            for (qsizetype i = 1; i < lines.size(); ++i) {
+                const QByteArray line = lines.at(i).trimmed();
+                const qsizetype colon = line.indexOf(':');
+                if (colon > 0)
+                    request.headers.append(
+                        qMakePair(line.left(colon).trimmed(), line.mid(colon + 1).trimmed()));
+            }
+            m_requests.append(request);
+            answer(socket, request);
+            if (socket->property("closing").toBool())
+                return;
         }
-        *answered = true;
-        m_requests.append(request);
-        answer(socket, request);
     });
 }
 
@@ -169,6 +174,7 @@ void FaultServer::answer(QTcpSocket* socket, const Request& request) {
     const QString path = QString::fromLatin1(request.path());
     if (m_generated.contains(path)) {
         const qint64 size = m_generated.value(path);
+        socket->setProperty("closing", true);
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
                       QByteArray::number(size) + "\r\nConnection: close\r\n\r\n");
         auto sent = std::make_shared<qint64>(0);
@@ -194,6 +200,7 @@ void FaultServer::answer(QTcpSocket* socket, const Request& request) {
         reply.body = "<html><head><title>404</title></head><body>not found</body></html>";
         reply.headers.append(qMakePair(QByteArray("Content-Type"), QByteArray("text/html; charset=utf-8")));
     }
+    socket->setProperty("closing", true);
     if (!reply.raw.isEmpty()) {
         socket->write(reply.raw);
         socket->disconnectFromHost();
@@ -206,8 +213,13 @@ void FaultServer::answer(QTcpSocket* socket, const Request& request) {
         const qint64 length = *reply.contentLength < 0 ? reply.body.size() : *reply.contentLength;
         head += "Content-Length: " + QByteArray::number(length) + "\r\n";
     }
-    head += "Connection: close\r\n\r\n";
+    const bool keepAlive = reply.status >= 300 && reply.status < 400 && reply.body.isEmpty();
+    head += keepAlive ? QByteArray("\r\n") : QByteArray("Connection: close\r\n\r\n");
     socket->write(head);
+    if (keepAlive) {
+        socket->setProperty("closing", false);
+        return;
+    }
     sendBody(socket, reply);
 }
 

@@ -55,15 +55,22 @@ void Downloader::startRead() {
     m_reply->setReadBufferSize(kReadBuffer);
     connect(m_reply, &QNetworkReply::readyRead, this, &Downloader::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &Downloader::onFinished);
-    if (m_fallback)
-        return; // the second fetch reports no progress
-    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
-        if (total < 1)
-            return;
-        m_bytesMax = total;
-        m_bytesRead = received;
-        emit DownloadProgress(m_bytesRead, m_bytesMax, m_saveFile);
-    });
+    if (!m_fallback) // the second fetch reports no progress
+        connect(m_reply, &QNetworkReply::metaDataChanged, this, &Downloader::reportProgress);
+}
+
+void Downloader::reportProgress() {
+    // Reported from the received bytes themselves: the reply's own progress signal is throttled
+    // and may stay silent for a body that arrives in one piece and then stalls.
+    if (!m_reply || m_fallback)
+        return;
+    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    const qint64 total = length.isValid() ? length.toLongLong() : 0;
+    if (total < 1)
+        return;
+    m_bytesMax = total;
+    m_bytesRead = m_received;
+    emit DownloadProgress(m_bytesRead, m_bytesMax, m_saveFile);
 }
 
 void Downloader::onReadyRead() {
@@ -73,6 +80,8 @@ void Downloader::onReadyRead() {
     m_received += data.size();
     if (m_body)
         m_body->write(data);
+    if (!data.isEmpty())
+        reportProgress();
 }
 
 void Downloader::onFinished() {

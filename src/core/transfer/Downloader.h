@@ -52,6 +52,7 @@ signals:
 private:
     void startRead();
     void onReadyRead();
+    void reportProgress();
     void onFinished();
     void onWatchdog();
     void abortRead();

@@ -1,5 +1,5 @@
-#include "downloads/DownloadSession.h"
 #include "downloads/Method1Transfer.h"
+#include "downloads/DownloadSession.h"
 #include "support/FaultServer.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
@@ -44,7 +44,8 @@ public:
     }
 
     QStringList filesIn(const QString& dir) const {
-        return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+        return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                                   QDir::Name);
     }
     QByteArray contentOf(const QString& fileName) const {
         QFile f(folder + fileName);
@@ -97,8 +98,8 @@ TEST_F(Method1Test, OutcomesOfOneRow) {
     FaultServer::Reply huge = FaultServer::ok(kPdf);
     huge.contentLength = qint64(20) * 1024 * 1024;
     huge.stallAfter = 10;
-    FaultServer::Reply notFound = FaultServer::ok("<html><head><title>404</title></head><body>no</body></html>",
-                                                  "text/html; charset=utf-8");
+    FaultServer::Reply notFound = FaultServer::ok(
+        "<html><head><title>404</title></head><body>no</body></html>", "text/html; charset=utf-8");
     notFound.status = 404;
     notFound.reason = "Not Found";
     FaultServer::Reply serverError;
@@ -106,36 +107,57 @@ TEST_F(Method1Test, OutcomesOfOneRow) {
     serverError.reason = "Internal Server Error";
     serverError.contentLength = std::nullopt;
     FaultServer::Reply closeEarlyNoLength = noLength(FaultServer::ok(kPdf));
-    closeEarlyNoLength.raw = "HTTP/1.1 200 OK\r\nContent-Type: application/pdf\r\nContent-Length: 5000\r\n\r\n%PDF-";
+    closeEarlyNoLength.raw =
+        "HTTP/1.1 200 OK\r\nContent-Type: application/pdf\r\nContent-Length: 5000\r\n\r\n%PDF-";
 
     const Case cases[] = {
-        {"complete with length", FaultServer::ok(kPdf), {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}, kPdf},
-        {"no length, success status", noLength(FaultServer::ok(kPdf)),
-         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}, kPdf},
-        {"body shorter than its length fails at once", wrongLength,
+        {"complete with length",
+         FaultServer::ok(kPdf),
+         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}},
+         kPdf},
+        {"no length, success status",
+         noLength(FaultServer::ok(kPdf)),
+         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}},
+         kPdf},
+        {"body shorter than its length fails at once",
+         wrongLength,
          {RowState::Failed, u"下载失败"_s, n, u"85%"_s, u"pdf"_s, {}}},
-        {"connection closed after 5 of 5000 bytes", closeEarlyNoLength,
+        {"connection closed after 5 of 5000 bytes",
+         closeEarlyNoLength,
          {RowState::Failed, u"下载失败"_s, u"5"_s, u"0%"_s, u"pdf"_s, {}}},
         {"stall after 100 bytes", stall, {RowState::Failed, u"下载失败"_s, u"100"_s, u"3%"_s, u"pdf"_s, {}}},
-        {"slow drip completes", drip, {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}, kPdf},
-        {"slow drip without length completes", dripNoLength,
-         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}, kPdf},
-        {"announced size over the limit", huge,
+        {"slow drip completes",
+         drip,
+         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}},
+         kPdf},
+        {"slow drip without length completes",
+         dripNoLength,
+         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}},
+         kPdf},
+        {"announced size over the limit",
+         huge,
          {RowState::Finished, QString(), QString(), u"大文件，跳过"_s, u"pdf"_s, {}}},
-        {"404 page is kept and typed as a web page", notFound,
+        {"404 page is kept and typed as a web page",
+         notFound,
          {RowState::Finished, u"59"_s, u"59"_s, u"100%"_s, u"htm"_s, {u"paper.htm"_s}}},
-        {"500 without body: fallback gets nothing", serverError,
+        {"500 without body: fallback gets nothing",
+         serverError,
          {RowState::Failed, QString(), QString(), QString(), u"pdf"_s, {}}},
         {"octet-stream named by its disposition",
          withHeader(FaultServer::ok("plain words", "application/octet-stream"), "Content-Disposition",
                     "attachment; filename=\"report.pdf\""),
          {RowState::Finished, u"11"_s, u"11"_s, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}},
-        {"unknown type with a charset is htm", FaultServer::ok("plain words", "application/octet-stream; charset=gbk"),
+        {"unknown type with a charset is htm",
+         FaultServer::ok("plain words", "application/octet-stream; charset=gbk"),
          {RowState::Finished, u"11"_s, u"11"_s, u"100%"_s, u"htm"_s, {u"paper.htm"_s}}},
-        {"content decides over the header", FaultServer::ok(kPdf, "text/html; charset=gbk"),
-         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}, kPdf},
-        {"existing file is overwritten", FaultServer::ok(kPdf),
-         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}}, kPdf,
+        {"content decides over the header",
+         FaultServer::ok(kPdf, "text/html; charset=gbk"),
+         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}},
+         kPdf},
+        {"existing file is overwritten",
+         FaultServer::ok(kPdf),
+         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}},
+         kPdf,
          [](Method1Test& f) {
              f.session.options().policy = DuplicatePolicy::Overwrite;
              QDir().mkpath(f.folder);
@@ -143,16 +165,20 @@ TEST_F(Method1Test, OutcomesOfOneRow) {
              old.open(QIODevice::WriteOnly);
              old.write(QByteArray(9000, 'o'));
          }},
-        {"existing file is kept under rename", FaultServer::ok(kPdf),
-         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s, u"paper[001].pdf"_s}}, QByteArray(),
+        {"existing file is kept under rename",
+         FaultServer::ok(kPdf),
+         {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s, u"paper[001].pdf"_s}},
+         QByteArray(),
          [](Method1Test& f) {
              QDir().mkpath(f.folder);
              QFile old(f.folder + u"paper.pdf"_s);
              old.open(QIODevice::WriteOnly);
              old.write("old");
          }},
-        {"target that cannot be replaced", FaultServer::ok(kPdf),
-         {RowState::Failed, u"4096"_s, u"4096"_s, u"无法替换"_s, u"pdf"_s, {u"paper.pdf"_s}}, QByteArray(),
+        {"target that cannot be replaced",
+         FaultServer::ok(kPdf),
+         {RowState::Failed, u"4096"_s, u"4096"_s, u"无法替换"_s, u"pdf"_s, {u"paper.pdf"_s}},
+         QByteArray(),
          [](Method1Test& f) {
              f.session.options().policy = DuplicatePolicy::Overwrite;
              QDir().mkpath(f.folder + u"paper.pdf/inner"_s); // a non-empty folder cannot be removed as a file
@@ -185,9 +211,8 @@ TEST_F(Method1Test, OutcomesOfOneRow) {
 TEST_F(Method1Test, RefererAndStatusTexts) {
     server.route(u"/a.pdf"_s, FaultServer::ok(kPdf));
     QStringList panel2, panel3;
-    QObject::connect(&session, &DownloadSession::statusTextChanged, &session, [&](int panel, const QString& text) {
-        (panel == 2 ? panel2 : panel3) << text;
-    });
+    QObject::connect(&session, &DownloadSession::statusTextChanged, &session,
+                     [&](int panel, const QString& text) { (panel == 2 ? panel2 : panel3) << text; });
     run(addRow(server.url(u"/a.pdf"_s), u"x"_s));
     run(addRow(server.url(u"/a.pdf?2"_s), u"y"_s, u"pdf"_s, u"http://journal.example/article/1"_s));
     ASSERT_EQ(server.requests().size(), 2);
@@ -252,7 +277,8 @@ TEST_F(Method1Test, SoundsAndSiteLoginAfterAWebPage) {
                                               "text/html; charset=utf-8"));
     QList<int> sounds, logins;
     QObject::connect(&session, &DownloadSession::soundRequested, &session, [&](int id) { sounds << id; });
-    QObject::connect(&session, &DownloadSession::siteLoginRequested, &session, [&](int row) { logins << row; });
+    QObject::connect(&session, &DownloadSession::siteLoginRequested, &session,
+                     [&](int row) { logins << row; });
     const int row = addRow(server.url(u"/login"_s));
     run(row);
     EXPECT_EQ(session.list().at(row).type, u"htm"_s);
