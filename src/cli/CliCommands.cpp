@@ -4,12 +4,16 @@
 namespace mojing {
 
 CliCommand harvestCommand();
+CliCommand detectTypeCommand();
+CliCommand inspectHeadersCommand();
 
 std::vector<CliCommand> allCliCommands() {
     std::vector<CliCommand> commands;
     commands.push_back(harvestCommand());
     // Sub-commands are added here as they are built.
     commands.push_back(downloadCommand());
+    commands.push_back(detectTypeCommand());
+    commands.push_back(inspectHeadersCommand());
     return commands;
 }
 

@@ -1,0 +1,37 @@
+#include "CliCommand.h"
+#include "app/AnsiCodec.h"
+#include "app/FileHelpers.h"
+#include "tools/FileTypeDetector.h"
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+namespace {
+// One line per file: the type its content shows (empty when unknown), a TAB, the path.
+int runDetectType(const QStringList& args, QTextStream& out, QTextStream& err) {
+    if (args.isEmpty()) {
+        err << u"usage: mojing detect-type FILE...\n"_s;
+        return 2;
+    }
+    const AnsiCodec codec;
+    int status = 0;
+    for (const QString& path : args) {
+        if (!FileHelpers::fileExists(path)) {
+            err << u"mojing detect-type: no such file: "_s << path << u'\n';
+            status = 1;
+        }
+        out << FileTypeDetector::打开文件判断文件类型(path, codec) << u'\t' << path << u'\n';
+    }
+    return status;
+}
+} // namespace
+
+CliCommand detectTypeCommand() {
+    return CliCommand{
+        u"detect-type"_s,
+        u"detect-type FILE...      tell each file's real type from its content (type TAB path)"_s,
+        runDetectType};
+}
+
+} // namespace mojing
