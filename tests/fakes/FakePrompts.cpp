@@ -24,7 +24,11 @@ bool FakePrompts::askYesNo(const QString& text, const QString& title) {
 std::optional<QString> FakePrompts::inputText(const QString& prompt, const QString& title,
                                               const QString& defaultText) {
     shown.push_back({Kind::Input, prompt, MessageIcon::Question, title});
-    return takeFront(inputAnswers, std::optional<QString>());
+    if (inputAnswers.empty())
+        return std::nullopt;
+    const std::optional<QString> answer = inputAnswers.front();
+    inputAnswers.pop_front();
+    return answer;
 }
 
 QString FakePrompts::saveFileName(const QString& filter, const QString& defaultSuffix,
