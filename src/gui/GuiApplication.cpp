@@ -1,5 +1,6 @@
 #include "GuiApplication.h"
 
+#include "CookieBridge.h"
 #include "CoverWindow.h"
 #include "GuiPrompts.h"
 #include "GuiServices.h"
@@ -17,6 +18,8 @@
 #include "app/SettingKeys.h"
 #include "app/SettingsStore.h"
 #include "app/Timing.h"
+#include "transfer/NetworkLayer.h"
+#include "transfer/SharedCookieJar.h"
 
 #if __has_include("DemoPlatformServer.h")
 #include "DemoPlatformServer.h"
@@ -86,8 +89,12 @@ int runGuiApplication(int argc, char** argv) {
 
     // Declared before the windows' owner, so it is deleted after every page.
     std::unique_ptr<QWebEngineProfile> profile(WebProfile::create());
+    // One HTTP layer for every transfer: it speaks as the browsers do and shares their cookies.
+    NetworkLayer network;
+    network.setUserAgent(profile->httpUserAgent());
+    CookieBridge cookies(profile->cookieStore(), network.cookieJar());
     WindowFlow flow;
-    GuiServices services{context, flow, profile.get(), config};
+    GuiServices services{context, flow, profile.get(), config, &network};
 
     CoverWindow cover(context, flow, config);
     flow.setCover(&cover);

@@ -6,6 +6,7 @@ namespace mojing {
 
 struct AppContext;
 struct BrowserConfig;
+class NetworkLayer;
 class WindowFlow;
 
 // What every window of the desktop program is built from. Owned by the application; outlives
@@ -15,6 +16,7 @@ struct GuiServices {
     WindowFlow& flow;
     QWebEngineProfile* profile; // the one browser profile of the process
     const BrowserConfig& config;
+    NetworkLayer* network = nullptr; // the HTTP layer of every transfer, cookies shared with the profile
 };
 
 } // namespace mojing

@@ -17,6 +17,8 @@
 #include "app/Timing.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/DownloadSettings.h"
+#include "tools/FileTypeCorrector.h"
+#include "tools/SoundLibrary.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -139,6 +141,8 @@ FileDownloadWindow::FileDownloadWindow(const AppContext& context, WindowFlow* fl
     setStatusBar(m_status);
     connect(m_session, &DownloadSession::statusTextChanged, m_status, &StatusPanels::setText);
     connect(m_session, &DownloadSession::optionsChanged, this, &FileDownloadWindow::showOptions);
+    connect(m_session, &DownloadSession::soundRequested, this,
+            [this](int id) { SoundLibrary(m_context.shell, SettingKeys::dataFolder()).play(id); });
     connect(m_session, &DownloadSession::scrollToRowRequested, this,
             [this](int row) { m_list->scrollTo(m_session->list().index(row, 0)); });
     auto& list = m_session->list();
@@ -347,8 +351,10 @@ void FileDownloadWindow::buildMenus() {
     connect(locate, &QAction::toggled, this, [this](bool on) { m_session->options().autoLocate = on; });
     tools->addSeparator();
     addPlaceholder(addEntry(tools, u"menu检查文件是否存在"_s, u"检查文件是否存在"_s));
-    addPlaceholder(addEntry(tools, u"menu检查并纠正磁盘文件类型"_s, u"检查并纠正磁盘文件类型"_s));
-    addPlaceholder(addEntry(tools, u"menu打开文件判断类型"_s, u"打开文件判断类型"_s));
+    connect(addEntry(tools, u"menu检查并纠正磁盘文件类型"_s, u"检查并纠正磁盘文件类型"_s), &QAction::triggered, this,
+            [this] { FileTypeCorrector::检查并纠正磁盘文件类型(*m_session); });
+    connect(addEntry(tools, u"menu打开文件判断类型"_s, u"打开文件判断类型"_s), &QAction::triggered, this,
+            [this] { FileTypeCorrector::打开文件判断类型(m_context.prompts, m_context.codec); });
     tools->addSeparator();
     addPlaceholder(addEntry(tools, u"menu清空IE浏览器缓存"_s, u"清空IE浏览器缓存"_s));
 
