@@ -54,6 +54,11 @@ void AnalysisRunner::run(AnalysisMode mode, bool fromTimer) {
         else if (!fromTimer)
             m_folderPrompt.askSaveFolder();
         if (!state.saveFolderCancelled) {
+            // The event loop runs between rows so that "停止" and the timers are heard, but at
+            // most once per repaint interval: a repaint of the growing lists after every row
+            // would cost far more than the conversion itself. The stop test follows every row.
+            const qint64 interval = m_context.timing.progressCoalesce.count();
+            qint64 lastPump = m_context.timing.nowMs();
             const int n = m_articles.count();
             for (int i = 0; i < n && i < m_articles.count(); ++i) {
                 const bool take = qualifies(i, mode);
@@ -62,7 +67,11 @@ void AnalysisRunner::run(AnalysisMode mode, bool fromTimer) {
                     m_converter.ConvertArticleToDownload(i);
                 }
                 if (take || mode == AnalysisMode::Selected) {
-                    m_context.pump.pumpOnce();
+                    const qint64 now = m_context.timing.nowMs();
+                    if (now - lastPump >= interval) {
+                        m_context.pump.pumpOnce();
+                        lastPump = now;
+                    }
                     if (m_stopped)
                         break;
                 }
