@@ -1,18 +1,33 @@
 #include "GuiWiring.h"
 
+#include "GuiGeometry.h"
 #include "GuiServices.h"
+#include "SearchHarvesting.h"
 #include "SearchWindow.h"
+#include "analysis/AnalysisPanel.h"
+#include "app/AppContext.h"
+#include "downloads/FileDownloadWindow.h"
+#include "search/SearchController.h"
 
 namespace mojing {
 
 void wireSearchWindow(SearchWindow& window, GuiServices& services) {
     // Harvesting and page turning attach here.
     // List commands and export attach here.
+    SearchHarvesting* harvesting = SearchHarvesting::attach(&window);
     // Analysis attaches here.
+    auto* analysis = new AnalysisPanel(window, services.context, services.flow);
+    // Harvesting asks for the save folder in the same dialog as analysis.
+    harvesting->controller()->setSaveFolderPrompt(
+        [analysis] { analysis->saveFolderPrompt().askSaveFolder(); });
 }
 
 QWidget* createDownloadWindow(GuiServices& services) {
-    return nullptr;
+    auto* window = new FileDownloadWindow(services.context, &services.flow, services.config);
+    SettingsStore& settings = services.context.settings;
+    window->setGeometryHandlers([&settings](QWidget& w) { GuiGeometry::restore(w, settings); },
+                                [&settings](const QWidget& w) { GuiGeometry::save(w, settings); });
+    return window;
 }
 
 } // namespace mojing

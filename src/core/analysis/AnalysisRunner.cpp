@@ -14,8 +14,9 @@ using namespace Qt::StringLiterals;
 
 namespace mojing {
 
-AnalysisRunner::AnalysisRunner(const AppContext& context, ArticleListModel& articles, ArticleConverter& converter,
-                               SaveFolderPrompt& folderPrompt, DownloadWindowHost& downloads, QObject* parent)
+AnalysisRunner::AnalysisRunner(const AppContext& context, ArticleListModel& articles,
+                               ArticleConverter& converter, SaveFolderPrompt& folderPrompt,
+                               DownloadWindowHost& downloads, QObject* parent)
     : QObject(parent), m_context(context), m_articles(articles), m_converter(converter),
       m_folderPrompt(folderPrompt), m_downloads(downloads) {
     m_timer.setInterval(context.timing.tick);
@@ -27,15 +28,21 @@ bool AnalysisRunner::qualifies(int row, AnalysisMode mode) const {
         return false;
     const ArticleRow& article = m_articles.at(row);
     switch (mode) {
-    case AnalysisMode::Unanalysed: return article.status.isEmpty();
-    case AnalysisMode::Failed: return article.status == ArticleListModel::kStatusFailed;
-    case AnalysisMode::Selected: return article.selected;
-    case AnalysisMode::All: return true;
+    case AnalysisMode::Unanalysed:
+        return article.status.isEmpty();
+    case AnalysisMode::Failed:
+        return article.status == ArticleListModel::kStatusFailed;
+    case AnalysisMode::Selected:
+        return article.selected;
+    case AnalysisMode::All:
+        return true;
     }
     return false;
 }
 
-void AnalysisRunner::RunAnalysis(AnalysisMode mode) { run(mode, false); }
+void AnalysisRunner::RunAnalysis(AnalysisMode mode) {
+    run(mode, false);
+}
 
 void AnalysisRunner::run(AnalysisMode mode, bool fromTimer) {
     // The run pumps events; a second run (a timer tick, a menu click) must not convert the same
@@ -98,7 +105,9 @@ void AnalysisRunner::startClicked(const std::function<std::optional<AnalysisMode
     emit startEnabledChanged(true);
 }
 
-void AnalysisRunner::Stop() { setStopped(true); }
+void AnalysisRunner::Stop() {
+    setStopped(true);
+}
 
 void AnalysisRunner::setStopped(bool stopped) {
     if (m_stopped == stopped)
