@@ -6,8 +6,10 @@
 #include "SearchWindow.h"
 #include "analysis/AnalysisPanel.h"
 #include "app/AppContext.h"
+#include "downloads/DownloadWindowBinding.h"
 #include "downloads/FileDownloadWindow.h"
 #include "search/SearchController.h"
+#include "transfer/NetworkLayer.h"
 
 namespace mojing {
 
@@ -27,6 +29,10 @@ QWidget* createDownloadWindow(GuiServices& services) {
     SettingsStore& settings = services.context.settings;
     window->setGeometryHandlers([&settings](QWidget& w) { GuiGeometry::restore(w, settings); },
                                 [&settings](const QWidget& w) { GuiGeometry::save(w, settings); });
+    NetworkLayer* network = services.network;
+    if (!network)
+        network = new NetworkLayer(window);
+    new DownloadWindowBinding(*window, *network);
     return window;
 }
 
