@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace mojing;
@@ -33,6 +34,17 @@ struct EngineRig {
         return t.pump.waitUntil([&] { return !engine.scheduler().isRunning() && engine.idle(); },
                                 Millis(limitMs));
     }
+    std::string rows() const {
+        std::string out;
+        for (int i = 0; i < session.list().count(); ++i) {
+            const DownloadRow& r = session.list().at(i);
+            out += QString(QString::number(int(r.state)) + u' ' + r.name + u'.' + r.type + u' ' + r.size +
+                           u' ' + r.received + u' ' + r.percent + u'\n')
+                       .toStdString();
+        }
+        return out;
+    }
+    bool hasFile(const QString& name, const QByteArray& content) const { return file(name) == content; }
     QByteArray file(const QString& name) const {
         QFile f(folder + name);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -57,12 +69,13 @@ TEST(DownloadEngine, BothMethodsFetchTheWholeListUnattended) {
         rig.server.route(u"/b.pdf"_s, noLength);
         rig.add(u"/a.pdf"_s, u"first"_s);
         rig.add(u"/b.pdf"_s, u"second"_s);
-        rig.add(u"/a.pdf?again"_s, u"first"_s); // same name: renamed, not overwritten
+        rig.server.route(u"/a2.pdf"_s, FaultServer::ok(a));
+        rig.add(u"/a2.pdf"_s, u"first"_s); // same name: renamed, not overwritten
         ASSERT_TRUE(rig.runToEnd()) << "method " << method;
         EXPECT_EQ(rig.session.list().countInState(RowState::Finished), 3) << "method " << method;
-        EXPECT_EQ(rig.file(u"first.pdf"_s), a) << "method " << method;
-        EXPECT_EQ(rig.file(u"second.pdf"_s), b) << "method " << method;
-        EXPECT_EQ(rig.file(u"first[001].pdf"_s), a) << "method " << method;
+        EXPECT_TRUE(rig.hasFile(u"first.pdf"_s, a)) << "method " << method << "\n" << rig.rows();
+        EXPECT_TRUE(rig.hasFile(u"second.pdf"_s, b)) << "method " << method << "\n" << rig.rows();
+        EXPECT_TRUE(rig.hasFile(u"first[001].pdf"_s, a)) << "method " << method << "\n" << rig.rows();
         EXPECT_EQ(rig.session.list().at(1).percent, u"100%"_s) << "method " << method;
     }
 }
@@ -78,20 +91,25 @@ TEST(DownloadEngine, StopDuringATransferLeavesNoPartialFile) {
         rig.session.options().slotCount = 1;
         rig.add(u"/slow.pdf"_s, u"slow"_s);
         rig.add(u"/next.pdf"_s, u"next"_s);
+        // Method 1 runs its transfer inside a scheduler tick, so Stop has to come from an event
+        // handled meanwhile, as a click would.
+        QTimer watch;
+        bool pressed = false;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            const QString received = rig.session.list().at(0).received;
+            if (!pressed && !received.isEmpty() && received != u"0"_s) {
+                pressed = true;
+                rig.engine.scheduler().stop();
+            }
+        });
+        watch.start(5);
         rig.engine.scheduler().startStatusTimer();
         rig.engine.scheduler().start();
-        ASSERT_TRUE(rig.t.pump.waitUntil(
-            [&] {
-                return !rig.session.list().at(0).received.isEmpty() &&
-                       rig.session.list().at(0).received != u"0"_s;
-            },
-            Millis(10000)))
-            << "method " << method;
-        rig.engine.scheduler().stop();
-        ASSERT_TRUE(rig.t.pump.waitUntil([&] { return rig.engine.idle(); }, Millis(5000)))
+        ASSERT_TRUE(rig.t.pump.waitUntil([&] { return pressed && rig.engine.idle(); }, Millis(10000)))
             << "method " << method;
         rig.t.pump.sleepFor(Millis(100)); // a few more ticks: nothing may start
-        EXPECT_EQ(rig.session.list().at(0).state, RowState::Failed) << "method " << method;
+        EXPECT_EQ(rig.session.list().at(0).state, RowState::Failed) << "method " << method << "\n"
+                                                                    << rig.rows();
         EXPECT_EQ(rig.session.list().at(1).state, RowState::Waiting) << "method " << method;
         EXPECT_FALSE(QFile::exists(rig.folder + u"slow.pdf"_s)) << "method " << method;
         EXPECT_EQ(rig.server.requestCount(u"/next.pdf"_s), 0) << "method " << method;
@@ -117,7 +135,7 @@ TEST(DownloadEngine, AutoRetryTriesTheNextAlternativeAddress) {
                    !rig.engine.scheduler().isRunning();
         },
         Millis(20000)));
-    EXPECT_EQ(rig.file(u"paper.pdf"_s), good);
+    EXPECT_TRUE(rig.hasFile(u"paper.pdf"_s, good)) << rig.rows();
     EXPECT_EQ(rig.server.requestCount(u"/broken.pdf"_s), 1);
 }
 
