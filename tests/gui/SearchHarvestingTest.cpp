@@ -4,6 +4,8 @@
 #include "SearchWindow.h"
 #include "SilentPage.h"
 #include "WindowFlow.h"
+#include "app/SettingKeys.h"
+#include "app/SettingsStore.h"
 #include "dom/BrowserDocument.h"
 #include "search/ArticleListModel.h"
 #include "search/SearchController.h"
@@ -15,6 +17,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTimer>
 #include <QWebEngineProfile>
 #include <gtest/gtest.h>
@@ -33,7 +36,8 @@ protected:
         t.timing.pagePoll = Millis(20);
         t.timing.pageLoadLimit = Millis(15000);
         t.timing.snapshotLimit = Millis(5000);
-        t.state.promptSaveFolderOnHarvest = 0;
+        // No save-folder dialog: the window reads this setting when it loads.
+        t.settings.write(SettingKeys::kSectionSettings, SettingKeys::kPromptFolderOnHarvest, u"0"_s);
         EXPECT_TRUE(demo.start());
         config.homePage = demo.searchUrl(u"soil"_s, 0).toString();
         window = std::make_unique<SearchWindow>(*context, flow, profile.get(), config);
@@ -121,6 +125,25 @@ TEST_F(SearchHarvestingTest, AddPageAndClearAll) {
     EXPECT_EQ(window->articles()->count(), 0);
     EXPECT_EQ(counter(), u"0"_s);
     EXPECT_TRUE(t.prompts.messages().isEmpty()) << "no placeholder left on the wired commands";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SearchHarvestingTest, DoubleClickShowsTheArticlePdf) {
+    button(u"Command9"_s)->click();
+    ASSERT_GT(window->articles()->count(), 0);
+    const int rows = window->articles()->count();
+    const QString pdf = window->articles()->at(0).key;
+    QTableView* view = window->listView1();
+    view->selectRow(0);
+    emit view->doubleClicked(window->articles()->index(0, 0));
+    EXPECT_TRUE(
+        t.pump.waitUntil([&] { return demo.requestedPaths().contains(QUrl(pdf).path()); }, Millis(10000)));
+    EXPECT_EQ(window->articles()->count(), rows) << "the list is not touched";
+    t.pump.waitUntil([&] { return window->page()->url().toString() == pdf; }, Millis(5000));
+    EXPECT_EQ(window->page()->url().toString(), pdf);
 }
 
 } // namespace
