@@ -23,7 +23,8 @@ QString GapLabel::suffix() const {
 int GapLabel::fieldWidth() const {
     const int gap = fontMetrics().horizontalAdvance(text()) - fontMetrics().horizontalAdvance(prefix()) -
                     fontMetrics().horizontalAdvance(suffix());
-    return std::max(gap, m_field->sizeHint().width());
+    // A field with a fixed width keeps it; others take their preferred width.
+    return std::max(gap, std::min(m_field->sizeHint().width(), m_field->maximumWidth()));
 }
 
 QSize GapLabel::sizeHint() const {

@@ -75,7 +75,7 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
 
     auto* label2 = new GapLabel(u"下载文件大小不超过：       MB"_s, m_text1, this);
     label2->setObjectName(u"Label2"_s);
-    m_text1->setMinimumWidth(60);
+    m_text1->setFixedWidth(70);
     layout->addWidget(label2);
     layout->addWidget(m_check2);
     auto* buttons = new QHBoxLayout;
