@@ -12,11 +12,18 @@ QString fromPiece(const GumboStringPiece& piece) {
     return QString::fromUtf8(piece.data, qsizetype(piece.length));
 }
 
-// The lower-case name of an element, also for tags the parser does not know.
+// The lower-case name of an element, also for tags the parser does not know. Known names are
+// built once and shared, which keeps snapshots of large pages cheap.
 QString tagNameOf(const GumboNode* node) {
+    static const std::vector<QString> known = [] {
+        std::vector<QString> names;
+        for (int tag = 0; tag < GUMBO_TAG_UNKNOWN; ++tag)
+            names.push_back(QString::fromLatin1(gumbo_normalized_tagname(GumboTag(tag))));
+        return names;
+    }();
     const GumboElement& element = node->v.element;
-    if (element.tag != GUMBO_TAG_UNKNOWN)
-        return QString::fromLatin1(gumbo_normalized_tagname(element.tag));
+    if (element.tag >= 0 && element.tag < GUMBO_TAG_UNKNOWN)
+        return known[size_t(element.tag)];
     GumboStringPiece piece = element.original_tag;
     gumbo_tag_from_original_text(&piece);
     return fromPiece(piece).toLower();
