@@ -41,8 +41,11 @@ public:
             m_controller.setNameBySourceFile(answer.nameBySource);
             m_controller.confirm();
             break;
-        case Cancel: m_controller.cancel(); break;
-        case Close: break;
+        case Cancel:
+            m_controller.cancel();
+            break;
+        case Close:
+            break;
         }
     }
 

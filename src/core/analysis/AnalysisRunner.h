@@ -9,7 +9,6 @@
 
 namespace mojing {
 
-
 class ArticleConverter;
 class ArticleListModel;
 class DownloadWindowHost;

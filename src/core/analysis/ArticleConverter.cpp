@@ -24,7 +24,8 @@ QString trimSpaces(const QString& text) {
 }
 } // namespace
 
-ArticleConverter::ArticleConverter(const AppContext& context, ArticleListModel& articles, DownloadWindowHost& downloads)
+ArticleConverter::ArticleConverter(const AppContext& context, ArticleListModel& articles,
+                                   DownloadWindowHost& downloads)
     : m_context(context), m_articles(articles), m_downloads(downloads) {}
 
 QString ArticleConverter::StripLineBreaks(const QString& text) {
@@ -40,8 +41,10 @@ void ArticleConverter::ConvertArticleToDownload(int row) {
     if (row < 0 || row >= m_articles.count())
         return;
     const ArticleRow article = m_articles.at(row);
-    const QString folder = article.saveFolder.isEmpty() ? m_context.state.currentSaveFolder : article.saveFolder;
-    const QString name = FileHelpers::sanitizeFileName(trimSpaces(StripLineBreaks(article.title)), m_context.codec);
+    const QString folder =
+        article.saveFolder.isEmpty() ? m_context.state.currentSaveFolder : article.saveFolder;
+    const QString name =
+        FileHelpers::sanitizeFileName(trimSpaces(StripLineBreaks(article.title)), m_context.codec);
     DownloadSession& session = m_downloads.ensureSession();
     // A link that is already listed keeps its row as it is.
     session.list().addRow(article.key, name, article.fileType, folder, article.key);

@@ -5,7 +5,6 @@
 
 namespace mojing {
 
-
 class ArticleListModel;
 class DownloadWindowHost;
 

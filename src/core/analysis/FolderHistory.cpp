@@ -11,7 +11,9 @@ using namespace Qt::StringLiterals;
 
 namespace mojing {
 
-QString FolderHistory::defaultFile() { return SettingKeys::dataFolder() + u"SaveList.dat"_s; }
+QString FolderHistory::defaultFile() {
+    return SettingKeys::dataFolder() + u"SaveList.dat"_s;
+}
 
 std::optional<QStringList> FolderHistory::LoadFolderHistory(const QString& file, const AnsiCodec& codec) {
     if (!QFile::exists(file))
@@ -38,7 +40,8 @@ std::optional<QStringList> FolderHistory::LoadFolderHistory(const QString& file,
     return folders;
 }
 
-bool FolderHistory::SaveFolderHistory(const QStringList& folders, const QString& file, const AnsiCodec& codec) {
+bool FolderHistory::SaveFolderHistory(const QStringList& folders, const QString& file,
+                                      const AnsiCodec& codec) {
     QString text;
     for (const QString& folder : folders)
         text += folder + u"\r\n"_s;

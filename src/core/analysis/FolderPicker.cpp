@@ -8,7 +8,9 @@
 namespace mojing {
 
 namespace {
-QString rootFolder() { return QDir::toNativeSeparators(QDir::rootPath()); }
+QString rootFolder() {
+    return QDir::toNativeSeparators(QDir::rootPath());
+}
 } // namespace
 
 QString FolderPicker::initialFolder(const QString& start) {

@@ -54,6 +54,8 @@ bool SaveFolderController::confirm() {
     return true;
 }
 
-void SaveFolderController::cancel() { m_context.state.saveFolderCancelled = true; }
+void SaveFolderController::cancel() {
+    m_context.state.saveFolderCancelled = true;
+}
 
 } // namespace mojing

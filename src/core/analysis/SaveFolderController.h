@@ -6,8 +6,6 @@
 
 namespace mojing {
 
-
-
 // The save-folder dialog's state and commands; the dialog itself only mirrors them.
 // Each opening starts from the stored folder and the folder history file.
 class SaveFolderController {

@@ -12,7 +12,9 @@ namespace mojing {
 
 using namespace SettingKeys;
 
-QString DownloadSettings::methodLabel(int method) { return u"下载方式："_s + QString::number(method); }
+QString DownloadSettings::methodLabel(int method) {
+    return u"下载方式："_s + QString::number(method);
+}
 
 std::optional<double> DownloadSettings::parseMegabytes(const QString& text) {
     bool ok = false;
@@ -37,7 +39,8 @@ void DownloadSettings::load(const SettingsStore& store, DownloadOptions& options
     options.proxyHost = store.read(kSectionSettings, kProxyHost);
     options.proxyPort = store.read(kSectionSettings, kProxyPort);
     options.proxyEnabled = store.read(kSectionSettings, kProxyEnabled).trimmed() == u"1"_s;
-    options.maxFileSizeMB = parseMegabytes(store.read(kSectionSettings, kMaxFileSize)).value_or(fallbackMaxSizeMB);
+    options.maxFileSizeMB =
+        parseMegabytes(store.read(kSectionSettings, kMaxFileSize)).value_or(fallbackMaxSizeMB);
     options.pauseSeconds = 0;
     options.autoRetry = false;
     options.autoRetryMode = 0;

@@ -16,7 +16,9 @@ using namespace SettingKeys;
 OptionsController::OptionsController(const AppContext& context, DownloadSession* loadedDownloads)
     : m_context(context), m_downloads(loadedDownloads) {}
 
-QString OptionsController::caption() { return u"设置-"_s + kApplicationTitle; }
+QString OptionsController::caption() {
+    return u"设置-"_s + kApplicationTitle;
+}
 
 bool OptionsController::isValidPort(const QString& port) {
     bool ok = false;

@@ -5,7 +5,6 @@
 
 namespace mojing {
 
-
 class DownloadSession;
 
 // The values the Options dialog shows and edits.
@@ -23,7 +22,8 @@ struct OptionsValues {
 class OptionsController {
 public:
     static inline const QString kBadProxy = QStringLiteral("代理服务器网址或者端口格式不对！");
-    static inline const QString kBadMaxSize = QStringLiteral("下载文件大小必须是不小于0的数字！仍使用原来的数值。");
+    static inline const QString kBadMaxSize =
+        QStringLiteral("下载文件大小必须是不小于0的数字！仍使用原来的数值。");
 
     OptionsController(const AppContext& context, DownloadSession* loadedDownloads);
 

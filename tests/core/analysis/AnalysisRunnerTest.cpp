@@ -80,14 +80,26 @@ TEST(AnalysisRun, ModesTable) {
     const QString ok = ArticleListModel::kStatusDone;
     const QStringList mixed = {QString(), ok, busy, failed, u"分析失败"_s, QString()};
     const ModeCase cases[] = {
-        {"unanalysed takes empty statuses only", AnalysisMode::Unanalysed, mixed,
-         {ok, ok, busy, failed, u"分析失败"_s, ok}, {u"0"_s, u"5"_s}},
-        {"failed takes exactly 失败", AnalysisMode::Failed, mixed,
-         {QString(), ok, busy, ok, u"分析失败"_s, QString()}, {u"3"_s}},
-        {"all takes every row", AnalysisMode::All, mixed, {ok, ok, ok, ok, ok, ok},
+        {"unanalysed takes empty statuses only",
+         AnalysisMode::Unanalysed,
+         mixed,
+         {ok, ok, busy, failed, u"分析失败"_s, ok},
+         {u"0"_s, u"5"_s}},
+        {"failed takes exactly 失败",
+         AnalysisMode::Failed,
+         mixed,
+         {QString(), ok, busy, ok, u"分析失败"_s, QString()},
+         {u"3"_s}},
+        {"all takes every row",
+         AnalysisMode::All,
+         mixed,
+         {ok, ok, ok, ok, ok, ok},
          {u"0"_s, u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s}},
-        {"selected takes the marked rows", AnalysisMode::Selected, {u"*"_s, ok, u"*"_s + ok, QString()},
-         {ok, ok, ok, QString()}, {u"0"_s, u"2"_s}},
+        {"selected takes the marked rows",
+         AnalysisMode::Selected,
+         {u"*"_s, ok, u"*"_s + ok, QString()},
+         {ok, ok, ok, QString()},
+         {u"0"_s, u"2"_s}},
         {"nothing qualifies", AnalysisMode::Failed, {ok, QString()}, {ok, QString()}, {}},
     };
     for (const ModeCase& c : cases) {
@@ -271,7 +283,8 @@ TEST(SearchMenuCommands, PageSourceIsWrittenOrTheFailureReported) {
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
     EXPECT_EQ(in.readAll(), t.codec.encode(u"<html>中</html>"_s));
 
-    EXPECT_FALSE(SearchMenuCommands::writePageSource(t.path(u"no/such/page.txt"_s), u"x"_s, t.codec, t.prompts));
+    EXPECT_FALSE(
+        SearchMenuCommands::writePageSource(t.path(u"no/such/page.txt"_s), u"x"_s, t.codec, t.prompts));
     EXPECT_EQ(t.prompts.lastIcon(), MessageIcon::Error);
 
     t.prompts.saveFileAnswers.push_back(QString());

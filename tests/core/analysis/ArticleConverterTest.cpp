@@ -57,8 +57,10 @@ protected:
 
 TEST_F(ConverterTest, RowCarriesLinkFolderTypeAndWaitingState) {
     t.state.currentSaveFolder = u"/current/"_s;
-    articles.加入LV1(u"One"_s, u"http://x/pdf/1"_s, u"http://x/results?page=2"_s, u"pdf"_s, QString(), u"o"_s);
-    articles.加入LV1(u"Two"_s, u"http://x/pdf/2"_s, u"http://x/results?page=2"_s, u"PDF"_s, u"/chosen/"_s, u"o"_s);
+    articles.加入LV1(u"One"_s, u"http://x/pdf/1"_s, u"http://x/results?page=2"_s, u"pdf"_s, QString(),
+                     u"o"_s);
+    articles.加入LV1(u"Two"_s, u"http://x/pdf/2"_s, u"http://x/results?page=2"_s, u"PDF"_s, u"/chosen/"_s,
+                     u"o"_s);
     articles.setStatus(0, ArticleListModel::kStatusAnalysing);
     EXPECT_EQ(host.loads, 0);
     converter.ConvertArticleToDownload(0);

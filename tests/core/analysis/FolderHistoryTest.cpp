@@ -34,7 +34,9 @@ TEST(FolderHistory, LoadTable) {
     const QByteArray dupCounts = kGbk.encode(u"/a\r\n"_s.repeated(100) + u"/b\r\n"_s);
     const LoadCase cases[] = {
         {"lines are trimmed, empty lines skipped", "  /a  \r\n\r\n   \r\n/b\r\n", {u"/a"_s, u"/b"_s}},
-        {"letter case is ignored for repeats", "/Data/X\r\n/data/x\r\n/DATA/y\r\n", {u"/Data/X"_s, u"/DATA/y"_s}},
+        {"letter case is ignored for repeats",
+         "/Data/X\r\n/data/x\r\n/DATA/y\r\n",
+         {u"/Data/X"_s, u"/DATA/y"_s}},
         {"bare LF lines are read too", "/a\n/b", {u"/a"_s, u"/b"_s}},
         {"Chinese folders are GBK", kGbk.encode(u"/下载/论文\r\n"_s), {u"/下载/论文"_s}},
         {"the 101st line is not read", hundred, numbered(100)},

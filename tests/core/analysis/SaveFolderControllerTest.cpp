@@ -1,5 +1,5 @@
-#include "analysis/FolderHistory.h"
 #include "analysis/SaveFolderController.h"
+#include "analysis/FolderHistory.h"
 #include "app/FileHelpers.h"
 #include "app/SettingKeys.h"
 #include "support/QtPrinters.h"

@@ -1,7 +1,7 @@
-#include "downloads/DownloadSession.h"
 #include "downloads/DownloadSettings.h"
-#include "downloads/OptionsController.h"
 #include "app/SettingKeys.h"
+#include "downloads/DownloadSession.h"
+#include "downloads/OptionsController.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
@@ -46,8 +46,12 @@ TEST(DownloadSettings, LoadTable) {
     const QString policy = kSectionDuplicate + u'/' + kDuplicatePolicy;
     const QString size = kSectionSettings + u'/' + kMaxFileSize;
     const LoadCase cases[] = {
-        {"method 1 ignores the stored slot position", {{method, u"1"_s}, {slotKey, u"5"_s}}, 1, 1,
-         DuplicatePolicy::Rename, 10},
+        {"method 1 ignores the stored slot position",
+         {{method, u"1"_s}, {slotKey, u"5"_s}},
+         1,
+         1,
+         DuplicatePolicy::Rename,
+         10},
         {"last slot position is six slots", {{slotKey, u"5"_s}}, 2, 6, DuplicatePolicy::Rename, 10},
         {"first slot position is one slot", {{slotKey, u"0"_s}}, 2, 1, DuplicatePolicy::Rename, 10},
         {"position past the list leaves one slot", {{slotKey, u"6"_s}}, 2, 1, DuplicatePolicy::Rename, 10},
@@ -178,7 +182,8 @@ TEST(OptionsController, MaximumSizeStaysANumber) {
         EXPECT_EQ(t.settings.read(kSectionSettings, kMaxFileSize), c.stored) << c.name;
         EXPECT_DOUBLE_EQ(session.options().maxFileSizeMB, c.stored.toDouble()) << c.name;
         EXPECT_DOUBLE_EQ(t.state.maxFileSizeMB, c.stored.toDouble()) << c.name;
-        EXPECT_EQ(t.prompts.messages(), c.refused ? QStringList{OptionsController::kBadMaxSize} : QStringList())
+        EXPECT_EQ(t.prompts.messages(),
+                  c.refused ? QStringList{OptionsController::kBadMaxSize} : QStringList())
             << c.name;
     }
 }
