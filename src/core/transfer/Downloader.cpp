@@ -12,8 +12,9 @@ using namespace Qt::StringLiterals;
 namespace mojing {
 
 namespace {
-// Unread body the reply may hold; the socket waits while the file catches up.
-constexpr qint64 kReadBuffer = 1024 * 1024;
+// Unread body the reply may hold; the socket waits while the file catches up, so memory stays
+// flat whatever the file size.
+constexpr qint64 kReadBuffer = 4 * 1024 * 1024;
 
 void writePlaceholder(const QString& path) {
     QFile file(path);
