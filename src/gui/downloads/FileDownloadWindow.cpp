@@ -18,7 +18,6 @@
 #include "downloads/DownloadSession.h"
 #include "downloads/DownloadSettings.h"
 #include "tools/FileTypeCorrector.h"
-#include "tools/SoundLibrary.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -141,8 +140,6 @@ FileDownloadWindow::FileDownloadWindow(const AppContext& context, WindowFlow* fl
     setStatusBar(m_status);
     connect(m_session, &DownloadSession::statusTextChanged, m_status, &StatusPanels::setText);
     connect(m_session, &DownloadSession::optionsChanged, this, &FileDownloadWindow::showOptions);
-    connect(m_session, &DownloadSession::soundRequested, this,
-            [this](int id) { SoundLibrary(m_context.shell, SettingKeys::dataFolder()).play(id); });
     connect(m_session, &DownloadSession::scrollToRowRequested, this,
             [this](int row) { m_list->scrollTo(m_session->list().index(row, 0)); });
     auto& list = m_session->list();
