@@ -7,6 +7,7 @@
 
 #include <QNetworkCookie>
 #include <QWebEngineCookieStore>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <gtest/gtest.h>
 
@@ -30,6 +31,12 @@ TEST(CookieBridge, CookiesCrossBothWays) {
     QWebEngineProfile profile; // off the record: nothing touches the user's cookies
     NetworkLayer network;
     CookieBridge bridge(profile.cookieStore(), network.cookieJar());
+    // The store works once the profile's network context runs, which a first page starts.
+    auto* page = new QWebEnginePage(&profile);
+    bool loaded = false;
+    QObject::connect(page, &QWebEnginePage::loadFinished, page, [&] { loaded = true; });
+    page->setUrl(QUrl(u"about:blank"_s));
+    pump.waitUntil([&] { return loaded; }, 20000ms);
     FaultServer server;
     FaultServer::Reply setter = FaultServer::ok("x");
     setter.headers.append(qMakePair(QByteArray("Set-Cookie"), QByteArray("fromDownload=1; Path=/")));
@@ -53,6 +60,7 @@ TEST(CookieBridge, CookiesCrossBothWays) {
     // Downloads -> browser.
     inet.OpenURL(server.url(u"/set"_s), 5000ms);
     EXPECT_TRUE(pump.waitUntil([&] { return seenByBrowser.contains("fromDownload"); }, 10000ms));
+    delete page; // pages go before their profile
 }
 
 } // namespace
