@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QNetworkReply>
 #include <QSaveFile>
+#include <QTemporaryFile>
+#include <filesystem>
 
 using namespace Qt::StringLiterals;
 
@@ -45,8 +47,9 @@ void Downloader::BeginDownload(const QString& url, const QString& saveFile, cons
 
 void Downloader::startRead() {
     m_received = 0;
-    m_body = std::make_unique<QSaveFile>(m_saveFile);
-    if (!m_body->open(QIODevice::WriteOnly))
+    // A hidden sibling of the target (same folder, so the final rename never crosses a disk).
+    m_body = std::make_unique<QTemporaryFile>(m_saveFile + u".XXXXXX.part"_s);
+    if (!m_body->open())
         m_body.reset(); // bytes are still counted; the completion then has nothing to put in place
     m_reply = m_network.get(QUrl(m_url));
     if (!m_reply) {
@@ -96,9 +99,7 @@ void Downloader::onFinished() {
         m_reply = nullptr;
     }
     if (received < 1) {
-        if (m_body)
-            m_body->cancelWriting();
-        m_body.reset();
+        m_body.reset(); // removes the temporary file
         if (!m_fallback) {
             m_fallback = true; // exactly one second attempt
             startRead();
@@ -122,9 +123,20 @@ void Downloader::onFinished() {
 bool Downloader::commit() {
     if (!m_body)
         return false;
-    const bool ok = m_body->commit();
+    // Renamed over the target in one step (the placeholder or an older file is replaced whole).
+    // Unlike a save file it is not forced to disk first: a download can be fetched again, and
+    // syncing hundreds of megabytes would double the time of a large file.
+    // A temporary file is private to its owner; the download gets the placeholder's permissions.
+    if (QFile::exists(m_saveFile))
+        m_body->setPermissions(QFile::permissions(m_saveFile));
+    m_body->close();
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(m_body->fileName().toStdU16String()),
+                            std::filesystem::path(m_saveFile.toStdU16String()), error);
+    if (!error)
+        m_body->setAutoRemove(false);
     m_body.reset();
-    return ok;
+    return !error;
 }
 
 void Downloader::onWatchdog() {
@@ -155,10 +167,7 @@ void Downloader::abortRead() {
         reply->abort();
         reply->deleteLater();
     }
-    if (m_body) {
-        m_body->cancelWriting();
-        m_body.reset();
-    }
+    m_body.reset(); // removes the temporary file
 }
 
 void Downloader::CancelAsyncRead() {

@@ -9,7 +9,7 @@
 #include <memory>
 
 class QNetworkReply;
-class QSaveFile;
+class QTemporaryFile;
 
 namespace mojing {
 
@@ -63,7 +63,7 @@ private:
     const Timing& m_timing;
     QTimer m_watchdog;
     QPointer<QNetworkReply> m_reply;
-    std::unique_ptr<QSaveFile> m_body;
+    std::unique_ptr<QTemporaryFile> m_body;
     QString m_url;
     QString m_saveFile;
     qint64 m_bytesMax = 0;

@@ -195,8 +195,12 @@ TEST_F(Method2Test, ExistingFileIsReplacedNotAppended) {
     old.write(QByteArray(20000, 'o'));
     old.close();
     server.route(u"/a"_s, FaultServer::ok(kPdf));
+    QFile::setPermissions(folder + u"paper.pdf"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                       QFile::ReadOther | QFile::ReadUser | QFile::WriteUser);
     start(1, server.url(u"/a"_s));
     EXPECT_EQ(contentOf(u"paper.pdf"_s), kPdf);
+    EXPECT_EQ(files(), QStringList{u"paper.pdf"_s}); // no temporary sibling is left
+    EXPECT_TRUE(QFile::permissions(folder + u"paper.pdf"_s) & QFile::ReadOther); // not private to the owner
 }
 
 TEST_F(Method2Test, PlaceholderMakesTheNextSlotChooseANewName) {
