@@ -57,11 +57,11 @@ void InetControl::Execute(const QString& url, const QString& operation, const QS
 QNetworkReply* InetControl::start(const QString& url, const QString& requestHeaders) {
     std::optional<QNetworkProxy> proxy;
     if (AccessType == 2 && !Proxy.trimmed().isEmpty()) {
-        const QString spec = Proxy.trimmed();
-        const qsizetype colon = spec.lastIndexOf(u':');
+        const QString address = Proxy.trimmed();
+        const qsizetype colon = address.lastIndexOf(u':');
         bool ok = false;
-        const int port = colon > 0 ? spec.mid(colon + 1).toInt(&ok) : 0;
-        proxy = QNetworkProxy(QNetworkProxy::HttpProxy, colon > 0 ? spec.left(colon) : spec,
+        const int port = colon > 0 ? address.mid(colon + 1).toInt(&ok) : 0;
+        proxy = QNetworkProxy(QNetworkProxy::HttpProxy, colon > 0 ? address.left(colon) : address,
                               quint16(ok ? port : RemotePort));
     }
     return m_network.get(QUrl(url.trimmed()), parseHeaderLines(requestHeaders), proxy);
