@@ -110,7 +110,12 @@ void Downloader::onFinished() {
         return;
     }
     m_done = true;
-    commit();
+    if (!commit()) {
+        // The bytes arrived but could not be put in place (no such folder, disk full, a name
+        // the file system refuses): that is a failed download, not a finished one.
+        emit DownloadError(u"无法下载"_s, m_saveFile);
+        return;
+    }
     if (m_fallback) {
         const qint64 length = QFile(m_saveFile).size();
         emit DownloadComplete(length, length, m_saveFile);

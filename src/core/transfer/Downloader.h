@@ -46,7 +46,8 @@ signals:
     void DownloadProgress(qint64 bytesRead, qint64 bytesMax, const QString& saveFile);
     // The file has been written.
     void DownloadComplete(qint64 bytesRead, qint64 bytesMax, const QString& saveFile);
-    // "超时" (no progress for the watchdog limit) or "无法下载" (the fallback got nothing).
+    // "超时" (no progress for the watchdog limit) or "无法下载" (the second fetch got nothing, or
+    // what arrived could not be written to the target).
     void DownloadError(const QString& description, const QString& saveFile);
 
 private:

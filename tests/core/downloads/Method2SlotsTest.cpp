@@ -188,6 +188,16 @@ TEST_F(Method2Test, EmptyAnswerIsFetchedExactlyOnceMore) {
     EXPECT_EQ(fresh.requestCount(u"/e"_s), 2);
 }
 
+TEST_F(Method2Test, BytesThatCannotBeWrittenFailTheRow) {
+    server.route(u"/a"_s, FaultServer::ok(kPdf));
+    session.list().addRow(server.url(u"/a"_s), u"x"_s, u"pdf"_s, folder, QString());
+    session.slotRowIndex[1] = 0;
+    method2.多线程下载(1, 0, server.url(u"/a"_s), folder + u"no-such-folder/x.pdf"_s);
+    finish();
+    EXPECT_EQ(session.list().at(0).state, RowState::Failed);
+    EXPECT_FALSE(QDir(folder + u"no-such-folder"_s).exists());
+}
+
 TEST_F(Method2Test, ExistingFileIsReplacedNotAppended) {
     session.options().policy = DuplicatePolicy::Overwrite;
     QFile old(folder + u"paper.pdf"_s);
