@@ -12,10 +12,16 @@ namespace mojing::FileHelpers {
 
 namespace {
 constexpr qsizetype kMaxNameBytes = 200;
+// File systems here limit a name to 255 bytes of its own encoding (UTF-8), where a Chinese
+// character takes three bytes. Leave room for a "[0001]" counter and an extension so that a
+// cleaned name can always be created.
+constexpr qsizetype kMaxNameBytesOnDisk = 235;
 const QString kBadFolderName = QStringLiteral("文件夹名称有误！不能创建文件夹！");
 } // namespace
 
-QChar separator() { return QDir::separator(); }
+QChar separator() {
+    return QDir::separator();
+}
 
 QString withTrailingSeparator(const QString& folder) {
     if (folder.endsWith(separator()))
@@ -42,7 +48,12 @@ QString sanitizeFileName(const QString& name, const AnsiCodec& codec) {
     while (end > start && s.at(end - 1) == u'.')
         --end;
     s = s.mid(start, end - start);
-    return codec.truncateToBytes(s, kMaxNameBytes);
+    s = codec.truncateToBytes(s, kMaxNameBytes);
+#ifndef Q_OS_WIN
+    const AnsiCodec diskNames(u"UTF-8"_s);
+    s = diskNames.truncateToBytes(s, kMaxNameBytesOnDisk);
+#endif
+    return s;
 }
 
 QString createFolderPath(const QString& path, const AnsiCodec& codec, Prompts* prompts) {

@@ -25,14 +25,29 @@ TEST(SanitizeFileName, Table) {
         {"every forbidden character", u"a\\/:*?\"<>|b"_s, u"ab"_s},
         {"line breaks and NUL", u"a\r\nb\nc\rd"_s + QChar(0) + u"e"_s, u"abcde"_s},
         {"only dots", u"...."_s, QString()},
-        {"150 Chinese characters keep 100", hundredFifty, QString(100, QChar(0x4E2D))},
+        {"150 Chinese characters fit a 255-byte disk name", hundredFifty, QString(78, QChar(0x4E2D))},
         {"200 ASCII characters stay", QString(200, u'x'), QString(200, u'x')},
         {"201 ASCII characters lose one", QString(201, u'x'), QString(200, u'x')},
-        {"odd byte budget keeps whole characters", u"x"_s + QString(100, QChar(0x4E2D)),
-         u"x"_s + QString(99, QChar(0x4E2D))},
+        {"disk limit keeps whole characters", u"xy"_s + QString(100, QChar(0x4E2D)),
+         u"xy"_s + QString(77, QChar(0x4E2D))},
     };
     for (const SanitizeCase& c : cases)
         EXPECT_EQ(FileHelpers::sanitizeFileName(c.input, gbk), c.expected) << c.name;
+}
+
+TEST(SanitizeFileName, CodePageLimitCountsDoubleByteCharacters) {
+    const AnsiCodec gbk(u"GBK"_s);
+    const QString chinese = QString(150, QChar(0x4E2D));
+    EXPECT_EQ(gbk.truncateToBytes(chinese, 200), QString(100, QChar(0x4E2D))) << "150 characters keep 100";
+    EXPECT_EQ(gbk.truncateToBytes(u"x"_s + chinese, 200), u"x"_s + QString(99, QChar(0x4E2D)))
+        << "a double-byte character is never cut in half";
+}
+
+TEST(SanitizeFileName, LongestCleanNameCanBeCreatedWithCounterAndExtension) {
+    TestContext t;
+    const QString name = FileHelpers::sanitizeFileName(QString(150, QChar(0x4E2D)), t.codec);
+    QFile file(t.path(name + u"[0001].docx"_s));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << file.errorString().toStdString();
 }
 
 } // namespace
