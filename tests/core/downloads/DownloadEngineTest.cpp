@@ -114,6 +114,16 @@ TEST(DownloadEngine, StopDuringATransferLeavesNoPartialFile) {
         EXPECT_FALSE(QFile::exists(rig.folder + u"slow.pdf"_s)) << "method " << method;
         EXPECT_EQ(rig.server.requestCount(u"/next.pdf"_s), 0) << "method " << method;
         EXPECT_FALSE(rig.engine.scheduler().isRunning());
+
+        // Starting again picks up the rows still waiting; the stopped one stays failed.
+        watch.stop();
+        rig.engine.scheduler().start();
+        ASSERT_TRUE(rig.t.pump.waitUntil(
+            [&] { return !rig.engine.scheduler().isRunning() && rig.engine.idle(); }, Millis(10000)))
+            << "method " << method;
+        EXPECT_EQ(rig.session.list().at(1).state, RowState::Finished) << "method " << method << "\n"
+                                                                      << rig.rows();
+        EXPECT_EQ(rig.session.list().at(0).state, RowState::Failed) << "method " << method;
     }
 }
 
