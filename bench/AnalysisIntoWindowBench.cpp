@@ -9,6 +9,8 @@
 #include "search/ArticleListModel.h"
 #include "support/TestContext.h"
 
+#include "BenchMain.h"
+
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -77,9 +79,5 @@ BENCHMARK(AnalyseAllIntoWindow)->Arg(10000)->Unit(benchmark::kMillisecond)->Iter
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }

@@ -7,6 +7,8 @@
 #include "search/ArticleListModel.h"
 #include "support/TestContext.h"
 
+#include "BenchMain.h"
+
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
@@ -47,9 +49,5 @@ BENCHMARK(AnalyseAll)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

@@ -1,6 +1,8 @@
 // The two whole-list questions the status timer asks every second, over 100,000 rows.
 #include "downloads/DownloadListModel.h"
 
+#include "BenchMain.h"
+
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
@@ -44,9 +46,5 @@ BENCHMARK(ListFinished)->Arg(100000)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

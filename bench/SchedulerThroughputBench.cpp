@@ -14,6 +14,8 @@
 #include "support/TestContext.h"
 #include "transfer/NetworkLayer.h"
 
+#include "BenchMain.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -122,9 +124,5 @@ BENCHMARK(LongRunMemory)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime()
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

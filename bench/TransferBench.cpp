@@ -13,6 +13,8 @@
 #include "support/TestContext.h"
 #include "transfer/NetworkLayer.h"
 
+#include "BenchMain.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -135,9 +137,5 @@ BENCHMARK(Transfer)
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }
