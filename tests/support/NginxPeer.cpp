@@ -1,47 +1,19 @@
 #include "NginxPeer.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
 
 using namespace Qt::StringLiterals;
 
 namespace mojing {
 
-int freeLoopbackPort() {
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
-
-bool waitForLoopbackPort(int port, int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired()) {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-        if (socket.waitForConnected(200))
-            return true;
-        QThread::msleep(20);
-    }
-    return false;
-}
-
 QString NginxPeer::binary() {
-    for (const QString& candidate : {u"/usr/sbin/nginx"_s, u"/usr/bin/nginx"_s}) {
-        if (QFileInfo(candidate).isExecutable())
-            return candidate;
-    }
-    return QStandardPaths::findExecutable(u"nginx"_s);
+    return PeerProcess::findBinary({u"/usr/sbin/nginx"_s, u"/usr/bin/nginx"_s}, u"nginx"_s);
 }
 
 NginxPeer::NginxPeer() {
-    QDir(m_dir.path()).mkpath(u"www"_s);
+    QDir(m_peer.folder()).mkpath(u"www"_s);
 }
 
 NginxPeer::~NginxPeer() {
@@ -49,12 +21,11 @@ NginxPeer::~NginxPeer() {
 }
 
 QString NginxPeer::www() const {
-    return m_dir.filePath(u"www"_s);
+    return m_peer.filePath(u"www"_s);
 }
 
 QString NginxPeer::accessLog() const {
-    QFile f(m_dir.filePath(u"access.log"_s));
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    return m_peer.readFile(u"access.log"_s);
 }
 
 QString NginxPeer::url(const QString& path) const {
@@ -70,7 +41,7 @@ void NginxPeer::putFile(const QString& relativePath, const QByteArray& content) 
 }
 
 bool NginxPeer::start(const QString& slowRate) {
-    const QString dir = m_dir.path();
+    const QString dir = m_peer.folder();
     QDir(dir).mkpath(u"tmp"_s);
     m_port = freeLoopbackPort();
     const QString config =
@@ -92,21 +63,15 @@ bool NginxPeer::start(const QString& slowRate) {
         "    location /nolength/ { gzip on; gzip_min_length 0; gzip_types *; gzip_proxied any; }\n"
         "  }\n"
         "}\n"_s.arg(dir, QString::number(m_port), slowRate);
-    QFile f(m_dir.filePath(u"nginx.conf"_s));
-    if (!f.open(QIODevice::WriteOnly)) {
+    if (!m_peer.writeFile(u"nginx.conf"_s, config)) {
         m_error = u"cannot write the nginx configuration"_s;
         return false;
     }
-    f.write(config.toUtf8());
-    f.close();
-
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start(binary(), {u"-p"_s, dir, u"-e"_s, m_dir.filePath(u"error.log"_s), u"-c"_s, f.fileName()});
-    if (!m_process.waitForStarted(5000) || !waitForLoopbackPort(m_port, 5000)) {
-        QFile log(m_dir.filePath(u"error.log"_s));
-        log.open(QIODevice::ReadOnly);
-        m_error = u"nginx did not start: "_s + QString::fromUtf8(m_process.readAll()) +
-                  QString::fromUtf8(log.readAll());
+    if (!m_peer.start(binary(),
+                      {u"-p"_s, dir, u"-e"_s, m_peer.filePath(u"error.log"_s), u"-c"_s,
+                       m_peer.filePath(u"nginx.conf"_s)},
+                      m_port)) {
+        m_error = u"nginx did not start: "_s + m_peer.output() + m_peer.readFile(u"error.log"_s);
         stop();
         return false;
     }
@@ -114,13 +79,7 @@ bool NginxPeer::start(const QString& slowRate) {
 }
 
 void NginxPeer::stop() {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(3000)) {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
+    m_peer.stop();
 }
 
 } // namespace mojing

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "PeerProcess.h"
+
 #include <QByteArray>
-#include <QProcess>
 #include <QString>
-#include <QTemporaryDir>
 
 namespace mojing {
 
@@ -37,15 +37,9 @@ public:
     QString errorText() const { return m_error; }
 
 private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
+    PeerProcess m_peer;
     int m_port = 0;
     QString m_error;
 };
-
-// Waits until something accepts connections on the loopback port (at most `ms`).
-bool waitForLoopbackPort(int port, int ms);
-// A loopback port that was free a moment ago.
-int freeLoopbackPort();
 
 } // namespace mojing

@@ -1,21 +1,11 @@
 #include "TinyproxyPeer.h"
 
-#include "NginxPeer.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
-
 using namespace Qt::StringLiterals;
 
 namespace mojing {
 
 QString TinyproxyPeer::binary() {
-    for (const QString& candidate : {u"/usr/bin/tinyproxy"_s, u"/usr/sbin/tinyproxy"_s}) {
-        if (QFileInfo(candidate).isExecutable())
-            return candidate;
-    }
-    return QStandardPaths::findExecutable(u"tinyproxy"_s);
+    return PeerProcess::findBinary({u"/usr/bin/tinyproxy"_s, u"/usr/sbin/tinyproxy"_s}, u"tinyproxy"_s);
 }
 
 TinyproxyPeer::~TinyproxyPeer() {
@@ -23,8 +13,7 @@ TinyproxyPeer::~TinyproxyPeer() {
 }
 
 QString TinyproxyPeer::log() const {
-    QFile f(m_dir.filePath(u"tinyproxy.log"_s));
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    return m_peer.readFile(u"tinyproxy.log"_s);
 }
 
 bool TinyproxyPeer::start() {
@@ -32,18 +21,13 @@ bool TinyproxyPeer::start() {
     const QString config =
         u"Port %1\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\n"
         "LogFile \"%2/tinyproxy.log\"\nLogLevel Info\nPidFile \"%2/tinyproxy.pid\"\n"
-        "Allow 127.0.0.1\nViaProxyName \"%3\"\n"_s.arg(QString::number(m_port), m_dir.path(), kViaName);
-    QFile f(m_dir.filePath(u"tinyproxy.conf"_s));
-    if (!f.open(QIODevice::WriteOnly)) {
+        "Allow 127.0.0.1\nViaProxyName \"%3\"\n"_s.arg(QString::number(m_port), m_peer.folder(), kViaName);
+    if (!m_peer.writeFile(u"tinyproxy.conf"_s, config)) {
         m_error = u"cannot write the tinyproxy configuration"_s;
         return false;
     }
-    f.write(config.toUtf8());
-    f.close();
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start(binary(), {u"-d"_s, u"-c"_s, f.fileName()});
-    if (!m_process.waitForStarted(5000) || !waitForLoopbackPort(m_port, 5000)) {
-        m_error = u"tinyproxy did not start: "_s + QString::fromUtf8(m_process.readAll()) + log();
+    if (!m_peer.start(binary(), {u"-d"_s, u"-c"_s, m_peer.filePath(u"tinyproxy.conf"_s)}, m_port)) {
+        m_error = u"tinyproxy did not start: "_s + m_peer.output() + log();
         stop();
         return false;
     }
@@ -51,13 +35,7 @@ bool TinyproxyPeer::start() {
 }
 
 void TinyproxyPeer::stop() {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(3000)) {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
+    m_peer.stop();
 }
 
 } // namespace mojing

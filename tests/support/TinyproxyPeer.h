@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QProcess>
+#include "PeerProcess.h"
+
 #include <QString>
-#include <QTemporaryDir>
 
 namespace mojing {
 
@@ -25,8 +25,7 @@ public:
     QString errorText() const { return m_error; }
 
 private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
+    PeerProcess m_peer;
     int m_port = 0;
     QString m_error;
 };
