@@ -1,7 +1,7 @@
-#include "CliCommand.h"
 #include "DemoPlatformServer.h"
 #include "app/AnsiCodec.h"
 #include "dom/HtmlText.h"
+#include "support/CliRun.h"
 #include "support/QtPrinters.h"
 
 #include <QFile>
@@ -13,39 +13,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct CliRun {
-    int code;
-    QString out;
-    QString err;
-};
-
-CliRun harvest(const QStringList& args) {
-    for (const CliCommand& command : allCliCommands()) {
-        if (command.name == u"harvest"_s) {
-            CliRun run{};
-            QTextStream out(&run.out);
-            QTextStream err(&run.err);
-            run.code = command.run(args, out, err);
-            return run;
-        }
-    }
-    ADD_FAILURE() << "no harvest command";
-    return {};
-}
-
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
-}
-
 TEST(HarvestCommand, PrintsRowsOfSavedResultPages) {
     QTemporaryDir dir;
     DemoPlatformServer demo;
-    const QString page0 = writeFile(dir, u"p0.html"_s, demo.resultPage(u"x"_s, 0).toUtf8());
-    const QString page1 = writeFile(dir, u"p1.html"_s, demo.resultPage(u"x"_s, 1).toUtf8());
+    const QString page0 = writeInputFile(dir, u"p0.html"_s, demo.resultPage(u"x"_s, 0).toUtf8());
+    const QString page1 = writeInputFile(dir, u"p1.html"_s, demo.resultPage(u"x"_s, 1).toUtf8());
     struct Case {
         const char* name;
         QStringList args;
@@ -68,7 +40,7 @@ TEST(HarvestCommand, PrintsRowsOfSavedResultPages) {
              u"\thttp://demo.test/doi/pdf/10.5555/demo.1\thttp://demo.test/s\t/dl/"_s},
     };
     for (const Case& c : cases) {
-        const CliRun run = harvest(c.args);
+        const CliRun run = runCliCommand(u"harvest"_s, c.args);
         EXPECT_EQ(run.code, 0) << c.name;
         EXPECT_EQ(run.err, QString()) << c.name;
         const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
@@ -82,8 +54,8 @@ TEST(HarvestCommand, PrintsRowsOfSavedResultPages) {
 TEST(HarvestCommand, RelativeLinksResolveAgainstTheFileWithoutABaseUrl) {
     QTemporaryDir dir;
     DemoPlatformServer demo;
-    const QString page = writeFile(dir, u"p.html"_s, demo.resultPage(u"x"_s, 0).toUtf8());
-    const CliRun run = harvest({page});
+    const QString page = writeInputFile(dir, u"p.html"_s, demo.resultPage(u"x"_s, 0).toUtf8());
+    const CliRun run = runCliCommand(u"harvest"_s, {page});
     ASSERT_EQ(run.code, 0);
     EXPECT_TRUE(run.out.startsWith(DemoPlatformServer::articleTitle(0) +
                                    u"\tfile:///doi/pdf/10.5555/demo.1\t"_s +
@@ -92,7 +64,7 @@ TEST(HarvestCommand, RelativeLinksResolveAgainstTheFileWithoutABaseUrl) {
 
 TEST(HarvestCommand, BadInvocationsFailWithExitCode2) {
     QTemporaryDir dir;
-    const QString good = writeFile(dir, u"ok.html"_s, "<ol class=\"search-results\"></ol>");
+    const QString good = writeInputFile(dir, u"ok.html"_s, "<ol class=\"search-results\"></ol>");
     struct Case {
         const char* name;
         QStringList args;
@@ -108,7 +80,7 @@ TEST(HarvestCommand, BadInvocationsFailWithExitCode2) {
         {"option without value", {good, u"--base-url"_s}, u"--base-url needs a value"_s},
     };
     for (const Case& c : cases) {
-        const CliRun run = harvest(c.args);
+        const CliRun run = runCliCommand(u"harvest"_s, c.args);
         EXPECT_EQ(run.code, 2) << c.name;
         EXPECT_TRUE(run.err.contains(c.errorPart)) << c.name << ": " << run.err.toStdString();
         EXPECT_EQ(run.out, QString()) << c.name;

@@ -1,4 +1,4 @@
-#include "CliCommand.h"
+#include "support/CliRun.h"
 #include "support/QtPrinters.h"
 
 #include <QFile>
@@ -10,44 +10,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-CliRun run(const QString& name, const QStringList& args) {
-    for (const CliCommand& command : allCliCommands()) {
-        if (command.name == name) {
-            CliRun r;
-            QTextStream out(&r.out);
-            QTextStream err(&r.err);
-            r.code = command.run(args, out, err);
-            return r;
-        }
-    }
-    ADD_FAILURE() << "no command " << name.toStdString();
-    return {};
-}
-
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
-}
-
 TEST(DetectTypeCommand, OneLinePerFile) {
     QTemporaryDir dir;
-    const QString pdf = writeFile(dir, u"a.htm"_s, "%PDF-1.4\n" + QByteArray(40, 'x'));
-    const QString text = writeFile(dir, u"b.pdf"_s, QByteArray(40, 'x'));
+    const QString pdf = writeInputFile(dir, u"a.htm"_s, "%PDF-1.4\n" + QByteArray(40, 'x'));
+    const QString text = writeInputFile(dir, u"b.pdf"_s, QByteArray(40, 'x'));
     const QString missing = dir.filePath(u"none"_s);
-    const CliRun r = run(u"detect-type"_s, {pdf, text, missing});
+    const CliRun r = runCliCommand(u"detect-type"_s, {pdf, text, missing});
     EXPECT_EQ(r.out, u"pdf\t"_s + pdf + u"\n\t"_s + text + u"\n\t"_s + missing + u'\n');
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.err.contains(missing));
-    EXPECT_EQ(run(u"detect-type"_s, {}).code, 2);
+    EXPECT_EQ(runCliCommand(u"detect-type"_s, {}).code, 2);
 }
 
 TEST(InspectHeadersCommand, Table) {
@@ -72,12 +44,12 @@ TEST(InspectHeadersCommand, Table) {
     };
     int i = 0;
     for (const Case& c : cases) {
-        const QString path = writeFile(dir, u"h"_s + QString::number(i++), c.block);
-        const CliRun r = run(u"inspect-headers"_s, {path});
+        const QString path = writeInputFile(dir, u"h"_s + QString::number(i++), c.block);
+        const CliRun r = runCliCommand(u"inspect-headers"_s, {path});
         EXPECT_EQ(r.code, 0) << c.name;
         EXPECT_EQ(r.out, c.expected) << c.name;
     }
-    EXPECT_EQ(run(u"inspect-headers"_s, {dir.filePath(u"missing"_s)}).code, 1);
+    EXPECT_EQ(runCliCommand(u"inspect-headers"_s, {dir.filePath(u"missing"_s)}).code, 1);
 }
 
 } // namespace
