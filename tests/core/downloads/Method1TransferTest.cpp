@@ -3,6 +3,7 @@
 #include "support/FaultServer.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
+#include "support/TransferFixture.h"
 #include "transfer/InetControl.h"
 #include "transfer/NetworkLayer.h"
 
@@ -21,14 +22,12 @@ namespace {
 const QByteArray kPdf = "%PDF-1.4\n" + QByteArray(3000, 'p') + "\n%%EOF";
 
 // Transfers against the fault-injecting server, with short limits: 300 ms without data is a stall.
-class Method1Test : public ::testing::Test {
+class Method1Test : public TransferFixture {
 public:
     void SetUp() override {
-        t.timing.tick = 10ms;
+        TransferFixture::SetUp();
         t.timing.headerWait = 5000ms;
         t.timing.stallLimit = 300ms;
-        folder = t.path(u"out"_s) + u'/';
-        session.options().maxFileSizeMB = 10;
     }
 
     int addRow(const QString& url, const QString& name = u"paper"_s, const QString& type = u"pdf"_s,
@@ -47,17 +46,8 @@ public:
         return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
                                    QDir::Name);
     }
-    QByteArray contentOf(const QString& fileName) const {
-        QFile f(folder + fileName);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
-    TestContext t;
-    DownloadSession session{t.context()};
-    NetworkLayer network;
     Method1Transfer method1{session, network};
-    FaultServer server;
-    QString folder;
 };
 
 struct Expect {

@@ -4,6 +4,7 @@
 #include "support/FaultServer.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
+#include "support/TransferFixture.h"
 #include "transfer/Downloader.h"
 #include "transfer/NetworkLayer.h"
 
@@ -21,14 +22,12 @@ const QByteArray kPdf = "%PDF-1.5\n" + QByteArray(5000, 'q') + "\n%%EOF";
 const QByteArray kPlaceholder("\x01\x00", 2);
 
 // Method-2 method2 over real downloaders: 300 ms without progress is a stall.
-class Method2Test : public ::testing::Test {
+class Method2Test : public TransferFixture {
 public:
     void SetUp() override {
-        t.timing.tick = 10ms;
+        TransferFixture::SetUp();
         t.timing.watchdogLimit = 300ms;
-        folder = t.path(u"out"_s) + u'/';
         QDir().mkpath(folder);
-        session.options().maxFileSizeMB = 10;
     }
 
     // Starts a row on `slot` the way the scheduler does, then waits until the slot is free.
@@ -50,17 +49,8 @@ public:
     QStringList files() const {
         return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     }
-    QByteArray contentOf(const QString& fileName) const {
-        QFile f(folder + fileName);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
-    TestContext t;
-    DownloadSession session{t.context()};
-    NetworkLayer network;
     Method2Slots method2{session, network};
-    FaultServer server;
-    QString folder;
 };
 
 TEST_F(Method2Test, OutcomesOfOneRow) {
