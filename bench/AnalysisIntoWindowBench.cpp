@@ -29,7 +29,7 @@ public:
             m_window = std::make_unique<FileDownloadWindow>(m_context, nullptr);
         return m_window->session();
     }
-    void 显示下载窗口(bool) override {
+    void showDownloadWindow(bool) override {
         if (m_window) {
             m_window->refreshList();
             m_window->show();
@@ -42,7 +42,7 @@ private:
     std::unique_ptr<FileDownloadWindow> m_window;
 };
 
-void AnalyseAllIntoWindow(benchmark::State& state) {
+void analyseAllIntoWindow(benchmark::State& state) {
     const int rows = int(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
@@ -50,9 +50,9 @@ void AnalyseAllIntoWindow(benchmark::State& state) {
         t.state.promptSaveFolderOnHarvest = 1;
         ArticleListModel articles;
         for (int i = 0; i < rows; ++i)
-            articles.加入LV1(u"A study of case "_s + QString::number(i) + u": results"_s,
-                             u"https://journals.example/doi/pdf/10.1177/"_s + QString::number(100000 + i),
-                             QString(), u"pdf"_s, u"/home/user/12345/"_s, u"o"_s);
+            articles.addArticle(u"A study of case "_s + QString::number(i) + u": results"_s,
+                                u"https://journals.example/doi/pdf/10.1177/"_s + QString::number(100000 + i),
+                                QString(), u"pdf"_s, u"/home/user/12345/"_s, u"o"_s);
         WindowHost host(t.context());
         host.ensureSession();
         host.window()->show();
@@ -62,7 +62,7 @@ void AnalyseAllIntoWindow(benchmark::State& state) {
         AnalysisRunner runner(t.context(), articles, converter, prompt, host);
         state.ResumeTiming();
 
-        runner.RunAnalysis(AnalysisMode::All);
+        runner.runAnalysis(AnalysisMode::All);
         QCoreApplication::processEvents();
 
         state.PauseTiming();
@@ -72,7 +72,7 @@ void AnalyseAllIntoWindow(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * rows);
 }
-BENCHMARK(AnalyseAllIntoWindow)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(analyseAllIntoWindow)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

@@ -17,7 +17,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void AnalyseAll(benchmark::State& state) {
+void analyseAll(benchmark::State& state) {
     const int rows = int(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
@@ -25,17 +25,17 @@ void AnalyseAll(benchmark::State& state) {
         t.state.promptSaveFolderOnHarvest = 1;
         ArticleListModel articles;
         for (int i = 0; i < rows; ++i)
-            articles.加入LV1(u"A study of case "_s + QString::number(i) + u": results\r\nand notes"_s,
-                             u"https://journals.example/doi/pdf/10.1177/"_s + QString::number(100000 + i),
-                             u"https://journals.example/action/doSearch?page=1"_s, u"pdf"_s,
-                             u"/home/user/12345/"_s, u"o"_s);
+            articles.addArticle(u"A study of case "_s + QString::number(i) + u": results\r\nand notes"_s,
+                                u"https://journals.example/doi/pdf/10.1177/"_s + QString::number(100000 + i),
+                                u"https://journals.example/action/doSearch?page=1"_s, u"pdf"_s,
+                                u"/home/user/12345/"_s, u"o"_s);
         FakeDownloadWindowHost host(t.context());
         ArticleConverter converter(t.context(), articles, host);
         ScriptedSaveFolderPrompt prompt(t.context(), t.path(u"SaveList.dat"_s));
         AnalysisRunner runner(t.context(), articles, converter, prompt, host);
         state.ResumeTiming();
 
-        runner.RunAnalysis(AnalysisMode::All);
+        runner.runAnalysis(AnalysisMode::All);
 
         state.PauseTiming();
         if (host.session()->list().count() != rows)
@@ -44,7 +44,7 @@ void AnalyseAll(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * rows);
 }
-BENCHMARK(AnalyseAll)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(analyseAll)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

@@ -10,7 +10,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void BM_AddHundredThousandRows(benchmark::State& state) {
+void addHundredThousandRows(benchmark::State& state) {
     QStringList keys;
     for (int i = 0; i < 100000; ++i)
         keys << u"https://journals.example/doi/pdf/10.5555/demo.%1"_s.arg(i);
@@ -18,18 +18,18 @@ void BM_AddHundredThousandRows(benchmark::State& state) {
     for (auto _ : state) {
         ArticleListModel list;
         for (const QString& key : keys)
-            list.加入LV1(title, key, u"https://journals.example/s"_s, u"pdf"_s, QString(), u"搜索"_s);
+            list.addArticle(title, key, u"https://journals.example/s"_s, u"pdf"_s, QString(), u"搜索"_s);
         benchmark::DoNotOptimize(list.count());
     }
 }
-BENCHMARK(BM_AddHundredThousandRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(addHundredThousandRows)->Unit(benchmark::kMillisecond);
 
-void BM_RemoveEveryOtherOfHundredThousand(benchmark::State& state) {
+void removeEveryOtherOfHundredThousand(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         ArticleListModel list;
         for (int i = 0; i < 100000; ++i)
-            list.加入LV1(u"t"_s, QString::number(i), QString(), u"pdf"_s, QString(), u"搜索"_s);
+            list.addArticle(u"t"_s, QString::number(i), QString(), u"pdf"_s, QString(), u"搜索"_s);
         for (int i = 0; i < 100000; i += 2)
             list.setSelected(i, true);
         state.ResumeTiming();
@@ -37,7 +37,7 @@ void BM_RemoveEveryOtherOfHundredThousand(benchmark::State& state) {
         benchmark::DoNotOptimize(list.count());
     }
 }
-BENCHMARK(BM_RemoveEveryOtherOfHundredThousand)->Unit(benchmark::kMillisecond);
+BENCHMARK(removeEveryOtherOfHundredThousand)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

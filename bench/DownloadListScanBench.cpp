@@ -29,19 +29,19 @@ DownloadListModel& finishedList(int rows) {
     return list;
 }
 
-void CountUndownloaded(benchmark::State& state) {
+void countNotStartedRows(benchmark::State& state) {
     DownloadListModel& list = finishedList(int(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(list.统计未下载项数目());
+        benchmark::DoNotOptimize(list.countNotStarted());
 }
-BENCHMARK(CountUndownloaded)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(countNotStartedRows)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
-void ListFinished(benchmark::State& state) {
+void listFinishedScan(benchmark::State& state) {
     DownloadListModel& list = finishedList(int(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(list.检测是否下载列表完毕());
+        benchmark::DoNotOptimize(list.isListFinished());
 }
-BENCHMARK(ListFinished)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(listFinishedScan)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

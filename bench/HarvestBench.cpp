@@ -19,15 +19,15 @@ QString hundredEntryPage() {
     return demo.resultPage(u"soil"_s, 0);
 }
 
-void BM_ParseSnapshot(benchmark::State& state) {
+void parseSnapshot(benchmark::State& state) {
     const QString html = hundredEntryPage();
     for (auto _ : state)
         benchmark::DoNotOptimize(BrowserDocument::parse(html, u"http://demo.test/s?startPage=0"_s));
     state.counters["bytes"] = double(html.toUtf8().size());
 }
-BENCHMARK(BM_ParseSnapshot)->Unit(benchmark::kMicrosecond);
+BENCHMARK(parseSnapshot)->Unit(benchmark::kMicrosecond);
 
-void BM_HarvestHundredEntryPage(benchmark::State& state) {
+void harvestHundredEntryPage(benchmark::State& state) {
     const QString html = hundredEntryPage();
     int rows = 0;
     for (auto _ : state) {
@@ -38,7 +38,7 @@ void BM_HarvestHundredEntryPage(benchmark::State& state) {
     }
     state.counters["rows"] = rows;
 }
-BENCHMARK(BM_HarvestHundredEntryPage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(harvestHundredEntryPage)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -3,9 +3,9 @@
 //
 //   build/dev/bench/SchedulerThroughputBench
 //
-// SchedulerThroughput: 200 files of 256 KB, no pause, 6 slots, the normal one-second tick. The
+// schedulerThroughput: 200 files of 256 KB, no pause, 6 slots, the normal one-second tick. The
 // scheduler starts at most one row per free slot per tick, so the ideal is 6 files per tick.
-// LongRunMemory: 10,000 rows of 16 KB with a 5 ms tick; resident memory after the first 1,000
+// longRunMemory: 10,000 rows of 16 KB with a 5 ms tick; resident memory after the first 1,000
 // rows and at the end shows whether anything grows per row.
 
 #include "downloads/DownloadEngine.h"
@@ -90,7 +90,7 @@ bool startNginx(NginxPeer& nginx, benchmark::State& state, int size) {
     return true;
 }
 
-void SchedulerThroughput(benchmark::State& state) {
+void schedulerThroughput(benchmark::State& state) {
     NginxPeer nginx;
     if (!startNginx(nginx, state, 256 * 1024))
         return;
@@ -105,9 +105,9 @@ void SchedulerThroughput(benchmark::State& state) {
     state.counters["ideal_files_per_s"] = double(kSlots); // one start per free slot per 1 s tick
     state.counters["ideal_seconds"] = double((kFiles + kSlots - 1) / kSlots);
 }
-BENCHMARK(SchedulerThroughput)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(schedulerThroughput)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
-void LongRunMemory(benchmark::State& state) {
+void longRunMemory(benchmark::State& state) {
     NginxPeer nginx;
     if (!startNginx(nginx, state, 16 * 1024))
         return;
@@ -119,7 +119,7 @@ void LongRunMemory(benchmark::State& state) {
     state.counters["rss_MB_at_1000"] = r.rssAfterFirstThousand;
     state.counters["rss_MB_at_end"] = residentMB();
 }
-BENCHMARK(LongRunMemory)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(longRunMemory)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace
 

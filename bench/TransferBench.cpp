@@ -85,11 +85,11 @@ double methodSeconds(int method, const QString& url, const QString& folder, qint
     if (method == 1) {
         Method1Transfer m1(session, network);
         session.slotRowIndex[1] = 0;
-        m1.Inet下载当前文件(0);
+        m1.downloadCurrentRow(0);
     } else {
         Method2Slots m2(session, network);
         session.slotRowIndex[1] = 0;
-        m2.多线程下载(1, 0, url, folder + u"big.bin"_s);
+        m2.startDownload(1, 0, url, folder + u"big.bin"_s);
         t.pump.waitUntil([&] { return m2.busyCount() == 0; }, Millis(600000));
     }
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
@@ -99,7 +99,7 @@ double methodSeconds(int method, const QString& url, const QString& folder, qint
     return seconds;
 }
 
-void Transfer(benchmark::State& state) {
+void transfer(benchmark::State& state) {
     const int method = int(state.range(0));
     Peer& p = peer();
     if (!p.ok) {
@@ -126,7 +126,7 @@ void Transfer(benchmark::State& state) {
     state.counters["peak_MB_after_16MB"] = peakSmall;
     state.counters["peak_MB_after_256MB"] = peakLarge;
 }
-BENCHMARK(Transfer)
+BENCHMARK(transfer)
     ->Arg(2)
     ->Arg(1)
     ->ArgName("method")

@@ -1,7 +1,7 @@
 #include "LiveBrowser.h"
 
-#include "app/EventPump.h"
 #include "dom/BrowserDocument.h"
+#include "platform/EventPump.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Timing.h"
 #include "dom/Browser.h"
+#include "platform/Timing.h"
 
 #include <QObject>
 #include <QPointer>

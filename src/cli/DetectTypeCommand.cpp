@@ -1,6 +1,6 @@
 #include "CliCommand.h"
-#include "app/AnsiCodec.h"
-#include "app/FileHelpers.h"
+#include "platform/AnsiCodec.h"
+#include "platform/FileHelpers.h"
 #include "tools/FileTypeDetector.h"
 
 using namespace Qt::StringLiterals;
@@ -21,7 +21,7 @@ int runDetectType(const QStringList& args, QTextStream& out, QTextStream& err) {
             err << u"mojing detect-type: no such file: "_s << path << u'\n';
             status = 1;
         }
-        out << FileTypeDetector::打开文件判断文件类型(path, codec) << u'\t' << path << u'\n';
+        out << FileTypeDetector::detectFileType(path, codec) << u'\t' << path << u'\n';
     }
     return status;
 }

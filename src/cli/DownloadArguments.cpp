@@ -1,9 +1,9 @@
 #include "DownloadArguments.h"
 
-#include "app/AnsiCodec.h"
-#include "app/FileHelpers.h"
-#include "app/SettingKeys.h"
-#include "app/SettingsStore.h"
+#include "platform/AnsiCodec.h"
+#include "platform/FileHelpers.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

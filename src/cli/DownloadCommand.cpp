@@ -3,14 +3,14 @@
 #include "ConsolePrompts.h"
 #include "ConsoleShell.h"
 #include "DownloadArguments.h"
-#include "app/AnsiCodec.h"
-#include "app/AppContext.h"
-#include "app/EventPump.h"
-#include "app/ProgramState.h"
-#include "app/SettingsStore.h"
-#include "app/Timing.h"
 #include "downloads/DownloadEngine.h"
 #include "downloads/DownloadSession.h"
+#include "platform/AnsiCodec.h"
+#include "platform/EventPump.h"
+#include "platform/Timing.h"
+#include "program/AppContext.h"
+#include "program/ProgramState.h"
+#include "settings/SettingsStore.h"
 #include "transfer/NetworkLayer.h"
 
 #include <QEventLoop>
@@ -227,7 +227,7 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
         report.update();
         const bool settled = !scheduler.isRunning() && engine.idle();
-        if (settled && (interrupted || session.list().检测是否下载列表完毕()))
+        if (settled && (interrupted || session.list().isListFinished()))
             loop.quit();
     });
 

@@ -1,8 +1,8 @@
 #include "CliCommand.h"
 
-#include "app/AnsiCodec.h"
 #include "dom/BrowserDocument.h"
 #include "dom/HtmlText.h"
+#include "platform/AnsiCodec.h"
 #include "search/ArticleListModel.h"
 #include "search/Harvester.h"
 

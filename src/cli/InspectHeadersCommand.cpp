@@ -1,5 +1,5 @@
 #include "CliCommand.h"
-#include "app/AnsiCodec.h"
+#include "platform/AnsiCodec.h"
 #include "transfer/HeaderHelpers.h"
 
 #include <QFile>
@@ -34,12 +34,12 @@ int runInspectHeaders(const QStringList& args, QTextStream& out, QTextStream& er
 
     const AnsiCodec codec;
     const auto contentType =
-        HeaderHelpers::SplitContentType(HeaderHelpers::HeaderValue(block, u"Content-Type"_s));
-    const QString disposition = HeaderHelpers::从网络文件Header获取ContentDisposition(block);
-    const auto name = HeaderHelpers::从下载头信息ContentDisposition获取文件名(disposition, codec);
-    out << u"status-ok\t"_s << (HeaderHelpers::IsSuccessStatus(block) ? u"yes"_s : u"no"_s) << u'\n';
+        HeaderHelpers::splitContentType(HeaderHelpers::headerValue(block, u"Content-Type"_s));
+    const QString disposition = HeaderHelpers::dispositionFromHeader(block);
+    const auto name = HeaderHelpers::dispositionFileName(disposition, codec);
+    out << u"status-ok\t"_s << (HeaderHelpers::isSuccessStatus(block) ? u"yes"_s : u"no"_s) << u'\n';
     out << u"mime-type\t"_s << contentType.mimeType << u'\n';
-    out << u"mime-ext\t"_s << HeaderHelpers::MimeTypeToExtension(contentType.mimeType) << u'\n';
+    out << u"mime-ext\t"_s << HeaderHelpers::mimeTypeToExtension(contentType.mimeType) << u'\n';
     out << u"charset\t"_s << contentType.charset << u'\n';
     out << u"disposition\t"_s << disposition << u'\n';
     out << u"disposition-name\t"_s << name.baseName << u'\n';

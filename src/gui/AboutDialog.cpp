@@ -1,6 +1,6 @@
 #include "AboutDialog.h"
 
-#include "app/SettingKeys.h"
+#include "settings/SettingKeys.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

@@ -3,11 +3,11 @@
 #include "AboutDialog.h"
 #include "Icons.h"
 #include "WindowFlow.h"
-#include "app/AppContext.h"
-#include "app/EventPump.h"
-#include "app/ProgramStartup.h"
-#include "app/SettingKeys.h"
-#include "app/Shell.h"
+#include "platform/EventPump.h"
+#include "platform/Shell.h"
+#include "program/AppContext.h"
+#include "program/ProgramStartup.h"
+#include "settings/SettingKeys.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

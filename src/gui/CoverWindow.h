@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/BrowserConfig.h"
+#include "program/BrowserConfig.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "GuiGeometry.h"
 
-#include "app/WindowGeometry.h"
+#include "settings/WindowGeometry.h"
 
 #include <QGuiApplication>
 #include <QScreen>

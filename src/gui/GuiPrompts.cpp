@@ -1,7 +1,7 @@
 #include "GuiPrompts.h"
 
-#include "app/DialogFilter.h"
-#include "app/SettingKeys.h"
+#include "platform/DialogFilter.h"
+#include "settings/SettingKeys.h"
 
 #include <QApplication>
 #include <QFileDialog>

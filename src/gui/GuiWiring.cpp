@@ -5,9 +5,9 @@
 #include "SearchHarvesting.h"
 #include "SearchWindow.h"
 #include "analysis/AnalysisPanel.h"
-#include "app/AppContext.h"
 #include "downloads/DownloadWindowBinding.h"
 #include "downloads/FileDownloadWindow.h"
+#include "program/AppContext.h"
 #include "search/SearchController.h"
 #include "transfer/NetworkLayer.h"
 

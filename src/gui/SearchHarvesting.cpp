@@ -3,7 +3,7 @@
 #include "LiveBrowser.h"
 #include "SearchWindow.h"
 #include "SilentPage.h"
-#include "app/AppContext.h"
+#include "program/AppContext.h"
 #include "search/ArticleListCommands.h"
 #include "search/ArticleListModel.h"
 #include "search/SearchController.h"

@@ -6,15 +6,15 @@
 #include "StatusPanels.h"
 #include "StripeDelegate.h"
 #include "WindowFlow.h"
-#include "app/AddressPrompt.h"
-#include "app/AppContext.h"
-#include "app/EventPump.h"
-#include "app/ProgramState.h"
-#include "app/Prompts.h"
-#include "app/SettingKeys.h"
-#include "app/SettingsStore.h"
-#include "app/Shell.h"
+#include "platform/EventPump.h"
+#include "platform/Prompts.h"
+#include "platform/Shell.h"
+#include "program/AppContext.h"
+#include "program/ProgramState.h"
+#include "search/AddressPrompt.h"
 #include "search/ArticleListModel.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

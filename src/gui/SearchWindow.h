@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/BrowserConfig.h"
-#include "app/SearchWindowState.h"
+#include "program/BrowserConfig.h"
+#include "search/SearchWindowState.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -1,5 +1,5 @@
 #include "DemoPlatformServer.h"
-#include "app/EventPump.h"
+#include "platform/EventPump.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>

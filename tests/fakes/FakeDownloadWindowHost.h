@@ -1,8 +1,8 @@
 #pragma once
 
 #include "analysis/DownloadWindowHost.h"
-#include "app/AppContext.h"
 #include "downloads/DownloadSession.h"
+#include "program/AppContext.h"
 
 #include <memory>
 
@@ -27,7 +27,7 @@ public:
         }
         return *m_session;
     }
-    void 显示下载窗口(bool restore) override {
+    void showDownloadWindow(bool restore) override {
         ++revealCalls;
         if (m_session) {
             ++reveals;

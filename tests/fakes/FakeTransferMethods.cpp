@@ -14,7 +14,7 @@ void FakeTransferMethods::startMethod1(int row) {
         return;
     }
     m_session.transferBusy = true;
-    starts.push_back({0, row, DownloadListModel::选择url(list.at(row).key), list.filePath(row)});
+    starts.push_back({0, row, DownloadListModel::currentUrl(list.at(row).key), list.filePath(row)});
     executing = true;
     if (duringMethod1)
         duringMethod1(row);

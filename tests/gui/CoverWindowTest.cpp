@@ -1,8 +1,8 @@
 #include "CoverWindow.h"
 #include "SearchWindow.h"
 #include "WindowFlow.h"
-#include "app/BrowserEmulation.h"
-#include "app/SettingKeys.h"
+#include "program/BrowserEmulation.h"
+#include "settings/SettingKeys.h"
 #include "support/TestContext.h"
 
 #include <QLabel>

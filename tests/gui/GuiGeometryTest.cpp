@@ -1,5 +1,5 @@
 #include "GuiGeometry.h"
-#include "app/SettingKeys.h"
+#include "settings/SettingKeys.h"
 #include "support/TestContext.h"
 
 #include <QWidget>

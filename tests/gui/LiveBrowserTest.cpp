@@ -1,7 +1,7 @@
 #include "LiveBrowser.h"
 #include "DemoPlatformServer.h"
-#include "app/EventPump.h"
 #include "dom/BrowserDocument.h"
+#include "platform/EventPump.h"
 #include "support/QtPrinters.h"
 
 #include <QWebEnginePage>

@@ -4,11 +4,11 @@
 #include "SearchWindow.h"
 #include "SilentPage.h"
 #include "WindowFlow.h"
-#include "app/SettingKeys.h"
-#include "app/SettingsStore.h"
 #include "dom/BrowserDocument.h"
 #include "search/ArticleListModel.h"
 #include "search/SearchController.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 

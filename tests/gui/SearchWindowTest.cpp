@@ -2,7 +2,7 @@
 #include "SilentPage.h"
 #include "StatusPanels.h"
 #include "WindowFlow.h"
-#include "app/SettingKeys.h"
+#include "settings/SettingKeys.h"
 #include "support/TestContext.h"
 
 #include <QAbstractButton>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/AnsiCodec.h"
-#include "app/AppContext.h"
-#include "app/EventPump.h"
-#include "app/ProgramState.h"
-#include "app/SettingsStore.h"
-#include "app/Timing.h"
 #include "fakes/FakePrompts.h"
 #include "fakes/FakeShell.h"
+#include "platform/AnsiCodec.h"
+#include "platform/EventPump.h"
+#include "platform/Timing.h"
+#include "program/AppContext.h"
+#include "program/ProgramState.h"
+#include "settings/SettingsStore.h"
 
 #include <QTemporaryDir>
 

@@ -3,11 +3,11 @@
 #include "ArticleConverter.h"
 #include "DownloadWindowHost.h"
 #include "SaveFolderPrompt.h"
-#include "app/AppContext.h"
-#include "app/EventPump.h"
-#include "app/ProgramState.h"
-#include "app/Prompts.h"
-#include "app/Timing.h"
+#include "platform/EventPump.h"
+#include "platform/Prompts.h"
+#include "platform/Timing.h"
+#include "program/AppContext.h"
+#include "program/ProgramState.h"
 #include "search/ArticleListModel.h"
 
 using namespace Qt::StringLiterals;
@@ -40,7 +40,7 @@ bool AnalysisRunner::qualifies(int row, AnalysisMode mode) const {
     return false;
 }
 
-void AnalysisRunner::RunAnalysis(AnalysisMode mode) {
+void AnalysisRunner::runAnalysis(AnalysisMode mode) {
     run(mode, false);
 }
 
@@ -71,7 +71,7 @@ void AnalysisRunner::run(AnalysisMode mode, bool fromTimer) {
                 const bool take = qualifies(i, mode);
                 if (take) {
                     m_articles.setStatus(i, ArticleListModel::kStatusAnalysing);
-                    m_converter.ConvertArticleToDownload(i);
+                    m_converter.convertArticleToDownload(i);
                 }
                 if (take || mode == AnalysisMode::Selected) {
                     const qint64 now = m_context.timing.nowMs();
@@ -89,7 +89,7 @@ void AnalysisRunner::run(AnalysisMode mode, bool fromTimer) {
     emit progressHidden();
     setStopped(true);
     m_running = false;
-    m_downloads.显示下载窗口(false);
+    m_downloads.showDownloadWindow(false);
 }
 
 void AnalysisRunner::startClicked(const std::function<std::optional<AnalysisMode>()>& choose) {
@@ -97,15 +97,15 @@ void AnalysisRunner::startClicked(const std::function<std::optional<AnalysisMode
     if (m_articles.count() == 0) {
         m_context.prompts.message(kEmptyList, MessageIcon::Information);
     } else if (!m_articles.hasSelection()) {
-        RunAnalysis(AnalysisMode::All);
+        runAnalysis(AnalysisMode::All);
     } else if (choose) {
         if (const std::optional<AnalysisMode> mode = choose())
-            RunAnalysis(*mode);
+            runAnalysis(*mode);
     }
     emit startEnabledChanged(true);
 }
 
-void AnalysisRunner::Stop() {
+void AnalysisRunner::stop() {
     setStopped(true);
 }
 

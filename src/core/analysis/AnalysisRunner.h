@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppContext.h"
+#include "program/AppContext.h"
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -44,13 +44,13 @@ public:
     bool qualifies(int row, AnalysisMode mode) const;
 
     // One run over the list. A call while a run is active does nothing.
-    void RunAnalysis(AnalysisMode mode);
+    void runAnalysis(AnalysisMode mode);
     // "开始分析": an empty list is refused with a message; without a selected row every row is
     // analysed at once; otherwise `choose` shows the mode menu and returns the picked mode
     // (nullopt when it was dismissed).
     void startClicked(const std::function<std::optional<AnalysisMode>()>& choose);
     // "停止": the run ends after the row being converted.
-    void Stop();
+    void stop();
     // "自动分析未分析项" ticked or cleared. Returns whether auto-analysis is on afterwards (a cancelled
     // save-folder dialog switches it off again).
     bool setAutoAnalysis(bool on);

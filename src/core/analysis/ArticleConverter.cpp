@@ -1,10 +1,10 @@
 #include "ArticleConverter.h"
 
 #include "DownloadWindowHost.h"
-#include "app/AppContext.h"
-#include "app/FileHelpers.h"
-#include "app/ProgramState.h"
 #include "downloads/DownloadSession.h"
+#include "platform/FileHelpers.h"
+#include "program/AppContext.h"
+#include "program/ProgramState.h"
 #include "search/ArticleListModel.h"
 
 using namespace Qt::StringLiterals;
@@ -28,7 +28,7 @@ ArticleConverter::ArticleConverter(const AppContext& context, ArticleListModel& 
                                    DownloadWindowHost& downloads)
     : m_context(context), m_articles(articles), m_downloads(downloads) {}
 
-QString ArticleConverter::StripLineBreaks(const QString& text) {
+QString ArticleConverter::stripLineBreaks(const QString& text) {
     QString s = text;
     s.remove(u"\r\n"_s);
     s.remove(u'\r');
@@ -37,14 +37,14 @@ QString ArticleConverter::StripLineBreaks(const QString& text) {
     return trimSpaces(s);
 }
 
-void ArticleConverter::ConvertArticleToDownload(int row) {
+void ArticleConverter::convertArticleToDownload(int row) {
     if (row < 0 || row >= m_articles.count())
         return;
     const ArticleRow article = m_articles.at(row);
     const QString folder =
         article.saveFolder.isEmpty() ? m_context.state.currentSaveFolder : article.saveFolder;
     const QString name =
-        FileHelpers::sanitizeFileName(trimSpaces(StripLineBreaks(article.title)), m_context.codec);
+        FileHelpers::sanitizeFileName(trimSpaces(stripLineBreaks(article.title)), m_context.codec);
     DownloadSession& session = m_downloads.ensureSession();
     // A link that is already listed keeps its row as it is.
     session.list().addRow(article.key, name, article.fileType, folder, article.key);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppContext.h"
+#include "program/AppContext.h"
 #include <QString>
 
 namespace mojing {
@@ -15,11 +15,11 @@ public:
     ArticleConverter(const AppContext& context, ArticleListModel& articles, DownloadWindowHost& downloads);
 
     // Removes CR LF pairs, CRs, LFs and NULs (in that order), then leading and trailing spaces.
-    static QString StripLineBreaks(const QString& text);
+    static QString stripLineBreaks(const QString& text);
 
     // Converts article `row` (0-based): the download window is loaded (not shown) when needed,
     // a waiting row is appended unless its key is already listed, and the article becomes "成功".
-    void ConvertArticleToDownload(int row);
+    void convertArticleToDownload(int row);
 
 private:
     AppContext m_context;

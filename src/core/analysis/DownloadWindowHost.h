@@ -13,9 +13,9 @@ public:
     virtual DownloadSession* loadedSession() = 0;
     // Loads the download window without showing it when needed; returns its session.
     virtual DownloadSession& ensureSession() = 0;
-    // Reveals the download window after an analysis run: nothing when it is not loaded; otherwise
-    // the list is refreshed, a hidden window shown and, with `restore`, a minimised one restored.
-    virtual void 显示下载窗口(bool restore) = 0;
+    // 「显示下载窗口」 Reveals the download window after an analysis run: nothing when it is not loaded;
+    // otherwise the list is refreshed, a hidden window shown and, with `restore`, a minimised one restored.
+    virtual void showDownloadWindow(bool restore) = 0;
 };
 
 } // namespace mojing

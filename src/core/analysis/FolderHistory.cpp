@@ -1,7 +1,7 @@
 #include "FolderHistory.h"
 
-#include "app/AnsiCodec.h"
-#include "app/SettingKeys.h"
+#include "platform/AnsiCodec.h"
+#include "settings/SettingKeys.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -15,7 +15,7 @@ QString FolderHistory::defaultFile() {
     return SettingKeys::dataFolder() + u"SaveList.dat"_s;
 }
 
-std::optional<QStringList> FolderHistory::LoadFolderHistory(const QString& file, const AnsiCodec& codec) {
+std::optional<QStringList> FolderHistory::loadFolderHistory(const QString& file, const AnsiCodec& codec) {
     if (!QFile::exists(file))
         return std::nullopt;
     QStringList folders;
@@ -40,7 +40,7 @@ std::optional<QStringList> FolderHistory::LoadFolderHistory(const QString& file,
     return folders;
 }
 
-bool FolderHistory::SaveFolderHistory(const QStringList& folders, const QString& file,
+bool FolderHistory::saveFolderHistory(const QStringList& folders, const QString& file,
                                       const AnsiCodec& codec) {
     QString text;
     for (const QString& folder : folders)

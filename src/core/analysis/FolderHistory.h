@@ -19,11 +19,11 @@ public:
     // The folders of `file`: trimmed non-empty lines, at most the first 100 of them, duplicates
     // (ignoring letter case) dropped. nullopt when the file does not exist, so that a caller
     // keeps the list it has; an unreadable file gives an empty list.
-    static std::optional<QStringList> LoadFolderHistory(const QString& file, const AnsiCodec& codec);
+    static std::optional<QStringList> loadFolderHistory(const QString& file, const AnsiCodec& codec);
 
     // Writes every folder in order, each followed by CR LF; an empty list writes one empty line.
     // The file is replaced whole or not at all. False when it could not be written.
-    static bool SaveFolderHistory(const QStringList& folders, const QString& file, const AnsiCodec& codec);
+    static bool saveFolderHistory(const QStringList& folders, const QString& file, const AnsiCodec& codec);
 };
 
 } // namespace mojing

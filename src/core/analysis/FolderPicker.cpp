@@ -1,7 +1,7 @@
 #include "FolderPicker.h"
 
-#include "app/FileHelpers.h"
-#include "app/Prompts.h"
+#include "platform/FileHelpers.h"
+#include "platform/Prompts.h"
 
 #include <QDir>
 
@@ -26,7 +26,7 @@ QString FolderPicker::initialFolder(const QString& start) {
     return folder;
 }
 
-QString FolderPicker::BrowseForFolder(Prompts& prompts, const QString& start, const QString& title,
+QString FolderPicker::browseForFolder(Prompts& prompts, const QString& start, const QString& title,
                                       bool includeFiles) {
     QString picked = prompts.pickFolder(initialFolder(start), title, includeFiles);
     if (picked.isEmpty())

@@ -15,7 +15,7 @@ public:
 
     // Lets the user pick a folder, opening at initialFolder(start). The picked folder, or `start`
     // when the user cancelled, always with a separator at the end.
-    static QString BrowseForFolder(Prompts& prompts, const QString& start, const QString& title,
+    static QString browseForFolder(Prompts& prompts, const QString& start, const QString& title,
                                    bool includeFiles);
 };
 

@@ -2,12 +2,12 @@
 
 #include "FolderHistory.h"
 #include "FolderPicker.h"
-#include "app/AppContext.h"
-#include "app/FileHelpers.h"
-#include "app/ProgramState.h"
-#include "app/Prompts.h"
-#include "app/SettingKeys.h"
-#include "app/SettingsStore.h"
+#include "platform/FileHelpers.h"
+#include "platform/Prompts.h"
+#include "program/AppContext.h"
+#include "program/ProgramState.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 
@@ -21,7 +21,7 @@ SaveFolderController::SaveFolderController(const AppContext& context, QString hi
 
 void SaveFolderController::open() {
     m_nameBySource = m_context.state.nameBySourceFile;
-    if (auto loaded = FolderHistory::LoadFolderHistory(m_historyFile, m_context.codec))
+    if (auto loaded = FolderHistory::loadFolderHistory(m_historyFile, m_context.codec))
         m_history = *loaded;
     m_context.state.currentSaveFolder =
         m_context.settings.read(SettingKeys::kSectionSettings, SettingKeys::kSaveFolder);
@@ -29,7 +29,7 @@ void SaveFolderController::open() {
 }
 
 void SaveFolderController::browse() {
-    m_folderText = FolderPicker::BrowseForFolder(m_context.prompts, m_folderText, kPickerTitle, false);
+    m_folderText = FolderPicker::browseForFolder(m_context.prompts, m_folderText, kPickerTitle, false);
 }
 
 bool SaveFolderController::confirm() {
@@ -50,7 +50,7 @@ bool SaveFolderController::confirm() {
                              m_context.state.currentSaveFolder);
     m_context.state.saveFolderCancelled = false;
     m_history << created.trimmed();
-    FolderHistory::SaveFolderHistory(m_history, m_historyFile, m_context.codec);
+    FolderHistory::saveFolderHistory(m_history, m_historyFile, m_context.codec);
     return true;
 }
 

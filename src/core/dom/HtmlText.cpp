@@ -1,6 +1,6 @@
 #include "HtmlText.h"
 
-#include "app/AnsiCodec.h"
+#include "platform/AnsiCodec.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>

@@ -1,6 +1,6 @@
 #include "DownloadListModel.h"
 
-#include "app/FileHelpers.h"
+#include "platform/FileHelpers.h"
 
 using namespace Qt::StringLiterals;
 
@@ -35,12 +35,12 @@ bool DownloadListModel::appendRow(const DownloadRow& row) {
     return true;
 }
 
-#define MOJING_SETTER(fn, field)                                                                            \
-    void DownloadListModel::fn(int index, const QString& value) {                                           \
-        if (!isValidIndex(index) || m_rows[size_t(index)].field == value)                                   \
-            return;                                                                                         \
-        m_rows[size_t(index)].field = value;                                                                \
-        touch(index);                                                                                       \
+#define MOJING_SETTER(fn, field)                                                                             \
+    void DownloadListModel::fn(int index, const QString& value) {                                            \
+        if (!isValidIndex(index) || m_rows[size_t(index)].field == value)                                    \
+            return;                                                                                          \
+        m_rows[size_t(index)].field = value;                                                                 \
+        touch(index);                                                                                        \
     }
 MOJING_SETTER(setName, name)
 MOJING_SETTER(setType, type)
@@ -114,9 +114,11 @@ QString DownloadListModel::filePath(int index) const {
     return isValidIndex(index) ? filePathOf(at(index)) : QString();
 }
 
-QString DownloadListModel::选择url(const QString& key) { return key.section(u'|', 0, 0); }
+QString DownloadListModel::currentUrl(const QString& key) {
+    return key.section(u'|', 0, 0);
+}
 
-QString DownloadListModel::对调url(const QString& key) {
+QString DownloadListModel::rotateUrls(const QString& key) {
     const QStringList parts = key.split(u'|');
     if (parts.size() == 2)
         return parts[1] + u'|' + parts[0];
@@ -125,7 +127,7 @@ QString DownloadListModel::对调url(const QString& key) {
     return key;
 }
 
-int DownloadListModel::统计未下载项数目() const {
+int DownloadListModel::countNotStarted() const {
     int n = 0;
     for (const DownloadRow& row : m_rows) {
         if (row.size.isEmpty() && row.received.isEmpty() && row.percent.isEmpty())
@@ -134,7 +136,7 @@ int DownloadListModel::统计未下载项数目() const {
     return n;
 }
 
-bool DownloadListModel::检测是否下载列表完毕() const {
+bool DownloadListModel::isListFinished() const {
     for (const DownloadRow& row : m_rows) {
         if (row.state != RowState::Finished && row.state != RowState::Failed)
             return false;
@@ -142,7 +144,7 @@ bool DownloadListModel::检测是否下载列表完毕() const {
     return true;
 }
 
-int DownloadListModel::CountFailedOrWebRows() const {
+int DownloadListModel::countFailedOrWebRows() const {
     int n = 0;
     for (const DownloadRow& row : m_rows) {
         const bool web = row.type.compare(u"htm"_s, Qt::CaseInsensitive) == 0 ||
@@ -171,7 +173,9 @@ QString DownloadListModel::countsText() const {
            u" 失败:"_s + QString::number(byState[4]);
 }
 
-QString DownloadListModel::rowCountText() const { return QString::number(count()) + u"条"_s; }
+QString DownloadListModel::rowCountText() const {
+    return QString::number(count()) + u"条"_s;
+}
 
 void DownloadListModel::touch(int index) {
     if (m_dirtyFirst < 0 || index < m_dirtyFirst)
@@ -193,7 +197,9 @@ void DownloadListModel::flushChanges() {
         emit dataChanged(index(first, 0), index(last, kColumnCount - 1));
 }
 
-int DownloadListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+int DownloadListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
 
 int DownloadListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumnCount;
@@ -206,20 +212,33 @@ QVariant DownloadListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case NameCol: return row.name;
-        case TypeCol: return row.type;
-        case SizeCol: return row.size;
-        case ReceivedCol: return row.received;
-        case PercentCol: return row.percent;
-        case FolderCol: return row.folder;
-        case BCol: return row.b;
-        default: return {};
+        case NameCol:
+            return row.name;
+        case TypeCol:
+            return row.type;
+        case SizeCol:
+            return row.size;
+        case ReceivedCol:
+            return row.received;
+        case PercentCol:
+            return row.percent;
+        case FolderCol:
+            return row.folder;
+        case BCol:
+            return row.b;
+        default:
+            return {};
         }
-    case Qt::ToolTipRole: return u"双击鼠标：下载当前项或者打开文件"_s;
-    case StateRole: return int(row.state);
-    case StripeRole: return index.row() % 2;
-    case KeyRole: return row.key;
-    default: return {};
+    case Qt::ToolTipRole:
+        return u"双击鼠标：下载当前项或者打开文件"_s;
+    case StateRole:
+        return int(row.state);
+    case StripeRole:
+        return index.row() % 2;
+    case KeyRole:
+        return row.key;
+    default:
+        return {};
     }
 }
 

@@ -12,15 +12,15 @@ enum class RowState { Waiting = 1, Downloading = 2, Finished = 3, Failed = 4 };
 
 // One file of the download window.
 struct DownloadRow {
-    QString key;       // one address, or up to three alternatives joined by '|'
-    QString name;      // column 0 "名称": file name without extension
-    QString type;      // column 1 "类型": extension without the dot
-    QString size;      // column 2 "文件大小": bytes, or a status text
-    QString received;  // column 3 "已下载数"
-    QString percent;   // column 4 "百分比": "37%", or a status text
-    QString folder;    // column 5 "保存路径"
-    QString b;         // column 6 "B": always empty
-    QString tag;       // referring page, sent as Referer
+    QString key;      // one address, or up to three alternatives joined by '|'
+    QString name;     // column 0 "名称": file name without extension
+    QString type;     // column 1 "类型": extension without the dot
+    QString size;     // column 2 "文件大小": bytes, or a status text
+    QString received; // column 3 "已下载数"
+    QString percent;  // column 4 "百分比": "37%", or a status text
+    QString folder;   // column 5 "保存路径"
+    QString b;        // column 6 "B": always empty
+    QString tag;      // referring page, sent as Referer
     RowState state = RowState::Waiting;
     bool selected = false;
 };
@@ -76,16 +76,16 @@ public:
     QString filePath(int index) const;
     static QString filePathOf(const DownloadRow& row);
 
-    // The first address of a key ("a|b|c" gives "a").
-    static QString 选择url(const QString& key);
-    // Rotates alternatives: "a|b" gives "b|a", "a|b|c" gives "c|a|b"; other keys stay.
-    static QString 对调url(const QString& key);
-    // Rows whose size, received and percent columns are all empty.
-    int 统计未下载项数目() const;
-    // True when the list is empty or every row is Finished or Failed.
-    bool 检测是否下载列表完毕() const;
+    // 「选择url」 The first address of a key ("a|b|c" gives "a").
+    static QString currentUrl(const QString& key);
+    // 「对调url」 Rotates alternatives: "a|b" gives "b|a", "a|b|c" gives "c|a|b"; other keys stay.
+    static QString rotateUrls(const QString& key);
+    // 「统计未下载项数目」 Rows whose size, received and percent columns are all empty.
+    int countNotStarted() const;
+    // 「检测是否下载列表完毕」 True when the list is empty or every row is Finished or Failed.
+    bool isListFinished() const;
     // Rows of type htm/html (any state) plus failed rows of other types.
-    int CountFailedOrWebRows() const;
+    int countFailedOrWebRows() const;
     int countInState(RowState state) const;
     // "总数:N 正在下载:N 等待:N 已完成:N 失败:N"
     QString countsText() const;

@@ -1,9 +1,9 @@
 #include "DownloadListOps.h"
 
 #include "DownloadSession.h"
-#include "app/FileHelpers.h"
-#include "app/Prompts.h"
-#include "app/Timing.h"
+#include "platform/FileHelpers.h"
+#include "platform/Prompts.h"
+#include "platform/Timing.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -48,7 +48,7 @@ void DownloadListOps::deleteRowFile(int row) {
         QFile::remove(path); // a file that cannot be deleted stays; the row still changes
 }
 
-void DownloadListOps::RequeueRow(int row, bool xmlIsWebPage) {
+void DownloadListOps::requeueRow(int row, bool xmlIsWebPage) {
     DownloadListModel& list = m_session.list();
     if (!list.isValidIndex(row))
         return;
@@ -58,59 +58,59 @@ void DownloadListOps::RequeueRow(int row, bool xmlIsWebPage) {
         list.setType(row, kPlaceholderType);
     list.clearProgress(row);
     deleteRowFile(row);
-    list.setKey(row, DownloadListModel::对调url(list.at(row).key));
+    list.setKey(row, DownloadListModel::rotateUrls(list.at(row).key));
 }
 
-int DownloadListOps::RequeueSelectedRows() {
+int DownloadListOps::requeueSelectedRows() {
     DownloadListModel& list = m_session.list();
     int queued = 0;
     for (int i = 0; i < list.count(); ++i) {
         if (list.at(i).selected && isDone(list.at(i))) {
-            RequeueRow(i);
+            requeueRow(i);
             ++queued;
         }
     }
     return queued;
 }
 
-int DownloadListOps::RequeueFailedRows() {
+int DownloadListOps::requeueFailedRows() {
     DownloadListModel& list = m_session.list();
     int queued = 0;
     for (int i = 0; i < list.count(); ++i) {
         if (list.at(i).state == RowState::Failed) {
-            RequeueRow(i);
+            requeueRow(i);
             ++queued;
         }
     }
     return queued;
 }
 
-int DownloadListOps::RequeueWebPageRows() {
+int DownloadListOps::requeueWebPageRows() {
     DownloadListModel& list = m_session.list();
     int queued = 0;
     for (int i = 0; i < list.count(); ++i) {
         if (isWebPageType(list.at(i).type, true) && isDone(list.at(i))) {
-            RequeueRow(i, true);
+            requeueRow(i, true);
             ++queued;
         }
     }
     return queued;
 }
 
-int DownloadListOps::RequeueFailedAndWebPageRows() {
+int DownloadListOps::requeueFailedAndWebPageRows() {
     DownloadListModel& list = m_session.list();
     int queued = 0;
     for (int i = 0; i < list.count(); ++i) {
         const DownloadRow& r = list.at(i);
         if (r.state == RowState::Failed || (isWebPageType(r.type, false) && isDone(r))) {
-            RequeueRow(i);
+            requeueRow(i);
             ++queued;
         }
     }
     return queued;
 }
 
-int DownloadListOps::RequeueSmallRows() {
+int DownloadListOps::requeueSmallRows() {
     const std::optional<QString> answer = m_session.context().prompts.inputText(u"请输入数字："_s);
     bool ok = false;
     const double limit = answer.value_or(QString()).trimmed().toDouble(&ok);
@@ -123,14 +123,14 @@ int DownloadListOps::RequeueSmallRows() {
         const std::optional<float> size = numericColumn(r.size);
         const std::optional<float> received = numericColumn(r.received);
         if (size && received && *received == *size && limit > double(*size) && isDone(r)) {
-            RequeueRow(i);
+            requeueRow(i);
             ++queued;
         }
     }
     return queued;
 }
 
-bool DownloadListOps::RemoveRows(const RowPredicate& qualifies) {
+bool DownloadListOps::removeRows(const RowPredicate& qualifies) {
     if (!m_session.requireDownloadsStopped())
         return false;
     DownloadListModel& list = m_session.list();
@@ -147,19 +147,19 @@ bool DownloadListOps::RemoveRows(const RowPredicate& qualifies) {
     return true;
 }
 
-bool DownloadListOps::RemoveSelectedRows() {
-    return RemoveRows([](const DownloadRow& r) { return r.selected; });
+bool DownloadListOps::removeSelectedRows() {
+    return removeRows([](const DownloadRow& r) { return r.selected; });
 }
 
-bool DownloadListOps::RemoveFailedRows() {
-    return RemoveRows([](const DownloadRow& r) { return r.state == RowState::Failed; });
+bool DownloadListOps::removeFailedRows() {
+    return removeRows([](const DownloadRow& r) { return r.state == RowState::Failed; });
 }
 
-bool DownloadListOps::RemoveFinishedRows() {
-    return RemoveRows([](const DownloadRow& r) { return r.state == RowState::Finished; });
+bool DownloadListOps::removeFinishedRows() {
+    return removeRows([](const DownloadRow& r) { return r.state == RowState::Finished; });
 }
 
-bool DownloadListOps::ClearList() {
+bool DownloadListOps::clearList() {
     if (!m_session.requireDownloadsStopped())
         return false;
     if (!m_session.context().prompts.askYesNo(u"您确定要清空列表的所有信息吗？"_s))
@@ -169,7 +169,7 @@ bool DownloadListOps::ClearList() {
     return true;
 }
 
-int DownloadListOps::DeleteRowFiles(const RowPredicate& qualifies) {
+int DownloadListOps::deleteRowFiles(const RowPredicate& qualifies) {
     DownloadListModel& list = m_session.list();
     int touched = 0;
     for (int i = 0; i < list.count(); ++i) {
@@ -182,15 +182,15 @@ int DownloadListOps::DeleteRowFiles(const RowPredicate& qualifies) {
     return touched;
 }
 
-int DownloadListOps::DeleteFailedRowFiles() {
-    return DeleteRowFiles([](const DownloadRow& r) { return r.state == RowState::Failed; });
+int DownloadListOps::deleteFailedRowFiles() {
+    return deleteRowFiles([](const DownloadRow& r) { return r.state == RowState::Failed; });
 }
 
-int DownloadListOps::DeleteWebPageRowFiles() {
-    return DeleteRowFiles([](const DownloadRow& r) { return isWebPageType(r.type, true) && isDone(r); });
+int DownloadListOps::deleteWebPageRowFiles() {
+    return deleteRowFiles([](const DownloadRow& r) { return isWebPageType(r.type, true) && isDone(r); });
 }
 
-bool DownloadListOps::CancelSelectedRows() {
+bool DownloadListOps::cancelSelectedRows() {
     if (m_session.transferBusy) {
         m_session.context().prompts.message(u"停止下载后方可设置！"_s, MessageIcon::Error);
         return false;
@@ -203,7 +203,7 @@ bool DownloadListOps::CancelSelectedRows() {
     return true;
 }
 
-int DownloadListOps::CheckRowFilesExist() {
+int DownloadListOps::checkRowFilesExist() {
     DownloadListModel& list = m_session.list();
     int missing = 0;
     for (int i = 0; i < list.count(); ++i) {
@@ -215,7 +215,7 @@ int DownloadListOps::CheckRowFilesExist() {
     return missing;
 }
 
-bool DownloadListOps::ShuffleRows(bool showDone) {
+bool DownloadListOps::shuffleRows(bool showDone) {
     if (!m_session.requireDownloadsStopped())
         return false;
     DownloadListModel& list = m_session.list();

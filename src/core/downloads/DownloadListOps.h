@@ -33,36 +33,36 @@ public:
     // Resets one row for another download: deletes its file, makes it Waiting, replaces a
     // web-page type by "xxx" ("xml" too when `xmlIsWebPage`), empties the progress columns,
     // deletes the file under the new type and rotates the key's alternative addresses.
-    void RequeueRow(int row, bool xmlIsWebPage = false);
+    void requeueRow(int row, bool xmlIsWebPage = false);
 
     // Each returns the number of rows queued again.
-    int RequeueSelectedRows();
-    int RequeueFailedRows();
-    int RequeueWebPageRows();
-    int RequeueFailedAndWebPageRows();
+    int requeueSelectedRows();
+    int requeueFailedRows();
+    int requeueWebPageRows();
+    int requeueFailedAndWebPageRows();
     // Asks for a byte count and queues finished or failed rows that are complete and smaller.
-    int RequeueSmallRows();
+    int requeueSmallRows();
 
     // Removes the qualifying rows (files stay on disk). False when refused because downloads run.
-    bool RemoveRows(const RowPredicate& qualifies);
-    bool RemoveSelectedRows();
-    bool RemoveFailedRows();
-    bool RemoveFinishedRows();
+    bool removeRows(const RowPredicate& qualifies);
+    bool removeSelectedRows();
+    bool removeFailedRows();
+    bool removeFinishedRows();
     // Asks first; true when the list was emptied.
-    bool ClearList();
+    bool clearList();
 
     // Empties the progress columns of the qualifying rows and deletes their files.
-    int DeleteRowFiles(const RowPredicate& qualifies);
-    int DeleteFailedRowFiles();
-    int DeleteWebPageRowFiles();
+    int deleteRowFiles(const RowPredicate& qualifies);
+    int deleteFailedRowFiles();
+    int deleteWebPageRowFiles();
 
     // Marks the selected waiting rows Failed so the scheduler passes them by.
     // Refused (false) while a transfer is busy.
-    bool CancelSelectedRows();
+    bool cancelSelectedRows();
     // Writes "不存在" into the percent column of every row whose file is missing.
-    int CheckRowFilesExist();
+    int checkRowFilesExist();
     // Moves every row to the end once, in uniformly random order. False when refused.
-    bool ShuffleRows(bool showDone);
+    bool shuffleRows(bool showDone);
 
     void selectAll();
     void selectNone();

@@ -1,7 +1,7 @@
 #include "DownloadSession.h"
 
-#include "app/Prompts.h"
-#include "app/Timing.h"
+#include "platform/Prompts.h"
+#include "platform/Timing.h"
 
 using namespace Qt::StringLiterals;
 

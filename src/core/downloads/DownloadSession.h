@@ -2,7 +2,7 @@
 
 #include "DownloadListModel.h"
 #include "DownloadOptions.h"
-#include "app/AppContext.h"
+#include "program/AppContext.h"
 
 #include <QObject>
 #include <array>

@@ -1,8 +1,8 @@
 #include "DownloadSettings.h"
 
 #include "DownloadOptions.h"
-#include "app/SettingKeys.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 
 #include <cmath>
 

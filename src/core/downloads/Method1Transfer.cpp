@@ -1,12 +1,12 @@
 #include "Method1Transfer.h"
 
 #include "DownloadSession.h"
+#include "FileTypeCorrector.h"
 #include "Naming.h"
-#include "app/AnsiCodec.h"
-#include "app/EventPump.h"
-#include "app/FileHelpers.h"
-#include "app/Timing.h"
-#include "tools/FileTypeCorrector.h"
+#include "platform/AnsiCodec.h"
+#include "platform/EventPump.h"
+#include "platform/FileHelpers.h"
+#include "platform/Timing.h"
 #include "transfer/HeaderHelpers.h"
 #include "transfer/InetControl.h"
 
@@ -41,8 +41,8 @@ double megabytes(qint64 bytes) {
 Method1Transfer::Method1Transfer(DownloadSession& session, NetworkLayer& network, QObject* parent)
     : QObject(parent), m_session(session),
       m_inet(std::make_unique<InetControl>(network, session.context().pump)) {
-    connect(m_inet.get(), &InetControl::StateChanged, this, [this](int state) {
-        m_session.showStatus(3, stateText(state, m_inet->ResponseCode(), m_inet->ResponseInfo()));
+    connect(m_inet.get(), &InetControl::stateChanged, this, [this](int state) {
+        m_session.showStatus(3, stateText(state, m_inet->responseCode(), m_inet->responseInfo()));
     });
     connect(m_inet.get(), &InetControl::executingChanged, this,
             [this](bool executing) { m_session.inetExecuting = executing; });
@@ -50,7 +50,7 @@ Method1Transfer::Method1Transfer(DownloadSession& session, NetworkLayer& network
 
 Method1Transfer::~Method1Transfer() = default;
 
-QString Method1Transfer::SiteRoot(const QString& url) {
+QString Method1Transfer::siteRoot(const QString& url) {
     const qsizetype scheme = url.indexOf(u"://"_s);
     if (scheme >= 0) {
         const qsizetype slash = url.indexOf(u'/', scheme + 3);
@@ -98,44 +98,44 @@ void Method1Transfer::setupConnection(const QString& url) {
     const DownloadOptions& options = m_session.options();
     InetControl& inet = *m_inet;
     if (options.proxyEnabled) {
-        inet.AccessType = 2;
+        inet.accessType = 2;
         if (const auto port = asNumber(options.proxyPort))
-            inet.RemotePort = int(*port);
-        inet.Proxy = options.proxyHost + u':' + options.proxyPort;
+            inet.remotePort = int(*port);
+        inet.proxy = options.proxyHost + u':' + options.proxyPort;
     } else {
-        inet.AccessType = 0;
-        inet.Proxy.clear();
+        inet.accessType = 0;
+        inet.proxy.clear();
         const qsizetype slash = url.indexOf(u'/', 8);
-        inet.RemotePort = 80;
+        inet.remotePort = 80;
         if (slash > 8) {
             const QStringList hostPort = url.mid(8, slash - 8).split(u':');
             if (hostPort.size() == 2) {
                 if (const auto port = asNumber(hostPort.at(1)))
-                    inet.RemotePort = int(*port);
+                    inet.remotePort = int(*port);
             }
         }
     }
     if (url.left(8).toLower() == u"https://"_s) {
-        inet.Protocol = 5;
-        inet.RemotePort = 443;
+        inet.protocol = 5;
+        inet.remotePort = 443;
     } else {
-        inet.Protocol = 4;
+        inet.protocol = 4;
     }
 }
 
-void Method1Transfer::Inet下载当前文件(int row) {
+void Method1Transfer::downloadCurrentRow(int row) {
     DownloadListModel& list = m_session.list();
-    if (m_inet->StillExecuting() || m_session.transferBusy) {
+    if (m_inet->stillExecuting() || m_session.transferBusy) {
         list.setState(row, RowState::Waiting);
         list.setSize(row, DownloadListModel::kWaitAgain);
         return;
     }
     m_session.transferBusy = true;
-    Inet下载文件(row);
+    downloadRow(row);
     m_session.transferBusy = false;
 }
 
-bool Method1Transfer::Inet下载文件(int row) {
+bool Method1Transfer::downloadRow(int row) {
     DownloadListModel& list = m_session.list();
     if (!list.isValidIndex(row))
         return false;
@@ -144,24 +144,24 @@ bool Method1Transfer::Inet下载文件(int row) {
     const DownloadOptions& options = m_session.options();
     InetControl& inet = *m_inet;
 
-    const QString url = DownloadListModel::选择url(list.at(row).key);
+    const QString url = DownloadListModel::currentUrl(list.at(row).key);
     setupConnection(url);
     m_session.transferBusy = true;
     m_session.showStatus(2, u"正在下载:"_s + list.at(row).name);
 
     const QString tag = list.at(row).tag;
-    const QString headers = u"Referer: "_s + (tag.isEmpty() ? SiteRoot(url) : tag) + u"\r\n"_s;
-    inet.Execute(url, u"GET"_s, QString(), headers);
+    const QString headers = u"Referer: "_s + (tag.isEmpty() ? siteRoot(url) : tag) + u"\r\n"_s;
+    inet.execute(url, u"GET"_s, QString(), headers);
     ctx.pump.pumpOnce();
     // Waiting for the response headers; the body is read below, chunk by chunk.
-    ctx.pump.waitUntil([&inet] { return !inet.StillExecuting() || inet.HeadersAvailable(); },
+    ctx.pump.waitUntil([&inet] { return !inet.stillExecuting() || inet.headersAvailable(); },
                        timing.headerWait);
 
     bool result = false;
     bool correct = false;
-    const QString block = inet.GetHeader();
+    const QString block = inet.getHeader();
     auto fail = [&](const QString& sizeText) {
-        inet.Cancel();
+        inet.cancel();
         if (!sizeText.isNull())
             list.setSize(row, sizeText);
         list.setState(row, RowState::Failed);
@@ -173,9 +173,9 @@ bool Method1Transfer::Inet下载文件(int row) {
             fail(QString());
             return;
         }
-        const qint64 size = asNumber(inet.GetHeader(u"Content-Length"_s)).value_or(0);
+        const qint64 size = asNumber(inet.getHeader(u"Content-Length"_s)).value_or(0);
         if (megabytes(size) > options.maxFileSizeMB) {
-            inet.Cancel();
+            inet.cancel();
             list.setState(row, RowState::Finished);
             list.setPercent(row, DownloadListModel::kTooLarge);
             result = true;
@@ -183,16 +183,16 @@ bool Method1Transfer::Inet下载文件(int row) {
         }
 
         const HeaderHelpers::ContentType contentType =
-            HeaderHelpers::SplitContentType(inet.GetHeader(u"Content-Type"_s).trimmed());
-        QString extension = HeaderHelpers::MimeTypeToExtension(contentType.mimeType);
-        const QString disposition = HeaderHelpers::从网络文件Header获取ContentDisposition(block);
+            HeaderHelpers::splitContentType(inet.getHeader(u"Content-Type"_s).trimmed());
+        QString extension = HeaderHelpers::mimeTypeToExtension(contentType.mimeType);
+        const QString disposition = HeaderHelpers::dispositionFromHeader(block);
         const QString dispositionExtension =
-            HeaderHelpers::从下载头信息ContentDisposition获取文件名(disposition, ctx.codec).extension;
+            HeaderHelpers::dispositionFileName(disposition, ctx.codec).extension;
         if (extension.isEmpty() && !dispositionExtension.isEmpty())
             extension = dispositionExtension;
         if (extension.isEmpty() && !contentType.charset.isEmpty())
             extension = u"htm"_s;
-        const bool success = HeaderHelpers::IsSuccessStatus(block);
+        const bool success = HeaderHelpers::isSuccessStatus(block);
 
         list.setName(row, FileHelpers::sanitizeFileName(list.at(row).name, ctx.codec));
         const QString folder = FileHelpers::createFolderPath(list.at(row).folder, ctx.codec, &ctx.prompts);
@@ -207,8 +207,8 @@ bool Method1Transfer::Inet下载文件(int row) {
 
         QString path;
         if (options.policy == DuplicatePolicy::Rename) {
-            const Naming::TargetChoice choice = Naming::重命名保存路径(list.at(row).folder, list.at(row).name,
-                                                                       list.at(row).type, options.policy);
+            const Naming::TargetChoice choice = Naming::chooseTarget(list.at(row).folder, list.at(row).name,
+                                                                     list.at(row).type, options.policy);
             list.setName(row, choice.name);
             path = choice.path;
         } else {
@@ -232,7 +232,7 @@ bool Method1Transfer::Inet下载文件(int row) {
         } else if (success) {
             list.setSize(row, DownloadListModel::kUnknown);
         } else {
-            result = InetOpenUrlFallback(row, path);
+            result = openUrlFallback(row, path);
             correct = true;
             return;
         }
@@ -256,7 +256,7 @@ bool Method1Transfer::Inet下载文件(int row) {
         QElapsedTimer sinceYield;
         sinceYield.start();
         for (;;) {
-            const QByteArray chunk = inet.GetChunk(kChunkBytes, timing.tick);
+            const QByteArray chunk = inet.getChunk(kChunkBytes, timing.tick);
             // Events run between chunks; from a fast server many chunks arrive within one
             // millisecond, and one turn of the event loop per millisecond keeps the window as
             // responsive while the loop itself no longer dominates the transfer.
@@ -273,14 +273,14 @@ bool Method1Transfer::Inet下载文件(int row) {
                     list.setPercent(row, QString::number(length * 100 / *total) + u'%');
             }
             // Nothing more can arrive once the response has ended and its data has been read.
-            const bool stopped = !m_session.transferBusy || inet.Cancelled();
-            const bool drained = chunk.isEmpty() && inet.ResponseEnded() && inet.BytesBuffered() == 0;
+            const bool stopped = !m_session.transferBusy || inet.cancelled();
+            const bool drained = chunk.isEmpty() && inet.responseEnded() && inet.bytesBuffered() == 0;
             if (size > 0 && length >= size)
                 break;
-            if (size == 0 && drained && !stopped && !inet.TransportFailed())
+            if (size == 0 && drained && !stopped && !inet.transportFailed())
                 break;
             if (size == 0 && megabytes(length) > options.maxFileSizeMB) {
-                inet.Cancel();
+                inet.cancel();
                 file.close();
                 list.setState(row, RowState::Finished);
                 list.setPercent(row, DownloadListModel::kTooLarge);
@@ -313,14 +313,14 @@ bool Method1Transfer::Inet下载文件(int row) {
     }();
 
     if (correct)
-        FileTypeCorrector::CorrectRowFileType(list, row, ctx.codec);
+        FileTypeCorrector::correctRowFileType(list, row, ctx.codec);
     finishRow(row);
     return result;
 }
 
 void Method1Transfer::finishRow(int row) {
     DownloadListModel& list = m_session.list();
-    m_inet->Cancel();
+    m_inet->cancel();
     m_session.showStatus(2, u"完成下载:"_s + list.at(row).name);
     m_session.markTransferEnded();
     const QString type = list.at(row).type;
@@ -332,17 +332,17 @@ void Method1Transfer::finishRow(int row) {
         emit m_session.siteLoginRequested(row);
 }
 
-bool Method1Transfer::InetOpenUrlFallback(int row, const QString& path) {
+bool Method1Transfer::openUrlFallback(int row, const QString& path) {
     DownloadListModel& list = m_session.list();
     AppContext& ctx = m_session.context();
     list.setSize(row, DownloadListModel::kUnknown);
-    while (m_inet->StillExecuting()) {
-        m_inet->Cancel();
+    while (m_inet->stillExecuting()) {
+        m_inet->cancel();
         ctx.pump.pumpOnce();
     }
     ctx.pump.pumpOnce();
     const QByteArray data =
-        m_inet->OpenURL(DownloadListModel::选择url(list.at(row).key), ctx.timing.stallLimit);
+        m_inet->openUrl(DownloadListModel::currentUrl(list.at(row).key), ctx.timing.stallLimit);
     if (!data.isEmpty()) {
         QSaveFile file(path);
         if (file.open(QIODevice::WriteOnly)) {

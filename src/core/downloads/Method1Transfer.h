@@ -22,16 +22,16 @@ public:
     Method1Transfer(DownloadSession& session, NetworkLayer& network, QObject* parent = nullptr);
     ~Method1Transfer() override;
 
-    // The scheduler's entry point: re-queues the row ("等待重新下载") while a transfer is active,
-    // otherwise downloads it.
-    void Inet下载当前文件(int row);
-    // The transfer of one row; true for a completed file and for one skipped as too large.
-    bool Inet下载文件(int row);
+    // 「Inet下载当前文件」 The scheduler's entry point: re-queues the row ("等待重新下载") while a transfer
+    // is active, otherwise downloads it.
+    void downloadCurrentRow(int row);
+    // 「Inet下载文件」 The transfer of one row; true for a completed file and for one skipped as too large.
+    bool downloadRow(int row);
     // One whole-resource request, used when the response announces neither a size nor success.
-    bool InetOpenUrlFallback(int row, const QString& path);
+    bool openUrlFallback(int row, const QString& path);
 
     // Scheme and host of an address, the default referrer.
-    static QString SiteRoot(const QString& url);
+    static QString siteRoot(const QString& url);
     // Status panel 3 text of a transfer-control state.
     static QString stateText(int state, int responseCode, const QString& responseInfo);
 

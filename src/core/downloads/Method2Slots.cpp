@@ -1,7 +1,7 @@
 #include "Method2Slots.h"
 
 #include "DownloadSession.h"
-#include "tools/FileTypeCorrector.h"
+#include "FileTypeCorrector.h"
 #include "transfer/Downloader.h"
 
 using namespace Qt::StringLiterals;
@@ -45,7 +45,7 @@ Downloader* Method2Slots::downloader(int slot) const {
     return isBusy(slot) ? m_slots[size_t(slot)] : nullptr;
 }
 
-void Method2Slots::多线程下载(int slot, int row, const QString& url, const QString& path) {
+void Method2Slots::startDownload(int slot, int row, const QString& url, const QString& path) {
     if (slot < 1 || slot > kMaxSlots)
         return;
     unload(slot);
@@ -53,11 +53,11 @@ void Method2Slots::多线程下载(int slot, int row, const QString& url, const 
     auto* downloader = new Downloader(m_network, ctx.pump, ctx.timing, this);
     m_slots[size_t(slot)] = downloader;
     m_session.busySlots = busyCount();
-    connect(downloader, &Downloader::DownloadProgress, this,
+    connect(downloader, &Downloader::downloadProgress, this,
             [this, slot](qint64 read, qint64 max, const QString&) { onProgress(slot, read, max); });
-    connect(downloader, &Downloader::DownloadComplete, this,
+    connect(downloader, &Downloader::downloadComplete, this,
             [this, slot](qint64 read, qint64 max, const QString&) { onComplete(slot, read, max); });
-    connect(downloader, &Downloader::DownloadError, this,
+    connect(downloader, &Downloader::downloadError, this,
             [this, slot](const QString& description, const QString&) { onError(slot, description); });
 
     m_session.transferBusy = true;
@@ -66,7 +66,7 @@ void Method2Slots::多线程下载(int slot, int row, const QString& url, const 
     if (m_session.options().autoLocate)
         emit m_session.scrollToRowRequested(row);
     list.clearProgress(row);
-    downloader->BeginDownload(url, path, list.isValidIndex(row) ? list.at(row).tag : QString());
+    downloader->beginDownload(url, path, list.isValidIndex(row) ? list.at(row).tag : QString());
 }
 
 int Method2Slots::rowOf(int slot) const {
@@ -108,7 +108,7 @@ void Method2Slots::onComplete(int slot, qint64 bytesRead, qint64 bytesMax) {
     }
     list.setState(row, list.at(row).percent == u"100%"_s ? RowState::Finished : RowState::Failed);
     unload(slot);
-    FileTypeCorrector::CorrectRowFileType(list, row, m_session.context().codec);
+    FileTypeCorrector::correctRowFileType(list, row, m_session.context().codec);
     m_session.showStatus(2, u"完成下载:"_s + list.at(row).name);
     const QString type = list.at(row).type;
     if (isWebType(type))
@@ -135,7 +135,7 @@ void Method2Slots::unload(int slot) {
     Downloader* downloader = m_slots[size_t(slot)];
     m_slots[size_t(slot)] = nullptr;
     downloader->disconnect(this);
-    downloader->CancelAsyncRead();
+    downloader->cancelAsyncRead();
     downloader->deleteLater();
     m_session.busySlots = busyCount();
 }

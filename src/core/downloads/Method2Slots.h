@@ -21,8 +21,8 @@ public:
     Method2Slots(DownloadSession& session, NetworkLayer& network, QObject* parent = nullptr);
     ~Method2Slots() override;
 
-    // Starts `row` on `slot` (the scheduler has set slotRowIndex[slot] and chosen the path).
-    void 多线程下载(int slot, int row, const QString& url, const QString& path);
+    // 「多线程下载」 Starts `row` on `slot` (the scheduler has set slotRowIndex[slot] and chosen the path).
+    void startDownload(int slot, int row, const QString& url, const QString& path);
 
     bool isBusy(int slot) const;
     // The first free slot among 1..slotCount, or 0 when all are busy.

@@ -1,7 +1,7 @@
 #include "Naming.h"
 
 #include "DownloadSession.h"
-#include "app/FileHelpers.h"
+#include "platform/FileHelpers.h"
 
 #include <QFileInfo>
 
@@ -29,7 +29,7 @@ QString counterText(qint64 counter, int width) {
 
 } // namespace
 
-bool 确定是需要下载(DownloadSession& session, int row) {
+bool needsDownload(DownloadSession& session, int row) {
     DownloadListModel& list = session.list();
     if (!list.isValidIndex(row))
         return false;
@@ -48,8 +48,8 @@ bool 确定是需要下载(DownloadSession& session, int row) {
     return true;
 }
 
-TargetChoice 重命名保存路径(const QString& folder, const QString& name, const QString& type,
-                            DuplicatePolicy policy) {
+TargetChoice chooseTarget(const QString& folder, const QString& name, const QString& type,
+                          DuplicatePolicy policy) {
     const QString dir = FileHelpers::withTrailingSeparator(folder);
     const QString suffix = u'.' + type;
     TargetChoice choice{name, dir + name + suffix};
@@ -78,7 +78,7 @@ TargetChoice 重命名保存路径(const QString& folder, const QString& name, c
     return TargetChoice{candidate, dir + candidate + suffix};
 }
 
-QString UniqueFilePath(const QString& path) {
+QString uniqueFilePath(const QString& path) {
     if (!pathTaken(path))
         return path;
     const QChar sep = FileHelpers::separator();

@@ -16,20 +16,20 @@ struct TargetChoice {
     QString path; // folder + name + "." + type
 };
 
-// Decides whether a row must be downloaded. With the policy "跳过" and an existing target the
-// row becomes Finished with both size columns set to the file's length and "已存在，跳过";
-// the result is then false.
-bool 确定是需要下载(DownloadSession& session, int row);
+// 「确定是需要下载」 Decides whether a row must be downloaded. With the policy "跳过" and an existing target
+// the row becomes Finished with both size columns set to the file's length and "已存在，跳过"; the result is
+// then false.
+bool needsDownload(DownloadSession& session, int row);
 
-// Chooses the target: unchanged when the policy is "覆盖" or the path is free; otherwise the
-// first free name with a three-digit counter ("name[001].pdf"), continuing a counter the name
-// already ends with and turning other square brackets into 『』.
-TargetChoice 重命名保存路径(const QString& folder, const QString& name, const QString& type,
-                            DuplicatePolicy policy);
+// 「重命名保存路径」 Chooses the target: unchanged when the policy is "覆盖" or the path is free; otherwise
+// the first free name with a three-digit counter ("name[001].pdf"), continuing a counter the name already
+// ends with and turning other square brackets into 『』.
+TargetChoice chooseTarget(const QString& folder, const QString& name, const QString& type,
+                          DuplicatePolicy policy);
 
 // The path itself when free, else the first free "base[0001].ext" variant (base cut to 100
 // characters, an existing bracketed counter dropped first).
-QString UniqueFilePath(const QString& path);
+QString uniqueFilePath(const QString& path);
 
 } // namespace Naming
 } // namespace mojing

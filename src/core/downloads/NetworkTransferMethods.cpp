@@ -8,15 +8,15 @@ NetworkTransferMethods::NetworkTransferMethods(DownloadSession& session, Network
     : m_method1(session, network), m_method2(session, network) {}
 
 void NetworkTransferMethods::startMethod1(int row) {
-    m_method1.Inet下载当前文件(row);
+    m_method1.downloadCurrentRow(row);
 }
 
 bool NetworkTransferMethods::method1Executing() const {
-    return m_method1.inet().StillExecuting();
+    return m_method1.inet().stillExecuting();
 }
 
 void NetworkTransferMethods::cancelMethod1() {
-    m_method1.inet().Cancel();
+    m_method1.inet().cancel();
 }
 
 bool NetworkTransferMethods::method2SlotBusy(int slot) const {
@@ -24,7 +24,7 @@ bool NetworkTransferMethods::method2SlotBusy(int slot) const {
 }
 
 void NetworkTransferMethods::startMethod2(int slot, int row, const QString& url, const QString& path) {
-    m_method2.多线程下载(slot, row, url, path);
+    m_method2.startDownload(slot, row, url, path);
 }
 
 void NetworkTransferMethods::unloadAllSlots() {

@@ -2,10 +2,10 @@
 
 #include "DownloadSession.h"
 #include "DownloadSettings.h"
-#include "app/ProgramState.h"
-#include "app/Prompts.h"
-#include "app/SettingKeys.h"
-#include "app/SettingsStore.h"
+#include "platform/Prompts.h"
+#include "program/ProgramState.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 
 using namespace Qt::StringLiterals;
 

@@ -4,9 +4,9 @@
 #include "DownloadSession.h"
 #include "Naming.h"
 #include "TransferMethods.h"
-#include "app/FileHelpers.h"
-#include "app/Prompts.h"
-#include "app/Timing.h"
+#include "platform/FileHelpers.h"
+#include "platform/Prompts.h"
+#include "platform/Timing.h"
 
 #include <QFile>
 #include <vector>
@@ -111,7 +111,7 @@ bool Scheduler::prepareRow(int row, bool createFolder) {
         }
     }
     list.setFolder(row, FileHelpers::withTrailingSeparator(folder));
-    return Naming::确定是需要下载(m_session, row);
+    return Naming::needsDownload(m_session, row);
 }
 
 void Scheduler::tickMethod1() {
@@ -153,10 +153,10 @@ void Scheduler::tickMethod2() {
         if (m_session.options().autoLocate)
             emit m_session.scrollToRowRequested(taken);
         const Naming::TargetChoice target =
-            Naming::重命名保存路径(r.folder, r.name, r.type, m_session.options().policy);
+            Naming::chooseTarget(r.folder, r.name, r.type, m_session.options().policy);
         list.setName(taken, target.name);
         m_session.slotRowIndex[size_t(slot)] = taken;
-        m_methods.startMethod2(slot, taken, DownloadListModel::选择url(list.at(taken).key), target.path);
+        m_methods.startMethod2(slot, taken, DownloadListModel::currentUrl(list.at(taken).key), target.path);
     }
 }
 
@@ -181,7 +181,7 @@ void Scheduler::statusTick() {
     DownloadOptions& options = m_session.options();
 
     bool startEnabled = !isRunning();
-    if (list.检测是否下载列表完毕()) {
+    if (list.isListFinished()) {
         startEnabled = true;
         if (isRunning()) {
             setRunning(false);
@@ -211,20 +211,20 @@ void Scheduler::statusTick() {
 
     m_session.showListCounts();
 
-    if (options.autoStart && list.统计未下载项数目() >= 1)
+    if (options.autoStart && list.countNotStarted() >= 1)
         setRunning(true);
 
     if (options.autoRetry && !isRunning()) {
         switch (options.autoRetryMode) {
         case 0:
-            m_ops.RequeueFailedRows();
+            m_ops.requeueFailedRows();
             break;
         case 1:
-            m_ops.RequeueWebPageRows();
+            m_ops.requeueWebPageRows();
             break;
         default:
-            m_ops.RequeueFailedRows();
-            m_ops.RequeueWebPageRows();
+            m_ops.requeueFailedRows();
+            m_ops.requeueWebPageRows();
             break;
         }
         // Restarting a list with nothing to fetch would only end it again on the next tick
@@ -233,7 +233,7 @@ void Scheduler::statusTick() {
             setRunning(true);
     }
 
-    if (options.stopRule && list.CountFailedOrWebRows() >= kStopRuleLimit && isRunning()) {
+    if (options.stopRule && list.countFailedOrWebRows() >= kStopRuleLimit && isRunning()) {
         setRunning(false);
         m_session.playSound(kSoundListDone);
         emit listFinished();
@@ -242,7 +242,7 @@ void Scheduler::statusTick() {
 
 bool Scheduler::closeNeedsConfirmation() const {
     return m_session.countLoadedSlots() >= 2 || anySlotBusy() || m_methods.method1Executing() ||
-           !m_session.list().检测是否下载列表完毕() || isRunning();
+           !m_session.list().isListFinished() || isRunning();
 }
 
 bool Scheduler::requestClose() {

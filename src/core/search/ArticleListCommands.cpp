@@ -1,10 +1,10 @@
 #include "ArticleListCommands.h"
 
 #include "ArticleListModel.h"
-#include "app/AnsiCodec.h"
-#include "app/AppContext.h"
-#include "app/Prompts.h"
 #include "dom/Browser.h"
+#include "platform/AnsiCodec.h"
+#include "platform/Prompts.h"
+#include "program/AppContext.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -26,7 +26,7 @@ bool ArticleListCommands::refuseWhileAnalysing() {
     return false;
 }
 
-void ArticleListCommands::RemoveRowsWhere(const std::function<bool(const ArticleRow&)>& predicate) {
+void ArticleListCommands::removeRowsWhere(const std::function<bool(const ArticleRow&)>& predicate) {
     if (m_list.count() == 0)
         return;
     m_list.removeRowsWhere(predicate);
@@ -36,13 +36,13 @@ void ArticleListCommands::RemoveRowsWhere(const std::function<bool(const Article
 void ArticleListCommands::clearSelected() {
     if (refuseWhileAnalysing())
         return;
-    RemoveRowsWhere([](const ArticleRow& row) { return row.selected; });
+    removeRowsWhere([](const ArticleRow& row) { return row.selected; });
 }
 
 void ArticleListCommands::clearSucceeded() {
     if (refuseWhileAnalysing())
         return;
-    RemoveRowsWhere([](const ArticleRow& row) { return row.status == ArticleListModel::kStatusDone; });
+    removeRowsWhere([](const ArticleRow& row) { return row.status == ArticleListModel::kStatusDone; });
 }
 
 void ArticleListCommands::clearByTitle(bool containing) {
@@ -52,7 +52,7 @@ void ArticleListCommands::clearByTitle(bool containing) {
     if (!answer || answer->isEmpty())
         return;
     const QString text = *answer;
-    RemoveRowsWhere(
+    removeRowsWhere(
         [&](const ArticleRow& row) { return row.title.contains(text, Qt::CaseInsensitive) == containing; });
 }
 

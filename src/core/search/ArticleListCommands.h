@@ -29,7 +29,7 @@ public:
 
     // Removes every row the predicate holds for and refreshes the counter; an empty list is left
     // alone without refreshing it.
-    void RemoveRowsWhere(const std::function<bool(const ArticleRow&)>& predicate);
+    void removeRowsWhere(const std::function<bool(const ArticleRow&)>& predicate);
 
     void clearSelected();
     void clearSucceeded();

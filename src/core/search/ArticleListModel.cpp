@@ -8,8 +8,8 @@ namespace mojing {
 
 ArticleListModel::ArticleListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-bool ArticleListModel::加入LV1(const QString& title, const QString& key, const QString& tag,
-                               const QString& fileType, const QString& saveFolder, const QString& origin) {
+bool ArticleListModel::addArticle(const QString& title, const QString& key, const QString& tag,
+                                  const QString& fileType, const QString& saveFolder, const QString& origin) {
     if (m_keys.contains(key))
         return false;
     const int row = count();
@@ -76,7 +76,9 @@ int ArticleListModel::removeRowsWhere(const std::function<bool(const ArticleRow&
     return removed;
 }
 
-int ArticleListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+int ArticleListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
 
 int ArticleListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumnCount;
@@ -89,25 +91,37 @@ QVariant ArticleListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case 0: return row.title;
-        case 1: return row.fileType;
-        case 2: return row.status;
-        case 3: return row.saveFolder;
-        case 4: return row.origin;
-        default: return {};
+        case 0:
+            return row.title;
+        case 1:
+            return row.fileType;
+        case 2:
+            return row.status;
+        case 3:
+            return row.saveFolder;
+        case 4:
+            return row.origin;
+        default:
+            return {};
         }
-    case Qt::ToolTipRole: return u"双击浏览选中的文章"_s;
-    case StripeRole: return index.row() % 2;
-    case KeyRole: return row.key;
-    case TagRole: return row.tag;
-    default: return {};
+    case Qt::ToolTipRole:
+        return u"双击浏览选中的文章"_s;
+    case StripeRole:
+        return index.row() % 2;
+    case KeyRole:
+        return row.key;
+    case TagRole:
+        return row.tag;
+    default:
+        return {};
     }
 }
 
 QVariant ArticleListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const QString headers[kColumnCount] = {u"标题"_s, u"类型"_s, u"分析状态"_s, u"保存路径"_s, u"TYPE"_s};
+    static const QString headers[kColumnCount] = {u"标题"_s, u"类型"_s, u"分析状态"_s, u"保存路径"_s,
+                                                  u"TYPE"_s};
     return (section >= 0 && section < kColumnCount) ? headers[section] : QVariant();
 }
 

@@ -10,13 +10,13 @@ namespace mojing {
 
 // One article found on a result page.
 struct ArticleRow {
-    QString title;       // column 0 "标题"
-    QString fileType;    // column 1 "类型"
-    QString status;      // column 2 "分析状态": "", "正在分析", "成功", "失败"
-    QString saveFolder;  // column 3 "保存路径"
-    QString origin;      // column 4 "TYPE"
-    QString key;         // the PDF address; unique within the list
-    QString tag;         // the result page the row came from
+    QString title;      // column 0 "标题"
+    QString fileType;   // column 1 "类型"
+    QString status;     // column 2 "分析状态": "", "正在分析", "成功", "失败"
+    QString saveFolder; // column 3 "保存路径"
+    QString origin;     // column 4 "TYPE"
+    QString key;        // the PDF address; unique within the list
+    QString tag;        // the result page the row came from
     bool selected = false;
 };
 
@@ -33,10 +33,10 @@ public:
 
     explicit ArticleListModel(QObject* parent = nullptr);
 
-    // Appends a row; a key already in the list adds nothing (the first row stays as it was).
+    // 「加入LV1」 Appends a row; a key already in the list adds nothing (the first row stays as it was).
     // Returns whether the row was added.
-    bool 加入LV1(const QString& title, const QString& key, const QString& tag, const QString& fileType,
-               const QString& saveFolder, const QString& origin);
+    bool addArticle(const QString& title, const QString& key, const QString& tag, const QString& fileType,
+                    const QString& saveFolder, const QString& origin);
 
     int count() const { return int(m_rows.size()); }
     const ArticleRow& at(int index) const { return m_rows.at(size_t(index)); }

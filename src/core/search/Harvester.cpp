@@ -55,7 +55,7 @@ int Harvester::harvest(const BrowserDocument& document, bool openAccessOnly, con
         const QString address = trimSpaces(link.href());
         if (!entry.innerHTML().contains(kPdfIcon, Qt::CaseInsensitive))
             continue;
-        list.加入LV1(title, pdfAddressOf(address), pageUrl, kFileType, saveFolder, kOrigin);
+        list.addArticle(title, pdfAddressOf(address), pageUrl, kFileType, saveFolder, kOrigin);
         ++handedOver;
     }
     list.refreshCount();

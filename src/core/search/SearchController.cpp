@@ -2,15 +2,15 @@
 
 #include "ArticleListModel.h"
 #include "Harvester.h"
-#include "app/AppContext.h"
-#include "app/EventPump.h"
-#include "app/ProgramState.h"
-#include "app/Prompts.h"
-#include "app/SettingKeys.h"
-#include "app/SettingsStore.h"
-#include "app/Timing.h"
 #include "dom/Browser.h"
 #include "dom/BrowserDocument.h"
+#include "platform/EventPump.h"
+#include "platform/Prompts.h"
+#include "platform/Timing.h"
+#include "program/AppContext.h"
+#include "program/ProgramState.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 
 #include <climits>
 #include <cmath>
@@ -52,7 +52,7 @@ std::optional<double> SearchController::numericValue(const QString& text) {
     return value;
 }
 
-int SearchController::从url获取startPage(const QString& url) {
+int SearchController::startPageFromUrl(const QString& url) {
     static const QString marker = u"startPage="_s;
     const qsizetype at = url.indexOf(marker, 0, Qt::CaseInsensitive);
     if (at < 0)
@@ -86,7 +86,7 @@ int SearchController::currentPageNumberOf(const BrowserDocument& document) {
     return 0;
 }
 
-int SearchController::提取当前页码数() {
+int SearchController::currentPageNumber() {
     const auto document = m_browser.document();
     return document ? currentPageNumberOf(*document) : 0;
 }
@@ -100,14 +100,14 @@ DomElement SearchController::nextPageLink(const BrowserDocument& document) {
     return {};
 }
 
-int SearchController::HarvestCurrentPage(const QString& saveFolder) {
+int SearchController::harvestCurrentPage(const QString& saveFolder) {
     const auto document = m_browser.document();
     if (!document)
         return 0;
     return Harvester::harvest(*document, m_openAccessOnly, saveFolder, m_list);
 }
 
-QString SearchController::SaveFolderForHarvest() const {
+QString SearchController::saveFolderForHarvest() const {
     return m_context.state.promptSaveFolderOnHarvest == 1 ? m_context.state.currentSaveFolder : QString();
 }
 
@@ -121,19 +121,19 @@ void SearchController::ensureSaveFolder() {
             m_context.settings.read(SettingKeys::kSectionSettings, SettingKeys::kSaveFolder);
 }
 
-bool SearchController::下一页() {
-    const QString saveFolder = SaveFolderForHarvest();
+bool SearchController::nextPage() {
+    const QString saveFolder = saveFolderForHarvest();
     // Every way out harvests the page shown at that moment.
     auto leave = [&](bool result) {
-        HarvestCurrentPage(saveFolder);
+        harvestCurrentPage(saveFolder);
         return result;
     };
-    HarvestCurrentPage(saveFolder);
+    harvestCurrentPage(saveFolder);
 
     const auto page = m_browser.document();
     if (!page)
         return leave(false);
-    const int before = 从url获取startPage(page->URL());
+    const int before = startPageFromUrl(page->URL());
     const DomElement next = nextPageLink(*page);
     if (!next)
         return leave(false);
@@ -159,7 +159,7 @@ bool SearchController::下一页() {
         if (m_addAllStopped)
             return leave(false);
         if (const auto current = m_browser.document()) {
-            now = 从url获取startPage(current->URL());
+            now = startPageFromUrl(current->URL());
             html = current->documentElement().outerHTML();
         }
         const std::optional<double> limit = numericValue(m_pageLimitText);
@@ -175,7 +175,7 @@ bool SearchController::下一页() {
     const auto arrived = m_browser.document();
     if (!arrived)
         return leave(false);
-    const bool moved = before < 从url获取startPage(arrived->URL());
+    const bool moved = before < startPageFromUrl(arrived->URL());
     return leave(moved);
 }
 
@@ -187,7 +187,7 @@ void SearchController::addCurrentPage() {
         ensureSaveFolder();
         saveFolder = m_context.state.currentSaveFolder;
     }
-    HarvestCurrentPage(saveFolder);
+    harvestCurrentPage(saveFolder);
     emit autoSizeColumnsRequested();
     m_addPageEnabled = true;
     emit controlsChanged();
@@ -212,9 +212,9 @@ void SearchController::addAllPages() {
             ensureSaveFolder();
         do {
             m_context.pump.pumpOnce();
-            if (!下一页())
+            if (!nextPage())
                 break;
-            if (m_pageLimitEnabled && 提取当前页码数() >= limit)
+            if (m_pageLimitEnabled && currentPageNumber() >= limit)
                 break;
             m_context.pump.pumpOnce();
         } while (!m_addAllStopped);

@@ -53,16 +53,18 @@ public:
     // the current save folder comes from the settings.
     void setSaveFolderPrompt(std::function<void()> prompt) { m_saveFolderPrompt = std::move(prompt); }
 
-    int HarvestCurrentPage(const QString& saveFolder);
-    QString SaveFolderForHarvest() const;
-    // The number after "startPage=" in an address (up to the next "&"); 0 when absent or not numeric.
-    static int 从url获取startPage(const QString& url);
-    // One less than the page number in the address of the page's "next" pager link; 0 without one.
-    int 提取当前页码数();
+    int harvestCurrentPage(const QString& saveFolder);
+    QString saveFolderForHarvest() const;
+    // 「从url获取startPage」 The number after "startPage=" in an address (up to the next "&"); 0 when absent
+    // or not numeric.
+    static int startPageFromUrl(const QString& url);
+    // 「提取当前页码数」 One less than the page number in the address of the page's "next" pager link; 0
+    // without one.
+    int currentPageNumber();
     static int currentPageNumberOf(const BrowserDocument& document);
-    // Harvests, clicks "next", waits for the new page, pauses, harvests again. True when the browser
-    // moved on to a page with a larger startPage number.
-    bool 下一页();
+    // 「下一页」 Harvests, clicks "next", waits for the new page, pauses, harvests again. True when the
+    // browser moved on to a page with a larger startPage number.
+    bool nextPage();
 
     // "加入本页到列表".
     void addCurrentPage();

@@ -1,7 +1,7 @@
 #include "FileTypeDetector.h"
 
-#include "app/AnsiCodec.h"
-#include "app/FileHelpers.h"
+#include "platform/AnsiCodec.h"
+#include "platform/FileHelpers.h"
 
 #include <QFile>
 #include <optional>
@@ -138,7 +138,7 @@ bool looksLikeDescriptor(const QString& text) {
 
 } // namespace
 
-QString 打开文件判断文件类型(const QString& path, const AnsiCodec& codec) {
+QString detectFileType(const QString& path, const AnsiCodec& codec) {
     if (!FileHelpers::fileExists(path))
         return {};
     QFile file(path);

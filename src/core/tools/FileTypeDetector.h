@@ -13,9 +13,9 @@ namespace FileTypeDetector {
 // How many leading bytes the signature tests look at (the buffer holds one more).
 inline constexpr qint64 kHeaderBytes = 10240;
 
-// A lower-case extension without the dot ("pdf", "htm", ...), or "" when the content does not
-// tell. Never fails: a missing or unreadable file answers "".
-QString 打开文件判断文件类型(const QString& path, const AnsiCodec& codec);
+// 「打开文件判断文件类型」 A lower-case extension without the dot ("pdf", "htm", ...), or "" when the content
+// does not tell. Never fails: a missing or unreadable file answers "".
+QString detectFileType(const QString& path, const AnsiCodec& codec);
 
 } // namespace FileTypeDetector
 } // namespace mojing

@@ -1,7 +1,7 @@
 #include "SoundLibrary.h"
 
-#include "app/FileHelpers.h"
-#include "app/Shell.h"
+#include "platform/FileHelpers.h"
+#include "platform/Shell.h"
 
 #include <QFile>
 #include <QSaveFile>

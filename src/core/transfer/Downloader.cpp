@@ -1,7 +1,7 @@
 #include "Downloader.h"
 
 #include "NetworkLayer.h"
-#include "app/EventPump.h"
+#include "platform/EventPump.h"
 
 #include <QFile>
 #include <QNetworkReply>
@@ -32,10 +32,10 @@ Downloader::Downloader(NetworkLayer& network, EventPump& pump, const Timing& tim
 }
 
 Downloader::~Downloader() {
-    CancelAsyncRead();
+    cancelAsyncRead();
 }
 
-void Downloader::BeginDownload(const QString& url, const QString& saveFile, const QString& referer) {
+void Downloader::beginDownload(const QString& url, const QString& saveFile, const QString& referer) {
     Q_UNUSED(referer);
     m_saveFile = saveFile;
     writePlaceholder(saveFile);
@@ -74,7 +74,7 @@ void Downloader::reportProgress() {
         return;
     m_bytesMax = total;
     m_bytesRead = m_received;
-    emit DownloadProgress(m_bytesRead, m_bytesMax, m_saveFile);
+    emit downloadProgress(m_bytesRead, m_bytesMax, m_saveFile);
 }
 
 void Downloader::onReadyRead() {
@@ -106,23 +106,23 @@ void Downloader::onFinished() {
             return;
         }
         m_done = true;
-        emit DownloadError(u"无法下载"_s, m_saveFile);
+        emit downloadError(u"无法下载"_s, m_saveFile);
         return;
     }
     m_done = true;
     if (!commit()) {
         // The bytes arrived but could not be put in place (no such folder, disk full, a name
         // the file system refuses): that is a failed download, not a finished one.
-        emit DownloadError(u"无法下载"_s, m_saveFile);
+        emit downloadError(u"无法下载"_s, m_saveFile);
         return;
     }
     if (m_fallback) {
         const qint64 length = QFile(m_saveFile).size();
-        emit DownloadComplete(length, length, m_saveFile);
+        emit downloadComplete(length, length, m_saveFile);
         return;
     }
     // Without an announced size the body that arrived is the whole file.
-    emit DownloadComplete(received, m_bytesMax >= 1 ? m_bytesMax : received, m_saveFile);
+    emit downloadComplete(received, m_bytesMax >= 1 ? m_bytesMax : received, m_saveFile);
 }
 
 bool Downloader::commit() {
@@ -160,7 +160,7 @@ void Downloader::onWatchdog() {
         m_watchdog.stop();
         abortRead();
         m_done = true;
-        emit DownloadError(u"超时"_s, m_saveFile);
+        emit downloadError(u"超时"_s, m_saveFile);
     }
 }
 
@@ -175,7 +175,7 @@ void Downloader::abortRead() {
     m_body.reset(); // removes the temporary file
 }
 
-void Downloader::CancelAsyncRead() {
+void Downloader::cancelAsyncRead() {
     m_done = true;
     m_watchdog.stop();
     abortRead();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Timing.h"
+#include "platform/Timing.h"
 
 #include <QObject>
 #include <QPointer>
@@ -32,23 +32,23 @@ public:
     // Takes the target name at once with a two-byte placeholder (01 00), so that the next slot's
     // unique-name check sees it, then starts reading `url` ("&amp;" read as "&"). The referrer is
     // accepted and not sent.
-    void BeginDownload(const QString& url, const QString& saveFile, const QString& referer = {});
+    void beginDownload(const QString& url, const QString& saveFile, const QString& referer = {});
     // Cancels the read in progress; no event follows.
-    void CancelAsyncRead();
+    void cancelAsyncRead();
 
-    QString Url() const { return m_url; }
-    QString SaveFile() const { return m_saveFile; }
-    qint64 BytesMax() const { return m_bytesMax; }
-    qint64 BytesRead() const { return m_bytesRead; }
+    QString url() const { return m_url; }
+    QString saveFile() const { return m_saveFile; }
+    qint64 bytesMax() const { return m_bytesMax; }
+    qint64 bytesRead() const { return m_bytesRead; }
 
 signals:
     // During the read, only when the total size is known.
-    void DownloadProgress(qint64 bytesRead, qint64 bytesMax, const QString& saveFile);
+    void downloadProgress(qint64 bytesRead, qint64 bytesMax, const QString& saveFile);
     // The file has been written.
-    void DownloadComplete(qint64 bytesRead, qint64 bytesMax, const QString& saveFile);
+    void downloadComplete(qint64 bytesRead, qint64 bytesMax, const QString& saveFile);
     // "超时" (no progress for the watchdog limit) or "无法下载" (the second fetch got nothing, or
     // what arrived could not be written to the target).
-    void DownloadError(const QString& description, const QString& saveFile);
+    void downloadError(const QString& description, const QString& saveFile);
 
 private:
     void startRead();

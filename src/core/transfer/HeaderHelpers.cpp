@@ -1,6 +1,6 @@
 #include "HeaderHelpers.h"
 
-#include "app/AnsiCodec.h"
+#include "platform/AnsiCodec.h"
 
 #include <QHash>
 #include <QStringList>
@@ -38,7 +38,7 @@ std::optional<int> escapedByte(const QString& s, qsizetype i) {
 std::optional<char16_t> escapedUnit(const QString& s, qsizetype i) {
     if (i + 5 >= s.size() || s.at(i) != u'%' || (s.at(i + 1) != u'u' && s.at(i + 1) != u'U'))
         return std::nullopt;
-    const qint64 value = HexToLong(s.mid(i + 2, 4));
+    const qint64 value = hexToLong(s.mid(i + 2, 4));
     if (value < 0 || value > 0xFFFF)
         return std::nullopt;
     return char16_t(value);
@@ -157,7 +157,7 @@ bool isListedMainType(const QString& main) {
 
 } // namespace
 
-QString 从网络文件Header获取ContentDisposition(const QString& headerBlock) {
+QString dispositionFromHeader(const QString& headerBlock) {
     static const QString kName = u"content-disposition:"_s;
     for (const QString& raw : headerBlock.split(u"\r\n"_s)) {
         const QString line = raw.trimmed();
@@ -167,7 +167,7 @@ QString 从网络文件Header获取ContentDisposition(const QString& headerBlock
     return {};
 }
 
-DispositionName 从下载头信息ContentDisposition获取文件名(const QString& value, const AnsiCodec& codec) {
+DispositionName dispositionFileName(const QString& value, const AnsiCodec& codec) {
     static const QString kKey = u"filename="_s;
     const QString trimmed = value.trimmed();
     const qsizetype at = trimmed.indexOf(kKey, 0, Qt::CaseInsensitive);
@@ -179,7 +179,7 @@ DispositionName 从下载头信息ContentDisposition获取文件名(const QStrin
         name = name.left(semicolon).trimmed();
     name.remove(u'"');
     name.remove(u'\'');
-    name = StripControlChars(name);
+    name = stripControlChars(name);
 
     DispositionName result;
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -192,11 +192,11 @@ DispositionName 从下载头信息ContentDisposition获取文件名(const QStrin
     if (result.extension.size() > 5)
         result.extension.clear();
     const bool utf8 = value.contains(u"utf-8"_s, Qt::CaseInsensitive);
-    result.baseName = (utf8 ? UrlUnescapeUtf8(base, codec) : UrlUnescapeAnsi(base, codec)).trimmed();
+    result.baseName = (utf8 ? urlUnescapeUtf8(base, codec) : urlUnescapeAnsi(base, codec)).trimmed();
     return result;
 }
 
-QString UrlUnescapeAnsi(const QString& text, const AnsiCodec& codec) {
+QString urlUnescapeAnsi(const QString& text, const AnsiCodec& codec) {
     QString out;
     QByteArray pending;
     auto flush = [&] {
@@ -224,7 +224,7 @@ QString UrlUnescapeAnsi(const QString& text, const AnsiCodec& codec) {
     return out;
 }
 
-QString UrlUnescapeUtf8(const QString& input, const AnsiCodec& codec) {
+QString urlUnescapeUtf8(const QString& input, const AnsiCodec& codec) {
     QString text = input;
     text.replace(u'+', u' ');
     enum class Mode { Undecided, Utf8, CodePage } mode = Mode::Undecided;
@@ -285,14 +285,14 @@ QString UrlUnescapeUtf8(const QString& input, const AnsiCodec& codec) {
     return out;
 }
 
-QString StripControlChars(const QString& text) {
+QString stripControlChars(const QString& text) {
     QString s = text;
     s.remove(u"\r\n"_s);
     s.removeIf([](QChar c) { return c == QChar(0) || c == u'\n' || c == u'\r' || c == u'\t'; });
     return s.trimmed();
 }
 
-qint64 HexToLong(const QString& digits) {
+qint64 hexToLong(const QString& digits) {
     const QString t = digits.trimmed();
     if (t.isEmpty() || t.size() > 15)
         return -1;
@@ -305,7 +305,7 @@ qint64 HexToLong(const QString& digits) {
     return ok ? value : -1;
 }
 
-QString MimeTypeToExtension(const QString& mimeType) {
+QString mimeTypeToExtension(const QString& mimeType) {
     const QStringList parts = mimeType.split(u'/');
     const QString main = parts.first().trimmed().toLower();
     QString candidate;
@@ -327,7 +327,7 @@ QString MimeTypeToExtension(const QString& mimeType) {
     return candidate.size() > 5 ? QString() : candidate;
 }
 
-ContentType SplitContentType(const QString& value) {
+ContentType splitContentType(const QString& value) {
     const QStringList parts = value.split(u';');
     ContentType result;
     result.mimeType = parts.first().trimmed();
@@ -339,7 +339,7 @@ ContentType SplitContentType(const QString& value) {
     return result;
 }
 
-QString HeaderValue(const QString& headerBlock, const QString& name) {
+QString headerValue(const QString& headerBlock, const QString& name) {
     const QStringList lines = headerBlock.split(u"\r\n"_s);
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QString& line = lines.at(i);
@@ -350,7 +350,7 @@ QString HeaderValue(const QString& headerBlock, const QString& name) {
     return {};
 }
 
-bool IsSuccessStatus(const QString& headerBlock) {
+bool isSuccessStatus(const QString& headerBlock) {
     const QString first = headerBlock.section(u"\r\n"_s, 0, 0);
     return first.contains(u"200"_s) && first.contains(u"OK"_s, Qt::CaseInsensitive);
 }

@@ -1,6 +1,6 @@
 #include "InetControl.h"
 
-#include "app/EventPump.h"
+#include "platform/EventPump.h"
 
 #include <QNetworkReply>
 
@@ -36,35 +36,35 @@ InetControl::~InetControl() {
     release();
 }
 
-bool InetControl::StillExecuting() const {
+bool InetControl::stillExecuting() const {
     return m_executing;
 }
 
-qint64 InetControl::BytesBuffered() const {
+qint64 InetControl::bytesBuffered() const {
     return m_reply ? m_reply->bytesAvailable() : 0;
 }
 
-void InetControl::Execute(const QString& url, const QString& operation, const QString& data,
+void InetControl::execute(const QString& url, const QString& operation, const QString& data,
                           const QString& requestHeaders) {
     Q_UNUSED(operation); // every transfer of the program is a GET
     Q_UNUSED(data);
-    Cancel();
+    cancel();
     m_responseCode = 0;
     m_responseInfo.clear();
     attach(start(url, requestHeaders));
 }
 
 QNetworkReply* InetControl::start(const QString& url, const QString& requestHeaders) {
-    std::optional<QNetworkProxy> proxy;
-    if (AccessType == 2 && !Proxy.trimmed().isEmpty()) {
-        const QString address = Proxy.trimmed();
+    std::optional<QNetworkProxy> viaProxy;
+    if (accessType == 2 && !proxy.trimmed().isEmpty()) {
+        const QString address = proxy.trimmed();
         const qsizetype colon = address.lastIndexOf(u':');
         bool ok = false;
         const int port = colon > 0 ? address.mid(colon + 1).toInt(&ok) : 0;
-        proxy = QNetworkProxy(QNetworkProxy::HttpProxy, colon > 0 ? address.left(colon) : address,
-                              quint16(ok ? port : RemotePort));
+        viaProxy = QNetworkProxy(QNetworkProxy::HttpProxy, colon > 0 ? address.left(colon) : address,
+                                 quint16(ok ? port : remotePort));
     }
-    return m_network.get(QUrl(url.trimmed()), parseHeaderLines(requestHeaders), proxy);
+    return m_network.get(QUrl(url.trimmed()), parseHeaderLines(requestHeaders), viaProxy);
 }
 
 void InetControl::attach(QNetworkReply* reply) {
@@ -127,18 +127,18 @@ void InetControl::captureHeaders() {
     setState(icResponseReceived);
 }
 
-bool InetControl::TransportFailed() const {
+bool InetControl::transportFailed() const {
     // QNetworkReply::NetworkError: 1..99 connection errors, 101..199 proxy errors; the others
     // describe a response that did arrive.
     return m_responseCode > 0 && m_responseCode < 200 &&
            m_responseCode != int(QNetworkReply::OperationCanceledError);
 }
 
-QString InetControl::GetHeader() const {
+QString InetControl::getHeader() const {
     return m_headerBlock;
 }
 
-QString InetControl::GetHeader(const QString& name) const {
+QString InetControl::getHeader(const QString& name) const {
     const QStringList lines = m_headerBlock.split(u"\r\n"_s);
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QString& line = lines.at(i);
@@ -149,7 +149,7 @@ QString InetControl::GetHeader(const QString& name) const {
     return {};
 }
 
-QByteArray InetControl::GetChunk(qint64 maxBytes, Millis waitLimit) {
+QByteArray InetControl::getChunk(qint64 maxBytes, Millis waitLimit) {
     if (!m_reply)
         return {};
     if (m_reply->bytesAvailable() == 0 && !m_ended)
@@ -159,8 +159,8 @@ QByteArray InetControl::GetChunk(qint64 maxBytes, Millis waitLimit) {
     return m_reply->read(maxBytes);
 }
 
-QByteArray InetControl::OpenURL(const QString& url, Millis stallLimit) {
-    Cancel();
+QByteArray InetControl::openUrl(const QString& url, Millis stallLimit) {
+    cancel();
     m_responseCode = 0;
     m_responseInfo.clear();
     attach(start(url, {}));
@@ -169,7 +169,7 @@ QByteArray InetControl::OpenURL(const QString& url, Millis stallLimit) {
         const bool moved = m_pump.waitUntil(
             [this] { return !m_reply || m_ended || m_reply->bytesAvailable() > 0; }, stallLimit);
         if (!moved) {
-            Cancel();
+            cancel();
             return {};
         }
         if (m_reply)
@@ -181,7 +181,7 @@ QByteArray InetControl::OpenURL(const QString& url, Millis stallLimit) {
     return body;
 }
 
-void InetControl::Cancel() {
+void InetControl::cancel() {
     if (!m_reply)
         return;
     release();
@@ -202,7 +202,7 @@ void InetControl::release() {
 }
 
 void InetControl::setState(int state) {
-    emit StateChanged(state);
+    emit stateChanged(state);
 }
 
 void InetControl::setExecuting(bool executing) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "NetworkLayer.h"
-#include "app/Timing.h"
+#include "platform/Timing.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -20,7 +20,7 @@ class EventPump;
 class InetControl : public QObject {
     Q_OBJECT
 public:
-    // StateChanged values this control reports.
+    // stateChanged() values this control reports.
     enum State {
         icNone = 0,
         icConnecting = 3,
@@ -34,54 +34,54 @@ public:
     InetControl(NetworkLayer& network, EventPump& pump, QObject* parent = nullptr);
     ~InetControl() override;
 
-    // Connection properties. AccessType 2 with Proxy "host:port" sends requests through that
-    // proxy; 0 uses the system default. Protocol 4 = HTTP, 5 = HTTPS. RemotePort is informative:
+    // Connection properties. accessType 2 with Proxy "host:port" sends requests through that
+    // proxy; 0 uses the system default. protocol 4 = HTTP, 5 = HTTPS. remotePort is informative:
     // the connection uses the port of the address (or of the proxy).
-    int AccessType = 0;
-    QString Proxy;
-    int Protocol = 4;
-    int RemotePort = 80;
+    int accessType = 0;
+    QString proxy;
+    int protocol = 4;
+    int remotePort = 80;
 
     // Starts a request. `requestHeaders` holds "Name: value" lines separated by CR LF.
-    void Execute(const QString& url, const QString& operation = QStringLiteral("GET"),
+    void execute(const QString& url, const QString& operation = QStringLiteral("GET"),
                  const QString& data = {}, const QString& requestHeaders = {});
-    // True from Execute until the whole response has arrived, failed or was cancelled.
-    bool StillExecuting() const;
-    // The response headers have arrived (GetHeader has something to say).
-    bool HeadersAvailable() const { return m_headersAvailable; }
+    // True from execute() until the whole response has arrived, failed or was cancelled.
+    bool stillExecuting() const;
+    // The response headers have arrived (getHeader has something to say).
+    bool headersAvailable() const { return m_headersAvailable; }
     // The response has ended: no more data will arrive (some may still wait to be read).
-    bool ResponseEnded() const { return m_ended; }
+    bool responseEnded() const { return m_ended; }
     // Bytes received and not yet read.
-    qint64 BytesBuffered() const;
+    qint64 bytesBuffered() const;
 
     // The whole header block: the status line first, then "Name: value" lines, CR LF separated,
     // or empty when no response headers arrived.
-    QString GetHeader() const;
+    QString getHeader() const;
     // One header's value (case-insensitive name), or empty.
-    QString GetHeader(const QString& name) const;
+    QString getHeader(const QString& name) const;
     // The next part of the body, at most `maxBytes`. Waits until data or the end arrives, or
     // `waitLimit` passes; empty when nothing came (at the end of the body, or after the limit
-    // while the response is still going on: ResponseEnded() tells them apart).
-    QByteArray GetChunk(qint64 maxBytes, Millis waitLimit);
+    // while the response is still going on: responseEnded() tells them apart).
+    QByteArray getChunk(qint64 maxBytes, Millis waitLimit);
     // Fetches a whole resource synchronously; empty when nothing came. Gives up when no data
     // arrives for `stallLimit`.
-    QByteArray OpenURL(const QString& url, Millis stallLimit);
+    QByteArray openUrl(const QString& url, Millis stallLimit);
     // Abandons the current request.
-    void Cancel();
-    // The last request was abandoned by Cancel (before it ended by itself).
-    bool Cancelled() const { return m_cancelled; }
+    void cancel();
+    // The last request was abandoned by cancel() (before it ended by itself).
+    bool cancelled() const { return m_cancelled; }
 
     // The response ended because the connection or the proxy failed (not an HTTP error status):
     // what arrived is not the whole body.
-    bool TransportFailed() const;
+    bool transportFailed() const;
 
     // Code and text of the last error (0 and empty when none).
-    int ResponseCode() const { return m_responseCode; }
-    QString ResponseInfo() const { return m_responseInfo; }
+    int responseCode() const { return m_responseCode; }
+    QString responseInfo() const { return m_responseInfo; }
 
 signals:
-    void StateChanged(int state);
-    // StillExecuting() changed.
+    void stateChanged(int state);
+    // stillExecuting() changed.
     void executingChanged(bool executing);
 
 private:

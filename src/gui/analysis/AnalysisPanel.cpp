@@ -1,8 +1,8 @@
 #include "AnalysisPanel.h"
 
 #include "SearchWindow.h"
-#include "analysis/SearchMenuCommands.h"
 #include "downloads/OptionDialog.h"
+#include "search/SearchMenuCommands.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -34,7 +34,7 @@ AnalysisPanel::AnalysisPanel(SearchWindow& window, const AppContext& context, Wi
     for (const Entry& e : entries) {
         if (QAction* action = window.claimAction(QString::fromUtf16(e.name))) {
             const AnalysisMode mode = e.mode;
-            connect(action, &QAction::triggered, this, [this, mode] { m_runner.RunAnalysis(mode); });
+            connect(action, &QAction::triggered, this, [this, mode] { m_runner.runAnalysis(mode); });
         }
     }
 
@@ -57,7 +57,7 @@ AnalysisPanel::AnalysisPanel(SearchWindow& window, const AppContext& context, Wi
         });
     }
     if (QAbstractButton* command5 = window.claimButton(u"Command5"_s))
-        connect(command5, &QAbstractButton::clicked, this, [this] { m_runner.Stop(); });
+        connect(command5, &QAbstractButton::clicked, this, [this] { m_runner.stop(); });
     connect(&m_runner, &AnalysisRunner::progressShown, this, [this](const QString& text) {
         QFrame* panel = m_window.progressPanel();
         if (auto* label11 = panel->findChild<QLabel*>(u"Label11"_s))
@@ -74,7 +74,7 @@ AnalysisPanel::AnalysisPanel(SearchWindow& window, const AppContext& context, Wi
         connect(settings, &QAction::triggered, this, &AnalysisPanel::openOptions);
     if (QAction* usage = window.claimAction(u"menu使用方法"_s))
         connect(usage, &QAction::triggered, this,
-                [this] { SearchMenuCommands::ShowUsage(m_context.prompts); });
+                [this] { SearchMenuCommands::showUsage(m_context.prompts); });
     if (QAction* source = window.claimAction(u"menu网页源码另存为"_s))
         connect(source, &QAction::triggered, this, &AnalysisPanel::savePageSource);
 }

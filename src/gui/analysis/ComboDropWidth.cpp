@@ -26,7 +26,7 @@ int ComboDropWidth::fittingWidth(const QComboBox& combo) {
     return width;
 }
 
-void ComboDropWidth::FitComboDropWidth(QComboBox& combo) {
+void ComboDropWidth::fitComboDropWidth(QComboBox& combo) {
     // The list is never narrower than the box itself.
     combo.view()->setMinimumWidth(std::max(fittingWidth(combo), combo.width()));
 }

@@ -10,7 +10,7 @@ public:
     // The longest entry's width in the combo's font plus 7 pixels, plus a scroll bar from 9
     // entries on, but never past the right edge of the screen.
     static int fittingWidth(const QComboBox& combo);
-    static void FitComboDropWidth(QComboBox& combo);
+    static void fitComboDropWidth(QComboBox& combo);
 };
 
 } // namespace mojing

@@ -28,7 +28,7 @@ DownloadSession& GuiDownloadWindowHost::ensureSession() {
     return *m_fallback;
 }
 
-void GuiDownloadWindowHost::显示下载窗口(bool restore) {
+void GuiDownloadWindowHost::showDownloadWindow(bool restore) {
     FileDownloadWindow* w = window();
     if (!w)
         return;

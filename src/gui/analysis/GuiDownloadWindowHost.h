@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/DownloadWindowHost.h"
-#include "app/AppContext.h"
+#include "program/AppContext.h"
 
 #include <memory>
 
@@ -20,7 +20,7 @@ public:
     FileDownloadWindow* window() const;
     DownloadSession* loadedSession() override;
     DownloadSession& ensureSession() override;
-    void 显示下载窗口(bool restore) override;
+    void showDownloadWindow(bool restore) override;
 
 private:
     AppContext m_context;

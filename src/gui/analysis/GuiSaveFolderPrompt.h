@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/SaveFolderPrompt.h"
-#include "app/AppContext.h"
+#include "program/AppContext.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -74,7 +74,7 @@ SaveFolderDialog::SaveFolderDialog(const AppContext& context, QWidget* parent)
     m_controller.open();
     showController();
     adjustSize();
-    ComboDropWidth::FitComboDropWidth(*m_combo1);
+    ComboDropWidth::fitComboDropWidth(*m_combo1);
 }
 
 void SaveFolderDialog::showController() {

@@ -1,9 +1,9 @@
 #include "DownloadWindowBinding.h"
 
 #include "FileDownloadWindow.h"
-#include "app/SettingKeys.h"
 #include "downloads/DownloadEngine.h"
 #include "downloads/DownloadSession.h"
+#include "settings/SettingKeys.h"
 #include "tools/SoundLibrary.h"
 
 #include <QAbstractButton>
@@ -61,20 +61,20 @@ void DownloadWindowBinding::bindListCommands() {
                 m_window.refreshList();
             });
     };
-    bind(u"menu重新下载选中项"_s, [&ops] { ops.RequeueSelectedRows(); });
-    bind(u"menu重新下载出错项"_s, [&ops] { ops.RequeueFailedRows(); });
-    bind(u"menu重新下载文件类型为HTM和HTML项"_s, [&ops] { ops.RequeueWebPageRows(); });
-    bind(u"menu重新下载出错项和网页项"_s, [&ops] { ops.RequeueFailedAndWebPageRows(); });
-    bind(u"menu重新下载文件大小小于指定数字的项"_s, [&ops] { ops.RequeueSmallRows(); });
-    bind(u"menu清除选中项"_s, [&ops] { ops.RemoveSelectedRows(); });
-    bind(u"menu清除全部出错项"_s, [&ops] { ops.RemoveFailedRows(); });
-    bind(u"menu清除完成项"_s, [&ops] { ops.RemoveFinishedRows(); });
-    bind(u"menu清空"_s, [&ops] { ops.ClearList(); });
-    bind(u"menu删除网页类型文件项"_s, [&ops] { ops.DeleteWebPageRowFiles(); });
-    bind(u"menu删除出错项"_s, [&ops] { ops.DeleteFailedRowFiles(); });
-    bind(u"menu取消下载选中项"_s, [&ops] { ops.CancelSelectedRows(); });
-    bind(u"menu随机排序列表"_s, [&ops] { ops.ShuffleRows(true); });
-    bind(u"menu检查文件是否存在"_s, [&ops] { ops.CheckRowFilesExist(); });
+    bind(u"menu重新下载选中项"_s, [&ops] { ops.requeueSelectedRows(); });
+    bind(u"menu重新下载出错项"_s, [&ops] { ops.requeueFailedRows(); });
+    bind(u"menu重新下载文件类型为HTM和HTML项"_s, [&ops] { ops.requeueWebPageRows(); });
+    bind(u"menu重新下载出错项和网页项"_s, [&ops] { ops.requeueFailedAndWebPageRows(); });
+    bind(u"menu重新下载文件大小小于指定数字的项"_s, [&ops] { ops.requeueSmallRows(); });
+    bind(u"menu清除选中项"_s, [&ops] { ops.removeSelectedRows(); });
+    bind(u"menu清除全部出错项"_s, [&ops] { ops.removeFailedRows(); });
+    bind(u"menu清除完成项"_s, [&ops] { ops.removeFinishedRows(); });
+    bind(u"menu清空"_s, [&ops] { ops.clearList(); });
+    bind(u"menu删除网页类型文件项"_s, [&ops] { ops.deleteWebPageRowFiles(); });
+    bind(u"menu删除出错项"_s, [&ops] { ops.deleteFailedRowFiles(); });
+    bind(u"menu取消下载选中项"_s, [&ops] { ops.cancelSelectedRows(); });
+    bind(u"menu随机排序列表"_s, [&ops] { ops.shuffleRows(true); });
+    bind(u"menu检查文件是否存在"_s, [&ops] { ops.checkRowFilesExist(); });
 }
 
 } // namespace mojing

@@ -8,16 +8,16 @@
 #include "StatusPanels.h"
 #include "WindowFlow.h"
 #include "analysis/ComboDropWidth.h"
-#include "app/EventPump.h"
-#include "app/ProgramState.h"
-#include "app/Prompts.h"
-#include "app/SettingKeys.h"
-#include "app/SettingsStore.h"
-#include "app/Shell.h"
-#include "app/Timing.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/DownloadSettings.h"
-#include "tools/FileTypeCorrector.h"
+#include "downloads/FileTypeCorrector.h"
+#include "platform/EventPump.h"
+#include "platform/Prompts.h"
+#include "platform/Shell.h"
+#include "platform/Timing.h"
+#include "program/ProgramState.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -157,7 +157,7 @@ FileDownloadWindow::~FileDownloadWindow() = default;
 void FileDownloadWindow::load() {
     DownloadSettings::load(m_context.settings, m_session->options(), m_context.state.maxFileSizeMB);
     m_combo4->setCurrentIndex(0);
-    ComboDropWidth::FitComboDropWidth(*m_combo4);
+    ComboDropWidth::fitComboDropWidth(*m_combo4);
     m_session->lastTransferEndMs = m_context.timing.nowMs();
     m_session->list().clear();
     showOptions();
@@ -348,10 +348,10 @@ void FileDownloadWindow::buildMenus() {
     connect(locate, &QAction::toggled, this, [this](bool on) { m_session->options().autoLocate = on; });
     tools->addSeparator();
     addPlaceholder(addEntry(tools, u"menu检查文件是否存在"_s, u"检查文件是否存在"_s));
-    connect(addEntry(tools, u"menu检查并纠正磁盘文件类型"_s, u"检查并纠正磁盘文件类型"_s), &QAction::triggered, this,
-            [this] { FileTypeCorrector::检查并纠正磁盘文件类型(*m_session); });
+    connect(addEntry(tools, u"menu检查并纠正磁盘文件类型"_s, u"检查并纠正磁盘文件类型"_s),
+            &QAction::triggered, this, [this] { FileTypeCorrector::correctFileTypesOnDisk(*m_session); });
     connect(addEntry(tools, u"menu打开文件判断类型"_s, u"打开文件判断类型"_s), &QAction::triggered, this,
-            [this] { FileTypeCorrector::打开文件判断类型(m_context.prompts, m_context.codec); });
+            [this] { FileTypeCorrector::pickFileAndShowType(m_context.prompts, m_context.codec); });
     tools->addSeparator();
     addPlaceholder(addEntry(tools, u"menu清空IE浏览器缓存"_s, u"清空IE浏览器缓存"_s));
 

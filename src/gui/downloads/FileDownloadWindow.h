@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/BrowserConfig.h"
+#include "program/AppContext.h"
+#include "program/BrowserConfig.h"
 
 #include <QHash>
 #include <QMainWindow>

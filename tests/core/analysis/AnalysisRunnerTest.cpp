@@ -1,9 +1,9 @@
 #include "analysis/AnalysisRunner.h"
 #include "analysis/ArticleConverter.h"
-#include "analysis/SearchMenuCommands.h"
 #include "fakes/FakeDownloadWindowHost.h"
 #include "fakes/ScriptedSaveFolderPrompt.h"
 #include "search/ArticleListModel.h"
+#include "search/SearchMenuCommands.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
@@ -34,8 +34,8 @@ public:
             const bool selected = status.startsWith(u'*');
             if (selected)
                 status.remove(0, 1);
-            articles.加入LV1(u"t"_s + QString::number(i), u"http://x/pdf/"_s + QString::number(i), QString(),
-                             u"pdf"_s, QString(), QString());
+            articles.addArticle(u"t"_s + QString::number(i), u"http://x/pdf/"_s + QString::number(i),
+                                QString(), u"pdf"_s, QString(), QString());
             articles.setStatus(i, status);
             articles.setSelected(i, selected);
         }
@@ -107,7 +107,7 @@ TEST(AnalysisRun, ModesTable) {
             void TestBody() override {}
         } f;
         f.addRows(c.before);
-        f.runner.RunAnalysis(c.mode);
+        f.runner.runAnalysis(c.mode);
         EXPECT_EQ(f.statuses(), c.after) << c.name;
         EXPECT_EQ(f.downloadKeys(), c.converted) << c.name;
         EXPECT_EQ(f.events, (QStringList{u"show:"_s + AnalysisRunner::kProgressText, u"hide"_s})) << c.name;
@@ -119,8 +119,8 @@ TEST(AnalysisRun, ModesTable) {
 
 TEST_F(AnalysisTest, SecondAllRunAddsNoRows) {
     addRows({QString(), QString(), QString()});
-    runner.RunAnalysis(AnalysisMode::All);
-    runner.RunAnalysis(AnalysisMode::All);
+    runner.runAnalysis(AnalysisMode::All);
+    runner.runAnalysis(AnalysisMode::All);
     EXPECT_EQ(downloadKeys(), (QStringList{u"0"_s, u"1"_s, u"2"_s}));
     EXPECT_EQ(host.reveals, 2);
     EXPECT_TRUE(host.visible);
@@ -132,9 +132,9 @@ TEST_F(AnalysisTest, StopLeavesTheRestUntouchedAndStillReveals) {
     // "停止" is pressed while row 1 is being converted (the run pumps events after it).
     QObject::connect(&articles, &QAbstractItemModel::dataChanged, [this](const QModelIndex& index) {
         if (articles.at(index.row()).status == ok && index.row() == 1)
-            runner.Stop();
+            runner.stop();
     });
-    runner.RunAnalysis(AnalysisMode::Unanalysed);
+    runner.runAnalysis(AnalysisMode::Unanalysed);
     EXPECT_EQ(statuses(), (QStringList{ok, ok, QString(), QString()}));
     EXPECT_EQ(events.last(), u"hide"_s);
     EXPECT_TRUE(runner.analysisStopped());
@@ -144,8 +144,8 @@ TEST_F(AnalysisTest, StopLeavesTheRestUntouchedAndStillReveals) {
 TEST_F(AnalysisTest, SelectedModeTestsStopAfterUnselectedRowsToo) {
     addRows({QString(), QString(), u"*"_s});
     // Stop before the run reaches the selected row: it is pressed during the first pump.
-    QTimer::singleShot(0, &runner, [this] { runner.Stop(); });
-    runner.RunAnalysis(AnalysisMode::Selected);
+    QTimer::singleShot(0, &runner, [this] { runner.stop(); });
+    runner.runAnalysis(AnalysisMode::Selected);
     EXPECT_EQ(statuses(), (QStringList{QString(), QString(), QString()}));
     EXPECT_TRUE(downloadKeys().isEmpty());
 }
@@ -154,7 +154,7 @@ TEST_F(AnalysisTest, FolderAskedAtAnalysisWhenNotAtHarvest) {
     t.state.promptSaveFolderOnHarvest = 0;
     addRows({QString(), QString()});
     folderPrompt.answers.push_back({ScriptedSaveFolderPrompt::Confirm, t.path(u"chosen"_s)});
-    runner.RunAnalysis(AnalysisMode::All);
+    runner.runAnalysis(AnalysisMode::All);
     EXPECT_EQ(folderPrompt.asked, 1);
     ASSERT_EQ(downloadKeys().size(), 2);
     EXPECT_EQ(host.session()->list().at(0).folder, t.path(u"chosen"_s) + u'/');
@@ -164,7 +164,7 @@ TEST_F(AnalysisTest, CancelledFolderConvertsNothing) {
     t.state.promptSaveFolderOnHarvest = 0;
     addRows({QString(), failed});
     folderPrompt.answers.push_back({ScriptedSaveFolderPrompt::Cancel, {}});
-    runner.RunAnalysis(AnalysisMode::All);
+    runner.runAnalysis(AnalysisMode::All);
     EXPECT_EQ(statuses(), (QStringList{QString(), failed}));
     EXPECT_EQ(host.loads, 0);
     EXPECT_EQ(events.last(), u"hide"_s);
@@ -174,7 +174,7 @@ TEST_F(AnalysisTest, CancelledFolderConvertsNothing) {
 
 TEST_F(AnalysisTest, EmptyListShowsNoDialog) {
     t.state.promptSaveFolderOnHarvest = 0;
-    runner.RunAnalysis(AnalysisMode::All);
+    runner.runAnalysis(AnalysisMode::All);
     EXPECT_EQ(folderPrompt.asked, 0);
     EXPECT_EQ(events.size(), 2);
 }
@@ -259,17 +259,17 @@ TEST_F(AnalysisTest, TickDuringARunIsSkipped) {
     int nestedRuns = 0;
     QObject::connect(&runner, &AnalysisRunner::progressShown, [&] { ++nestedRuns; });
     QObject::connect(&articles, &QAbstractItemModel::dataChanged, [this] { runner.autoTick(); });
-    runner.RunAnalysis(AnalysisMode::Unanalysed);
+    runner.runAnalysis(AnalysisMode::Unanalysed);
     EXPECT_EQ(nestedRuns, 1);
     EXPECT_EQ(downloadKeys().size(), 3);
 }
 
 TEST(SearchMenuCommands, UsageTextHasFourLinesEachWithCrLf) {
-    const QString text = SearchMenuCommands::UsageText();
+    const QString text = SearchMenuCommands::usageText();
     EXPECT_EQ(text.count(u"\r\n"_s), 4);
     EXPECT_TRUE(text.endsWith(u"就可以全部下载到本地电脑。\r\n"_s));
     FakePrompts prompts;
-    SearchMenuCommands::ShowUsage(prompts);
+    SearchMenuCommands::showUsage(prompts);
     EXPECT_EQ(prompts.shown.at(0).title, u"软件使用方法"_s);
     EXPECT_EQ(prompts.lastIcon(), MessageIcon::Information);
 }

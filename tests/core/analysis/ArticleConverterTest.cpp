@@ -34,8 +34,8 @@ TEST(ArticleConverter, TitleBecomesFileNameTable) {
         ArticleListModel articles;
         FakeDownloadWindowHost host(t.context());
         ArticleConverter converter(t.context(), articles, host);
-        articles.加入LV1(c.title, u"http://x/pdf/1"_s, u"http://x/page"_s, u"pdf"_s, u"/f/"_s, u"o"_s);
-        converter.ConvertArticleToDownload(0);
+        articles.addArticle(c.title, u"http://x/pdf/1"_s, u"http://x/page"_s, u"pdf"_s, u"/f/"_s, u"o"_s);
+        converter.convertArticleToDownload(0);
         ASSERT_NE(host.session(), nullptr);
         ASSERT_EQ(host.session()->list().count(), 1) << c.name;
         EXPECT_EQ(host.session()->list().at(0).name, c.expected) << c.name;
@@ -43,8 +43,8 @@ TEST(ArticleConverter, TitleBecomesFileNameTable) {
 }
 
 TEST(ArticleConverter, StripLineBreaksKeepsOtherWhiteSpace) {
-    EXPECT_EQ(ArticleConverter::StripLineBreaks(u"\tA\r\n"_s), u"\tA"_s);
-    EXPECT_EQ(ArticleConverter::StripLineBreaks(u"\r\r\n\n"_s), QString());
+    EXPECT_EQ(ArticleConverter::stripLineBreaks(u"\tA\r\n"_s), u"\tA"_s);
+    EXPECT_EQ(ArticleConverter::stripLineBreaks(u"\r\r\n\n"_s), QString());
 }
 
 class ConverterTest : public ::testing::Test {
@@ -57,14 +57,14 @@ protected:
 
 TEST_F(ConverterTest, RowCarriesLinkFolderTypeAndWaitingState) {
     t.state.currentSaveFolder = u"/current/"_s;
-    articles.加入LV1(u"One"_s, u"http://x/pdf/1"_s, u"http://x/results?page=2"_s, u"pdf"_s, QString(),
-                     u"o"_s);
-    articles.加入LV1(u"Two"_s, u"http://x/pdf/2"_s, u"http://x/results?page=2"_s, u"PDF"_s, u"/chosen/"_s,
-                     u"o"_s);
+    articles.addArticle(u"One"_s, u"http://x/pdf/1"_s, u"http://x/results?page=2"_s, u"pdf"_s, QString(),
+                        u"o"_s);
+    articles.addArticle(u"Two"_s, u"http://x/pdf/2"_s, u"http://x/results?page=2"_s, u"PDF"_s, u"/chosen/"_s,
+                        u"o"_s);
     articles.setStatus(0, ArticleListModel::kStatusAnalysing);
     EXPECT_EQ(host.loads, 0);
-    converter.ConvertArticleToDownload(0);
-    converter.ConvertArticleToDownload(1);
+    converter.convertArticleToDownload(0);
+    converter.convertArticleToDownload(1);
     EXPECT_EQ(host.loads, 1);
     EXPECT_EQ(host.reveals, 0) << "conversion never shows the window";
 
@@ -84,15 +84,15 @@ TEST_F(ConverterTest, RowCarriesLinkFolderTypeAndWaitingState) {
 }
 
 TEST_F(ConverterTest, AlreadyListedLinkLeavesTheDownloadRowAndStillMarksSuccess) {
-    articles.加入LV1(u"First"_s, u"http://x/pdf/1"_s, QString(), u"pdf"_s, u"/a/"_s, u"o"_s);
-    converter.ConvertArticleToDownload(0);
+    articles.addArticle(u"First"_s, u"http://x/pdf/1"_s, QString(), u"pdf"_s, u"/a/"_s, u"o"_s);
+    converter.convertArticleToDownload(0);
     DownloadListModel& list = host.session()->list();
     list.setState(0, RowState::Finished);
     list.setPercent(0, u"100%"_s);
     articles.setStatus(0, ArticleListModel::kStatusFailed);
     t.state.currentSaveFolder = u"/other/"_s;
 
-    converter.ConvertArticleToDownload(0);
+    converter.convertArticleToDownload(0);
     ASSERT_EQ(list.count(), 1);
     EXPECT_EQ(list.at(0).state, RowState::Finished);
     EXPECT_EQ(list.at(0).percent, u"100%"_s);
@@ -101,8 +101,8 @@ TEST_F(ConverterTest, AlreadyListedLinkLeavesTheDownloadRowAndStillMarksSuccess)
 }
 
 TEST_F(ConverterTest, RowOutsideTheListIsIgnored) {
-    converter.ConvertArticleToDownload(0);
-    converter.ConvertArticleToDownload(-1);
+    converter.convertArticleToDownload(0);
+    converter.convertArticleToDownload(-1);
     EXPECT_EQ(host.loads, 0);
 }
 

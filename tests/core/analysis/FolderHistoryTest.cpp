@@ -1,7 +1,7 @@
 #include "analysis/FolderHistory.h"
 #include "analysis/FolderPicker.h"
-#include "app/AnsiCodec.h"
 #include "fakes/FakePrompts.h"
+#include "platform/AnsiCodec.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
@@ -50,7 +50,7 @@ TEST(FolderHistory, LoadTable) {
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(c.content);
         out.close();
-        const auto loaded = FolderHistory::LoadFolderHistory(file, kGbk);
+        const auto loaded = FolderHistory::loadFolderHistory(file, kGbk);
         ASSERT_TRUE(loaded.has_value()) << c.name;
         EXPECT_EQ(*loaded, c.expected) << c.name;
     }
@@ -58,7 +58,7 @@ TEST(FolderHistory, LoadTable) {
 
 TEST(FolderHistory, MissingFileKeepsTheCallersList) {
     QTemporaryDir dir;
-    EXPECT_FALSE(FolderHistory::LoadFolderHistory(dir.filePath(u"none.dat"_s), kGbk).has_value());
+    EXPECT_FALSE(FolderHistory::loadFolderHistory(dir.filePath(u"none.dat"_s), kGbk).has_value());
 }
 
 struct SaveCase {
@@ -77,7 +77,7 @@ TEST(FolderHistory, SaveTable) {
     for (const SaveCase& c : cases) {
         QTemporaryDir dir;
         const QString file = dir.filePath(u"SaveList.dat"_s);
-        ASSERT_TRUE(FolderHistory::SaveFolderHistory(c.folders, file, kGbk)) << c.name;
+        ASSERT_TRUE(FolderHistory::saveFolderHistory(c.folders, file, kGbk)) << c.name;
         QFile in(file);
         ASSERT_TRUE(in.open(QIODevice::ReadOnly));
         EXPECT_EQ(in.readAll(), c.expected) << c.name;
@@ -86,7 +86,7 @@ TEST(FolderHistory, SaveTable) {
 
 TEST(FolderHistory, UnwritableFileReportsFailureAndKeepsOldContent) {
     QTemporaryDir dir;
-    EXPECT_FALSE(FolderHistory::SaveFolderHistory({u"/a"_s}, dir.filePath(u"missing/SaveList.dat"_s), kGbk));
+    EXPECT_FALSE(FolderHistory::saveFolderHistory({u"/a"_s}, dir.filePath(u"missing/SaveList.dat"_s), kGbk));
 }
 
 struct InitialCase {
@@ -118,12 +118,12 @@ TEST(FolderPicker, PickedOrStartFolderWithTrailingSeparator) {
     const QString sep = QDir::separator();
     FakePrompts prompts;
     prompts.folderAnswers.push_back(u"/picked/folder"_s);
-    EXPECT_EQ(FolderPicker::BrowseForFolder(prompts, u"/start"_s, u"t"_s, false),
+    EXPECT_EQ(FolderPicker::browseForFolder(prompts, u"/start"_s, u"t"_s, false),
               QDir::toNativeSeparators(u"/picked/folder"_s) + sep);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].title, u"t"_s);
     // Cancelled: the start folder comes back.
-    EXPECT_EQ(FolderPicker::BrowseForFolder(prompts, u"/start"_s, u"t"_s, false), u"/start"_s + sep);
+    EXPECT_EQ(FolderPicker::browseForFolder(prompts, u"/start"_s, u"t"_s, false), u"/start"_s + sep);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "analysis/SaveFolderController.h"
 #include "analysis/FolderHistory.h"
-#include "app/FileHelpers.h"
-#include "app/SettingKeys.h"
+#include "platform/FileHelpers.h"
+#include "settings/SettingKeys.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
@@ -35,7 +35,7 @@ TEST_F(SaveFolderTest, OpeningShowsTheStoredFolderAndTheNamingChoice) {
     t.settings.write(SettingKeys::kSectionSettings, SettingKeys::kSaveFolder, u"/stored/"_s);
     t.state.nameBySourceFile = true;
     t.state.currentSaveFolder = u"/old/"_s;
-    FolderHistory::SaveFolderHistory({u"/x"_s, u"/X"_s, u"/y"_s}, historyFile(), t.codec);
+    FolderHistory::saveFolderHistory({u"/x"_s, u"/X"_s, u"/y"_s}, historyFile(), t.codec);
     dialog.open();
     EXPECT_EQ(dialog.folderText(), u"/stored/"_s);
     EXPECT_EQ(t.state.currentSaveFolder, u"/stored/"_s);
@@ -120,7 +120,7 @@ TEST_F(SaveFolderTest, HundredRemembered_TheNewFolderIsLine101AndNotShownNextTim
     QStringList hundred;
     for (int i = 1; i <= 100; ++i)
         hundred << u"/remembered/"_s + QString::number(i);
-    FolderHistory::SaveFolderHistory(hundred, historyFile(), t.codec);
+    FolderHistory::saveFolderHistory(hundred, historyFile(), t.codec);
     dialog.open();
     const QString target = native(u"newest"_s);
     dialog.setFolderText(target);

@@ -1,6 +1,6 @@
 #include "DemoPlatformServer.h"
-#include "app/AnsiCodec.h"
 #include "dom/HtmlText.h"
+#include "platform/AnsiCodec.h"
 #include "support/CliRun.h"
 #include "support/QtPrinters.h"
 

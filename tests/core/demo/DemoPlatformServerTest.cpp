@@ -1,6 +1,6 @@
 #include "DemoPlatformServer.h"
-#include "app/EventPump.h"
 #include "dom/BrowserDocument.h"
+#include "platform/EventPump.h"
 #include "search/ArticleListModel.h"
 #include "search/Harvester.h"
 #include "support/QtPrinters.h"

@@ -13,8 +13,8 @@ TEST(DownloadListModel, AlternativesRotateFromTheBack) {
     QString key = u"a|b|c"_s;
     QStringList tried;
     for (int i = 0; i < 4; ++i) {
-        tried << DownloadListModel::选择url(key);
-        key = DownloadListModel::对调url(key);
+        tried << DownloadListModel::currentUrl(key);
+        key = DownloadListModel::rotateUrls(key);
     }
     EXPECT_EQ(tried, (QStringList{u"a"_s, u"c"_s, u"b"_s, u"a"_s}));
 }
@@ -35,11 +35,11 @@ TEST(DownloadListModel, RotationTable) {
         {"empty alternative rotates too", u"a|"_s, u"|a"_s},
     };
     for (const RotateCase& c : cases)
-        EXPECT_EQ(DownloadListModel::对调url(c.key), c.rotated) << c.name;
-    EXPECT_EQ(DownloadListModel::选择url(u"http://x/a?q=1|http://y"_s), u"http://x/a?q=1"_s);
+        EXPECT_EQ(DownloadListModel::rotateUrls(c.key), c.rotated) << c.name;
+    EXPECT_EQ(DownloadListModel::currentUrl(u"http://x/a?q=1|http://y"_s), u"http://x/a?q=1"_s);
 }
 
-struct RowSpec {
+struct ListRowCase {
     RowState state;
     QString type;
     QString size;
@@ -49,7 +49,7 @@ struct RowSpec {
 
 struct CountCase {
     const char* name;
-    std::vector<RowSpec> rows;
+    std::vector<ListRowCase> rows;
     int undownloaded;
     bool finished;
     int failedOrWeb;
@@ -103,7 +103,7 @@ TEST(DownloadListModel, CountsTable) {
     for (const CountCase& c : cases) {
         DownloadListModel list;
         int i = 0;
-        for (const RowSpec& r : c.rows) {
+        for (const ListRowCase& r : c.rows) {
             list.addRow(u"k"_s + QString::number(i), u"n"_s, r.type, u"/f/"_s, QString());
             list.setState(i, r.state);
             list.setSize(i, r.size);
@@ -111,9 +111,9 @@ TEST(DownloadListModel, CountsTable) {
             list.setPercent(i, r.percent);
             ++i;
         }
-        EXPECT_EQ(list.统计未下载项数目(), c.undownloaded) << c.name;
-        EXPECT_EQ(list.检测是否下载列表完毕(), c.finished) << c.name;
-        EXPECT_EQ(list.CountFailedOrWebRows(), c.failedOrWeb) << c.name;
+        EXPECT_EQ(list.countNotStarted(), c.undownloaded) << c.name;
+        EXPECT_EQ(list.isListFinished(), c.finished) << c.name;
+        EXPECT_EQ(list.countFailedOrWebRows(), c.failedOrWeb) << c.name;
         EXPECT_EQ(list.countsText(), c.counts) << c.name;
         EXPECT_EQ(list.rowCountText(), QString::number(c.rows.size()) + u"条"_s) << c.name;
     }

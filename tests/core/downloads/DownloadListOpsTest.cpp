@@ -73,7 +73,7 @@ TEST(RequeueRow, FailedWebPageIsResetAndItsKeyRotated) {
     rig.session.list().setPercent(0, u"40%"_s);
     rig.touch(u"name.html"_s);
     rig.touch(u"name.xxx"_s); // left over from an earlier round
-    EXPECT_EQ(rig.ops.RequeueFailedRows(), 1);
+    EXPECT_EQ(rig.ops.requeueFailedRows(), 1);
     const DownloadRow& r = rig.session.list().at(0);
     EXPECT_FALSE(rig.exists(u"name.html"_s));
     EXPECT_FALSE(rig.exists(u"name.xxx"_s));
@@ -105,7 +105,7 @@ TEST(RequeueRow, KeysAndTypes) {
     for (const Case& c : cases) {
         Rig rig;
         rig.add({c.key, u"n"_s, c.type, RowState::Finished});
-        rig.ops.RequeueRow(0, c.xmlIsWebPage);
+        rig.ops.requeueRow(0, c.xmlIsWebPage);
         EXPECT_EQ(rig.session.list().at(0).key, c.expectedKey) << c.name;
         EXPECT_EQ(rig.session.list().at(0).type, c.expectedType) << c.name;
     }
@@ -115,7 +115,7 @@ TEST(RequeueRow, RotatedKeyAlreadyInTheListKeepsTheOldKey) {
     Rig rig;
     rig.add({u"a|b"_s, u"one"_s, u"pdf"_s, RowState::Failed});
     rig.add({u"b|a"_s, u"two"_s, u"pdf"_s, RowState::Finished});
-    rig.ops.RequeueRow(0);
+    rig.ops.requeueRow(0);
     EXPECT_EQ(rig.session.list().at(0).key, u"a|b"_s);
     EXPECT_EQ(rig.session.list().at(0).state, RowState::Waiting);
 }
@@ -124,7 +124,7 @@ TEST(RequeueRow, RowWithoutFolderDeletesNothing) {
     Rig rig;
     rig.session.list().addRow(u"k"_s, u"orphan"_s, u"pdf"_s, QString(), {});
     rig.session.list().setState(0, RowState::Failed);
-    rig.ops.RequeueRow(0);
+    rig.ops.requeueRow(0);
     EXPECT_EQ(rig.session.list().at(0).state, RowState::Waiting);
 }
 
@@ -136,16 +136,16 @@ TEST(RequeueCommands, QualifyingRows) {
     };
     const Case cases[] = {
         {"selected: only finished or failed",
-         &DownloadListOps::RequeueSelectedRows,
+         &DownloadListOps::requeueSelectedRows,
          {u"waiting"_s, u"selFailed"_s, u"selDone"_s}},
         {"failed",
-         &DownloadListOps::RequeueFailedRows,
+         &DownloadListOps::requeueFailedRows,
          {u"waiting"_s, u"selFailed"_s, u"failed"_s, u"htmFailed"_s}},
         {"web pages incl. xml",
-         &DownloadListOps::RequeueWebPageRows,
+         &DownloadListOps::requeueWebPageRows,
          {u"waiting"_s, u"htm"_s, u"xml"_s, u"htmFailed"_s}},
         {"failed and web pages, xml not",
-         &DownloadListOps::RequeueFailedAndWebPageRows,
+         &DownloadListOps::requeueFailedAndWebPageRows,
          {u"waiting"_s, u"selFailed"_s, u"failed"_s, u"htm"_s, u"htmFailed"_s}},
     };
     for (const Case& c : cases) {
@@ -189,7 +189,7 @@ TEST(RequeueCommands, SmallRows) {
         rig.add({u"5"_s, u"commas"_s, u"pdf"_s, RowState::Failed, u"1,000"_s, u"1,000"_s});
         rig.add({u"6"_s, u"running"_s, u"pdf"_s, RowState::Downloading, u"10"_s, u"10"_s});
         rig.t.prompts.inputAnswers.push_back(c.answer);
-        rig.ops.RequeueSmallRows();
+        rig.ops.requeueSmallRows();
         EXPECT_EQ(rig.waitingNames(), c.expectedWaiting) << c.name;
         EXPECT_EQ(rig.t.prompts.texts(FakePrompts::Kind::Input), QStringList{u"请输入数字："_s}) << c.name;
     }
@@ -205,14 +205,14 @@ TEST(RemoveRows, PredicatesAndGuard) {
     };
     const Case cases[] = {
         {"failed at adjacent positions both go",
-         &DownloadListOps::RemoveFailedRows,
+         &DownloadListOps::removeFailedRows,
          0,
          {u"a"_s, u"d"_s, u"e"_s},
          {}},
-        {"finished", &DownloadListOps::RemoveFinishedRows, 0, {u"b"_s, u"c"_s, u"e"_s}, {}},
-        {"selected", &DownloadListOps::RemoveSelectedRows, 0, {u"a"_s, u"c"_s, u"d"_s}, {}},
+        {"finished", &DownloadListOps::removeFinishedRows, 0, {u"b"_s, u"c"_s, u"e"_s}, {}},
+        {"selected", &DownloadListOps::removeSelectedRows, 0, {u"a"_s, u"c"_s, u"d"_s}, {}},
         {"refused while two slots run",
-         &DownloadListOps::RemoveFailedRows,
+         &DownloadListOps::removeFailedRows,
          1,
          {u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s},
          u"停止下载以后，才能执行此操作！"_s},
@@ -245,7 +245,7 @@ TEST(ClearList, AsksFirst) {
         rig.add({u"1"_s, u"a"_s, u"pdf"_s, RowState::Finished});
         rig.t.prompts.yesNoAnswers.push_back(yes);
         QSignalSpy label(&rig.ops, &DownloadListOps::rowCountTextChanged);
-        EXPECT_EQ(rig.ops.ClearList(), yes);
+        EXPECT_EQ(rig.ops.clearList(), yes);
         EXPECT_EQ(rig.session.list().count(), yes ? 0 : 1);
         EXPECT_EQ(rig.t.prompts.texts(FakePrompts::Kind::YesNo),
                   QStringList{u"您确定要清空列表的所有信息吗？"_s});
@@ -263,8 +263,8 @@ TEST(DeleteRowFiles, EmptiesProgressAndDeletesFilesOnly) {
     rig.add({u"3"_s, u"bad"_s, u"pdf"_s, RowState::Failed, u"10"_s, u"3"_s});
     for (const QString& f : {u"page.html"_s, u"doc.pdf"_s, u"bad.pdf"_s})
         rig.touch(f);
-    EXPECT_EQ(rig.ops.DeleteWebPageRowFiles(), 1);
-    EXPECT_EQ(rig.ops.DeleteFailedRowFiles(), 1);
+    EXPECT_EQ(rig.ops.deleteWebPageRowFiles(), 1);
+    EXPECT_EQ(rig.ops.deleteFailedRowFiles(), 1);
     EXPECT_FALSE(rig.exists(u"page.html"_s));
     EXPECT_FALSE(rig.exists(u"bad.pdf"_s));
     EXPECT_TRUE(rig.exists(u"doc.pdf"_s));
@@ -281,13 +281,13 @@ TEST(CancelSelectedRows, OnlyWaitingRowsAndNotWhileBusy) {
     rig.add({u"2"_s, u"f"_s, u"pdf"_s, RowState::Finished, {}, {}, true});
     rig.add({u"3"_s, u"u"_s, u"pdf"_s, RowState::Waiting});
     rig.session.transferBusy = true;
-    EXPECT_FALSE(rig.ops.CancelSelectedRows());
+    EXPECT_FALSE(rig.ops.cancelSelectedRows());
     EXPECT_EQ(rig.t.prompts.lastMessage(), u"停止下载后方可设置！"_s);
     EXPECT_EQ(rig.t.prompts.lastIcon(), MessageIcon::Error);
     EXPECT_EQ(rig.session.list().at(0).state, RowState::Waiting);
 
     rig.session.transferBusy = false;
-    EXPECT_TRUE(rig.ops.CancelSelectedRows());
+    EXPECT_TRUE(rig.ops.cancelSelectedRows());
     EXPECT_EQ(rig.session.list().at(0).state, RowState::Failed);
     EXPECT_EQ(rig.session.list().at(1).state, RowState::Finished);
     EXPECT_EQ(rig.session.list().at(2).state, RowState::Waiting);
@@ -299,12 +299,12 @@ TEST(CheckRowFilesExist, MarksMissingFilesAndWaitingRows) {
     rig.add({u"2"_s, u"gone"_s, u"pdf"_s, RowState::Finished});
     rig.add({u"3"_s, u"later"_s, u"pdf"_s, RowState::Waiting});
     rig.touch(u"here.pdf"_s);
-    EXPECT_EQ(rig.session.list().统计未下载项数目(), 1);
-    EXPECT_EQ(rig.ops.CheckRowFilesExist(), 2);
+    EXPECT_EQ(rig.session.list().countNotStarted(), 1);
+    EXPECT_EQ(rig.ops.checkRowFilesExist(), 2);
     EXPECT_EQ(rig.session.list().at(0).percent, u"100%"_s);
     EXPECT_EQ(rig.session.list().at(1).percent, u"不存在"_s);
     EXPECT_EQ(rig.session.list().at(2).percent, u"不存在"_s);
-    EXPECT_EQ(rig.session.list().统计未下载项数目(), 0);
+    EXPECT_EQ(rig.session.list().countNotStarted(), 0);
 }
 
 TEST(ShuffleRows, KeepsEveryRowAndReports) {
@@ -315,7 +315,7 @@ TEST(ShuffleRows, KeepsEveryRowAndReports) {
             rig.add({QString::number(i), u"n"_s + QString::number(i), u"pdf"_s, RowState::Finished, u"5"_s});
             keys.insert(QString::number(i));
         }
-        EXPECT_TRUE(rig.ops.ShuffleRows(true));
+        EXPECT_TRUE(rig.ops.shuffleRows(true));
         QSet<QString> after;
         for (int i = 0; i < rig.session.list().count(); ++i) {
             const DownloadRow& r = rig.session.list().at(i);
@@ -332,7 +332,7 @@ TEST(ShuffleRows, RefusedWhileTheSchedulerRuns) {
     Rig rig;
     rig.add({u"1"_s, u"a"_s, u"pdf"_s, RowState::Waiting});
     rig.session.schedulerRunning = true;
-    EXPECT_FALSE(rig.ops.ShuffleRows(true));
+    EXPECT_FALSE(rig.ops.shuffleRows(true));
     EXPECT_EQ(rig.t.prompts.messages(), QStringList{u"停止下载以后，才能执行此操作！"_s});
 }
 

@@ -1,7 +1,7 @@
 #include "downloads/DownloadSettings.h"
-#include "app/SettingKeys.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/OptionsController.h"
+#include "settings/SettingKeys.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 

@@ -39,7 +39,7 @@ public:
     void run(int row) {
         session.slotRowIndex[1] = row;
         session.list().setState(row, RowState::Downloading);
-        method1.Inet下载当前文件(row);
+        method1.downloadCurrentRow(row);
     }
 
     QStringList filesIn(const QString& dir) const {
@@ -292,8 +292,8 @@ TEST_F(Method1Test, BadCertificateGivesNoHeaders) {
     EXPECT_EQ(session.list().at(row).state, RowState::Failed);
     EXPECT_EQ(session.list().at(row).size, QString());
     EXPECT_TRUE(filesIn(folder).isEmpty());
-    EXPECT_EQ(method1.inet().Protocol, 5);
-    EXPECT_EQ(method1.inet().RemotePort, 443);
+    EXPECT_EQ(method1.inet().protocol, 5);
+    EXPECT_EQ(method1.inet().remotePort, 443);
 }
 
 TEST_F(Method1Test, ProxyCarriesTheRequest) {
@@ -307,9 +307,9 @@ TEST_F(Method1Test, ProxyCarriesTheRequest) {
     EXPECT_EQ(session.list().at(row).state, RowState::Finished);
     ASSERT_EQ(proxy.requests().size(), 1);
     EXPECT_EQ(proxy.requests().at(0).target, QByteArray("http://files.invalid/a.pdf"));
-    EXPECT_EQ(method1.inet().AccessType, 2);
-    EXPECT_EQ(method1.inet().RemotePort, int(proxy.port()));
-    EXPECT_EQ(method1.inet().Proxy, u"127.0.0.1:"_s + QString::number(proxy.port()));
+    EXPECT_EQ(method1.inet().accessType, 2);
+    EXPECT_EQ(method1.inet().remotePort, int(proxy.port()));
+    EXPECT_EQ(method1.inet().proxy, u"127.0.0.1:"_s + QString::number(proxy.port()));
 
     // The proxy is this request's only: a later direct request does not use it.
     session.options().proxyEnabled = false;
@@ -330,7 +330,7 @@ TEST(Method1Helpers, SiteRootAndStateTexts) {
         {u"abcd/c"_s, u"abcd"_s},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Method1Transfer::SiteRoot(c.url), c.root) << c.url.toStdString();
+        EXPECT_EQ(Method1Transfer::siteRoot(c.url), c.root) << c.url.toStdString();
     EXPECT_EQ(Method1Transfer::stateText(0, 0, {}), u"0 无状态可报告。"_s);
     EXPECT_EQ(Method1Transfer::stateText(11, 5, u"x"_s), u"11 与主机通讯时出现了错误:5:x"_s);
     EXPECT_EQ(Method1Transfer::stateText(42, 7, u"y"_s), u"7:y"_s);

@@ -35,10 +35,10 @@ public:
         session.list().addRow(url, name, u"pdf"_s, folder, QString());
         const int row = session.list().count() - 1;
         const Naming::TargetChoice target =
-            Naming::重命名保存路径(folder, name, u"pdf"_s, session.options().policy);
+            Naming::chooseTarget(folder, name, u"pdf"_s, session.options().policy);
         session.list().setName(row, target.name);
         session.slotRowIndex[size_t(slot)] = row;
-        method2.多线程下载(slot, row, url, target.path);
+        method2.startDownload(slot, row, url, target.path);
         if (wait)
             finish();
         return row;
@@ -182,7 +182,7 @@ TEST_F(Method2Test, BytesThatCannotBeWrittenFailTheRow) {
     server.route(u"/a"_s, FaultServer::ok(kPdf));
     session.list().addRow(server.url(u"/a"_s), u"x"_s, u"pdf"_s, folder, QString());
     session.slotRowIndex[1] = 0;
-    method2.多线程下载(1, 0, server.url(u"/a"_s), folder + u"no-such-folder/x.pdf"_s);
+    method2.startDownload(1, 0, server.url(u"/a"_s), folder + u"no-such-folder/x.pdf"_s);
     finish();
     EXPECT_EQ(session.list().at(0).state, RowState::Failed);
     EXPECT_FALSE(QDir(folder + u"no-such-folder"_s).exists());

@@ -106,7 +106,7 @@ TEST_F(NamingTest, RenameTargetTable) {
         freshFolder();
         for (const QString& f : c.existing)
             touch(f);
-        const Naming::TargetChoice choice = Naming::重命名保存路径(path(), c.rowName, c.type, c.policy);
+        const Naming::TargetChoice choice = Naming::chooseTarget(path(), c.rowName, c.type, c.policy);
         EXPECT_EQ(choice.name, c.expectedName) << c.name;
         EXPECT_EQ(choice.path, folder() + c.expectedName + u'.' + c.type) << c.name;
     }
@@ -136,7 +136,7 @@ TEST_F(NamingTest, UniqueFilePathTable) {
         freshFolder();
         for (const QString& f : c.existing)
             touch(f);
-        EXPECT_EQ(Naming::UniqueFilePath(folder() + c.input), folder() + c.expected) << c.name;
+        EXPECT_EQ(Naming::uniqueFilePath(folder() + c.input), folder() + c.expected) << c.name;
     }
 }
 
@@ -148,13 +148,13 @@ TEST_F(NamingTest, SkipPolicyFinishesExistingRowsWithoutDownload) {
     session.list().addRow(u"http://h/b"_s, u"new"_s, u"pdf"_s, path(), {});
 
     session.options().policy = DuplicatePolicy::Rename;
-    EXPECT_TRUE(Naming::确定是需要下载(session, 0)) << "rename never skips";
+    EXPECT_TRUE(Naming::needsDownload(session, 0)) << "rename never skips";
     session.options().policy = DuplicatePolicy::Overwrite;
-    EXPECT_TRUE(Naming::确定是需要下载(session, 0)) << "overwrite never skips";
+    EXPECT_TRUE(Naming::needsDownload(session, 0)) << "overwrite never skips";
 
     session.options().policy = DuplicatePolicy::Skip;
-    EXPECT_TRUE(Naming::确定是需要下载(session, 1));
-    EXPECT_FALSE(Naming::确定是需要下载(session, 0));
+    EXPECT_TRUE(Naming::needsDownload(session, 1));
+    EXPECT_FALSE(Naming::needsDownload(session, 0));
     const DownloadRow& row = session.list().at(0);
     EXPECT_EQ(row.state, RowState::Finished);
     EXPECT_EQ(row.size, u"1234"_s);

@@ -22,8 +22,8 @@ struct Harness {
     explicit Harness(const std::vector<Row>& rows) {
         int n = 0;
         for (const Row& r : rows) {
-            list.加入LV1(r.title, u"https://j.example/pdf/%1"_s.arg(++n), u"page"_s, u"pdf"_s, QString(),
-                         u"搜索"_s);
+            list.addArticle(r.title, u"https://j.example/pdf/%1"_s.arg(++n), u"page"_s, u"pdf"_s, QString(),
+                            u"搜索"_s);
             list.setStatus(list.count() - 1, r.status);
             list.setSelected(list.count() - 1, r.selected);
         }

@@ -52,7 +52,7 @@ TEST(SearchController, StartPageFromAddress) {
         {u"http://x/s?startPage=99999999999"_s, INT_MAX},
     };
     for (const auto& [url, expected] : cases)
-        EXPECT_EQ(SearchController::从url获取startPage(url), expected) << url.toStdString();
+        EXPECT_EQ(SearchController::startPageFromUrl(url), expected) << url.toStdString();
 }
 
 TEST(SearchController, CurrentPageNumberFromThePagerLink) {
@@ -210,9 +210,9 @@ TEST(SearchController, WithoutADialogTheSaveFolderComesFromTheSettings) {
 TEST(SearchController, OpenAccessOptionIsReadAtHarvestTime) {
     Harness h;
     h.controller.setOpenAccessOnly(false);
-    EXPECT_EQ(h.controller.HarvestCurrentPage(QString()), 4);
+    EXPECT_EQ(h.controller.harvestCurrentPage(QString()), 4);
     h.controller.setOpenAccessOnly(true);
-    EXPECT_EQ(h.controller.HarvestCurrentPage(QString()), 3);
+    EXPECT_EQ(h.controller.harvestCurrentPage(QString()), 3);
     EXPECT_EQ(h.list.count(), 4);
 }
 

@@ -1,5 +1,5 @@
 #include "tools/FileTypeDetector.h"
-#include "app/AnsiCodec.h"
+#include "platform/AnsiCodec.h"
 #include "support/QtPrinters.h"
 
 #include <QFile>
@@ -98,7 +98,7 @@ TEST_F(FileTypeDetectorTest, Signatures) {
         {"ppt", compound(hex("000000f0"), 600), u"ppt"_s},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FileTypeDetector::打开文件判断文件类型(write(c.content), gbk), c.expected) << c.name;
+        EXPECT_EQ(FileTypeDetector::detectFileType(write(c.content), gbk), c.expected) << c.name;
 }
 
 TEST_F(FileTypeDetectorTest, BufferBoundaries) {
@@ -128,7 +128,7 @@ TEST_F(FileTypeDetectorTest, BufferBoundaries) {
         QString path = write(c.content);
         if (QByteArray(c.name) == "missing file")
             path = dir.filePath(u"nothing-here.pdf"_s);
-        EXPECT_EQ(FileTypeDetector::打开文件判断文件类型(path, gbk), c.expected) << c.name;
+        EXPECT_EQ(FileTypeDetector::detectFileType(path, gbk), c.expected) << c.name;
     }
 }
 
@@ -157,7 +157,7 @@ TEST_F(FileTypeDetectorTest, TrailerAndText) {
          QString()},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FileTypeDetector::打开文件判断文件类型(write(c.content), gbk), c.expected) << c.name;
+        EXPECT_EQ(FileTypeDetector::detectFileType(write(c.content), gbk), c.expected) << c.name;
 }
 
 } // namespace

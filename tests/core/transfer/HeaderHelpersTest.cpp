@@ -1,5 +1,5 @@
 #include "transfer/HeaderHelpers.h"
-#include "app/AnsiCodec.h"
+#include "platform/AnsiCodec.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +29,7 @@ TEST(ContentDispositionLookup, Table) {
         {"a look-alike header does not match", u"X\r\nContent-Disposition-X: a\r\n"_s, QString()},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(从网络文件Header获取ContentDisposition(c.block), c.expected) << c.name;
+        EXPECT_EQ(dispositionFromHeader(c.block), c.expected) << c.name;
 }
 
 TEST(ContentDispositionFileName, Table) {
@@ -61,7 +61,7 @@ TEST(ContentDispositionFileName, Table) {
         {"plus is a space in UTF-8 mode", u"attachment; filename=a+b.pdf; utf-8"_s, u"a b"_s, u"pdf"_s},
     };
     for (const Case& c : cases) {
-        const DispositionName got = 从下载头信息ContentDisposition获取文件名(c.value, gbk);
+        const DispositionName got = dispositionFileName(c.value, gbk);
         EXPECT_EQ(got.baseName, c.base) << c.name;
         EXPECT_EQ(got.extension, c.extension) << c.name;
     }
@@ -91,12 +91,12 @@ TEST(UrlUnescape, Table) {
         {"utf8: malformed percent kept", true, u"100%"_s, u"100%"_s},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.utf8 ? UrlUnescapeUtf8(c.input, gbk) : UrlUnescapeAnsi(c.input, gbk), c.expected)
+        EXPECT_EQ(c.utf8 ? urlUnescapeUtf8(c.input, gbk) : urlUnescapeAnsi(c.input, gbk), c.expected)
             << c.name;
 }
 
 TEST(StripControlCharsAndHex, Table) {
-    EXPECT_EQ(StripControlChars(u" a\r\nb\rc\nd\te"_s + QChar(0) + u"f "_s), u"abcdef"_s);
+    EXPECT_EQ(stripControlChars(u" a\r\nb\rc\nd\te"_s + QChar(0) + u"f "_s), u"abcdef"_s);
     struct Case {
         const char* name;
         QString digits;
@@ -107,7 +107,7 @@ TEST(StripControlCharsAndHex, Table) {
         {"sign", u"-1"_s, -1},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(HexToLong(c.digits), c.expected) << c.name;
+        EXPECT_EQ(hexToLong(c.digits), c.expected) << c.name;
 }
 
 TEST(MimeTypeToExtension, Table) {
@@ -172,7 +172,7 @@ TEST(MimeTypeToExtension, Table) {
         {QString(), QString()},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MimeTypeToExtension(c.mime), c.expected) << c.mime.toStdString();
+        EXPECT_EQ(mimeTypeToExtension(c.mime), c.expected) << c.mime.toStdString();
 }
 
 TEST(SplitContentType, Table) {
@@ -189,22 +189,22 @@ TEST(SplitContentType, Table) {
         {QString(), QString(), QString()},
     };
     for (const Case& c : cases) {
-        const ContentType got = SplitContentType(c.value);
+        const ContentType got = splitContentType(c.value);
         EXPECT_EQ(got.mimeType, c.mime) << c.value.toStdString();
         EXPECT_EQ(got.charset, c.charset) << c.value.toStdString();
     }
-    EXPECT_EQ(MimeTypeToExtension(SplitContentType(u"text/html; charset=gbk"_s).mimeType), u"html"_s);
+    EXPECT_EQ(mimeTypeToExtension(splitContentType(u"text/html; charset=gbk"_s).mimeType), u"html"_s);
 }
 
 TEST(StatusAndHeaderValue, Table) {
     const QString block = u"HTTP/1.1 200 OK\r\nContent-Length: 12\r\ncontent-type: text/html"_s;
-    EXPECT_EQ(HeaderValue(block, u"Content-Type"_s), u"text/html"_s);
-    EXPECT_EQ(HeaderValue(block, u"content-length"_s), u"12"_s);
-    EXPECT_EQ(HeaderValue(block, u"Location"_s), QString());
-    EXPECT_TRUE(IsSuccessStatus(block));
-    EXPECT_TRUE(IsSuccessStatus(u"HTTP/1.0 200 ok"_s));
-    EXPECT_FALSE(IsSuccessStatus(u"HTTP/1.1 404 Not Found\r\nX: 200 OK"_s));
-    EXPECT_FALSE(IsSuccessStatus(u"HTTP/1.1 206 Partial Content"_s));
+    EXPECT_EQ(headerValue(block, u"Content-Type"_s), u"text/html"_s);
+    EXPECT_EQ(headerValue(block, u"content-length"_s), u"12"_s);
+    EXPECT_EQ(headerValue(block, u"Location"_s), QString());
+    EXPECT_TRUE(isSuccessStatus(block));
+    EXPECT_TRUE(isSuccessStatus(u"HTTP/1.0 200 ok"_s));
+    EXPECT_FALSE(isSuccessStatus(u"HTTP/1.1 404 Not Found\r\nX: 200 OK"_s));
+    EXPECT_FALSE(isSuccessStatus(u"HTTP/1.1 206 Partial Content"_s));
 }
 
 } // namespace

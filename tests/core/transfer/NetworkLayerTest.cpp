@@ -18,7 +18,7 @@ class NetworkLayerTest : public ::testing::Test {
 public:
     QByteArray fetch(const QString& path) {
         InetControl inet(network, t.pump);
-        return inet.OpenURL(server.url(path), 5000ms);
+        return inet.openUrl(server.url(path), 5000ms);
     }
     TestContext t;
     NetworkLayer network;
@@ -61,8 +61,8 @@ TEST_F(NetworkLayerTest, RequestHeadersAndRefusedSchemes) {
     EXPECT_EQ(server.requests().at(0).header("Accept-Encoding"), QByteArray("identity"));
     EXPECT_EQ(network.get(QUrl(u"file:///etc/passwd"_s)), nullptr);
     InetControl inet(network, t.pump);
-    EXPECT_TRUE(inet.OpenURL(u"ftp://127.0.0.1/x"_s, 1000ms).isEmpty());
-    EXPECT_FALSE(inet.StillExecuting());
+    EXPECT_TRUE(inet.openUrl(u"ftp://127.0.0.1/x"_s, 1000ms).isEmpty());
+    EXPECT_FALSE(inet.stillExecuting());
 }
 
 TEST_F(NetworkLayerTest, CookiesGoBothWays) {
@@ -93,23 +93,23 @@ TEST_F(NetworkLayerTest, HeaderBlockAndChunks) {
     r.headers.append(qMakePair(QByteArray("Content-Disposition"), QByteArray("attachment; filename=a.pdf")));
     server.route(u"/a"_s, r);
     InetControl inet(network, t.pump);
-    inet.Execute(server.url(u"/a"_s), u"GET"_s, QString(), u"Referer: http://r/\r\n"_s);
-    EXPECT_TRUE(inet.StillExecuting());
-    t.pump.waitUntil([&] { return inet.HeadersAvailable(); }, 5000ms);
-    const QString block = inet.GetHeader();
+    inet.execute(server.url(u"/a"_s), u"GET"_s, QString(), u"Referer: http://r/\r\n"_s);
+    EXPECT_TRUE(inet.stillExecuting());
+    t.pump.waitUntil([&] { return inet.headersAvailable(); }, 5000ms);
+    const QString block = inet.getHeader();
     EXPECT_TRUE(block.startsWith(u"HTTP/1.1 200 OK\r\n"_s)) << block.toStdString();
-    EXPECT_EQ(inet.GetHeader(u"content-length"_s), u"10"_s);
-    EXPECT_EQ(inet.GetHeader(u"Content-Disposition"_s), u"attachment; filename=a.pdf"_s);
+    EXPECT_EQ(inet.getHeader(u"content-length"_s), u"10"_s);
+    EXPECT_EQ(inet.getHeader(u"Content-Disposition"_s), u"attachment; filename=a.pdf"_s);
     QByteArray body;
     for (;;) {
-        const QByteArray chunk = inet.GetChunk(4, 1000ms);
-        if (chunk.isEmpty() && inet.ResponseEnded())
+        const QByteArray chunk = inet.getChunk(4, 1000ms);
+        if (chunk.isEmpty() && inet.responseEnded())
             break;
         EXPECT_LE(chunk.size(), 4);
         body += chunk;
     }
     EXPECT_EQ(body, QByteArray("0123456789"));
-    EXPECT_FALSE(inet.StillExecuting());
+    EXPECT_FALSE(inet.stillExecuting());
     EXPECT_EQ(server.requests().at(0).header("Referer"), QByteArray("http://r/"));
 }
 
@@ -118,9 +118,9 @@ TEST_F(NetworkLayerTest, BadCertificateIsRefused) {
     ASSERT_TRUE(tls.tlsReady());
     tls.route(u"/a"_s, FaultServer::ok("secret"));
     InetControl inet(network, t.pump);
-    EXPECT_TRUE(inet.OpenURL(tls.url(u"/a"_s), 5000ms).isEmpty());
-    EXPECT_TRUE(inet.GetHeader().isEmpty());
-    EXPECT_NE(inet.ResponseCode(), 0);
+    EXPECT_TRUE(inet.openUrl(tls.url(u"/a"_s), 5000ms).isEmpty());
+    EXPECT_TRUE(inet.getHeader().isEmpty());
+    EXPECT_NE(inet.responseCode(), 0);
 }
 
 } // namespace

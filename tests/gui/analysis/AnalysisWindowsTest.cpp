@@ -2,11 +2,11 @@
 #include "WindowFlow.h"
 #include "analysis/AnalysisPanel.h"
 #include "analysis/SaveFolderDialog.h"
-#include "app/SettingKeys.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/FileDownloadWindow.h"
 #include "downloads/OptionDialog.h"
 #include "search/ArticleListModel.h"
+#include "settings/SettingKeys.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
@@ -84,10 +84,10 @@ TEST_F(AnalysisWindowsTest, HarvestedRowsReachTheVisibleDownloadList) {
     SearchWindow* w = openSearch();
     ASSERT_NE(panel, nullptr);
     ArticleListModel& articles = *w->articles();
-    articles.加入LV1(u"First\r\n title"_s, u"https://p/doi/pdf/1"_s, u"https://p/s?page=1"_s, u"pdf"_s,
-                     u"/a/"_s, u"o"_s);
-    articles.加入LV1(u"Second: title?"_s, u"https://p/doi/pdf/2"_s, u"https://p/s?page=1"_s, u"pdf"_s,
-                     u"/b/"_s, u"o"_s);
+    articles.addArticle(u"First\r\n title"_s, u"https://p/doi/pdf/1"_s, u"https://p/s?page=1"_s, u"pdf"_s,
+                        u"/a/"_s, u"o"_s);
+    articles.addArticle(u"Second: title?"_s, u"https://p/doi/pdf/2"_s, u"https://p/s?page=1"_s, u"pdf"_s,
+                        u"/b/"_s, u"o"_s);
     EXPECT_EQ(downloadWindow(), nullptr);
 
     w->button(u"Command2"_s)->click(); // nothing selected: every row at once

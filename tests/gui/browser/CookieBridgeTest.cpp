@@ -1,5 +1,5 @@
 #include "CookieBridge.h"
-#include "app/EventPump.h"
+#include "platform/EventPump.h"
 #include "support/FaultServer.h"
 #include "transfer/InetControl.h"
 #include "transfer/NetworkLayer.h"
@@ -53,12 +53,12 @@ TEST(CookieBridge, CookiesCrossBothWays) {
     profile.cookieStore()->setCookie(login, QUrl(server.origin() + u"/"_s));
     ASSERT_TRUE(pump.waitUntil([&] { return jarHas(network.cookieJar(), "login"); }, 10000ms));
     InetControl inet(network, pump);
-    inet.OpenURL(server.url(u"/check"_s), 5000ms);
+    inet.openUrl(server.url(u"/check"_s), 5000ms);
     ASSERT_EQ(server.requests().size(), 1);
     EXPECT_TRUE(server.requests().at(0).header("Cookie").contains("login=ok"));
 
     // Downloads -> browser.
-    inet.OpenURL(server.url(u"/set"_s), 5000ms);
+    inet.openUrl(server.url(u"/set"_s), 5000ms);
     EXPECT_TRUE(pump.waitUntil([&] { return seenByBrowser.contains("fromDownload"); }, 10000ms));
     delete page; // pages go before their profile
 }

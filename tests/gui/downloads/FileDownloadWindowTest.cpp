@@ -1,7 +1,7 @@
 #include "downloads/FileDownloadWindow.h"
 #include "StatusPanels.h"
-#include "app/SettingKeys.h"
 #include "downloads/DownloadSession.h"
+#include "settings/SettingKeys.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 

@@ -27,6 +27,13 @@ QString sanitizeFileName(const QString& name, const AnsiCodec& codec);
 // `prompts` (when given) and fails.
 QString createFolderPath(const QString& path, const AnsiCodec& codec, Prompts* prompts);
 
+struct SplitName {
+    QString baseName;
+    QString extension; // empty when there is no dot or the part after it is 7 characters or more
+};
+// The file name after the last separator, split at its last dot; both parts trimmed.
+SplitName splitFileName(const QString& path);
+
 bool folderExists(const QString& path);
 // Also accepts a file URL ("file:///...").
 bool fileExists(const QString& path);

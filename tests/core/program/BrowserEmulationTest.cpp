@@ -1,4 +1,4 @@
-#include "app/BrowserEmulation.h"
+#include "program/BrowserEmulation.h"
 
 #include <QMap>
 #include <gtest/gtest.h>

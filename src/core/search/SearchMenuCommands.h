@@ -13,9 +13,9 @@ public:
     static inline const QString kUsageTitle = QStringLiteral("软件使用方法");
 
     // The four usage steps, each followed by CR LF.
-    static QString UsageText();
+    static QString usageText();
     // "使用方法".
-    static void ShowUsage(Prompts& prompts);
+    static void showUsage(Prompts& prompts);
 
     // "网页源码另存为", first half: asks for the target file; empty when cancelled.
     static QString askPageSourceFile(Prompts& prompts);

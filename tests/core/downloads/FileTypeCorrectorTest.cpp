@@ -1,5 +1,6 @@
-#include "tools/FileTypeCorrector.h"
+#include "downloads/FileTypeCorrector.h"
 #include "downloads/DownloadSession.h"
+#include "platform/FileHelpers.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 #include "tools/SoundLibrary.h"
@@ -75,7 +76,7 @@ TEST_F(FileTypeCorrectorTest, RowCorrections) {
         const int row = addRow(c.rowName, c.rowType);
         if (!c.content.isNull())
             put(c.rowType.isEmpty() ? c.rowName : c.rowName + u'.' + c.rowType, c.content);
-        EXPECT_EQ(FileTypeCorrector::CorrectRowFileType(session.list(), row, t.codec), c.corrected) << c.name;
+        EXPECT_EQ(FileTypeCorrector::correctRowFileType(session.list(), row, t.codec), c.corrected) << c.name;
         EXPECT_EQ(session.list().at(row).name, c.nameAfter) << c.name;
         EXPECT_EQ(session.list().at(row).type, c.typeAfter) << c.name;
         if (!c.fileAfter.isEmpty())
@@ -99,7 +100,7 @@ TEST(SplitFileName, Table) {
         {u" /x/a.b.c "_s, u"a.b"_s, u"c"_s},
     };
     for (const Case& c : cases) {
-        const auto got = FileTypeCorrector::SplitFileName(c.path);
+        const auto got = FileHelpers::splitFileName(c.path);
         EXPECT_EQ(got.baseName, c.base) << c.path.toStdString();
         EXPECT_EQ(got.extension, c.extension) << c.path.toStdString();
     }
@@ -111,13 +112,13 @@ TEST_F(FileTypeCorrectorTest, MenuCommands) {
     put(u"u.bin"_s, "plain words only");
     t.prompts.openFileAnswers = {folder + u"p.bin"_s, folder + u"u.bin"_s, QString()};
     for (int i = 0; i < 3; ++i)
-        FileTypeCorrector::打开文件判断类型(t.prompts, t.codec);
+        FileTypeCorrector::pickFileAndShowType(t.prompts, t.codec);
     EXPECT_EQ(t.prompts.messages(), (QStringList{u"文件类型为：pdf"_s, u"目前还无法判断。"_s}));
     EXPECT_EQ(t.prompts.texts(FakePrompts::Kind::OpenFile).value(0), u"*.*|*.*"_s);
 
     // Correct every row: an empty list says nothing; refused while downloads run.
     t.prompts.clearShown();
-    EXPECT_EQ(FileTypeCorrector::检查并纠正磁盘文件类型(session), 0);
+    EXPECT_EQ(FileTypeCorrector::correctFileTypesOnDisk(session), 0);
     EXPECT_TRUE(t.prompts.messages().isEmpty());
 
     const int a = addRow(u"a"_s, u"htm"_s);
@@ -125,14 +126,14 @@ TEST_F(FileTypeCorrectorTest, MenuCommands) {
     addRow(u"b"_s, u"pdf"_s);
     put(u"b.pdf"_s, kPdf);
     session.busySlots = 1;
-    EXPECT_EQ(FileTypeCorrector::检查并纠正磁盘文件类型(session), -1);
+    EXPECT_EQ(FileTypeCorrector::correctFileTypesOnDisk(session), -1);
     EXPECT_EQ(t.prompts.lastMessage(), u"停止下载以后，才能执行此操作！"_s);
     EXPECT_EQ(session.list().at(a).type, u"htm"_s);
 
     session.busySlots = 0;
-    EXPECT_EQ(FileTypeCorrector::检查并纠正磁盘文件类型(session), 1);
+    EXPECT_EQ(FileTypeCorrector::correctFileTypesOnDisk(session), 1);
     EXPECT_EQ(t.prompts.lastMessage(), u"纠正文件类型：1个."_s);
-    EXPECT_EQ(FileTypeCorrector::检查并纠正磁盘文件类型(session), 0);
+    EXPECT_EQ(FileTypeCorrector::correctFileTypesOnDisk(session), 0);
     EXPECT_EQ(t.prompts.lastMessage(), u"纠正文件类型：0个."_s);
 }
 

@@ -1,8 +1,8 @@
 #include "SearchWindowState.h"
 
-#include "Prompts.h"
-#include "SettingKeys.h"
-#include "SettingsStore.h"
+#include "platform/Prompts.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 
 using namespace Qt::StringLiterals;
 

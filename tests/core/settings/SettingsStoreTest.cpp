@@ -1,5 +1,5 @@
-#include "app/SettingsStore.h"
-#include "app/SettingKeys.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingKeys.h"
 #include "support/TestContext.h"
 
 #include <QDir>

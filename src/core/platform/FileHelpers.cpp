@@ -97,6 +97,16 @@ QString createFolderPath(const QString& path, const AnsiCodec& codec, Prompts* p
     return {};
 }
 
+SplitName splitFileName(const QString& path) {
+    const QString trimmed = path.trimmed();
+    const qsizetype sep = trimmed.lastIndexOf(separator());
+    const QString fileName = sep >= 0 ? trimmed.mid(sep + 1) : trimmed;
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    if (dot < 0 || fileName.size() - dot - 1 >= 7)
+        return {fileName.trimmed(), QString()};
+    return {fileName.left(dot).trimmed(), fileName.mid(dot + 1).trimmed()};
+}
+
 bool folderExists(const QString& path) {
     if (path.compare(u"A:"_s + separator(), Qt::CaseInsensitive) == 0)
         return true;

@@ -7,7 +7,9 @@ using namespace Qt::StringLiterals;
 
 namespace mojing::SettingKeys {
 
-QString defaultSaveFolder() { return QDir::homePath() + u"/12345/"_s; }
+QString defaultSaveFolder() {
+    return QDir::homePath() + u"/12345/"_s;
+}
 
 QString dataFolder() {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/mojing"_s;

@@ -1,6 +1,6 @@
 #include "AddressPrompt.h"
 
-#include "Prompts.h"
+#include "platform/Prompts.h"
 
 using namespace Qt::StringLiterals;
 

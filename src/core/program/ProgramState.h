@@ -9,7 +9,7 @@ struct ProgramState {
     QString osBitness = QStringLiteral("64");
     QString osDescription;
     double maxFileSizeMB = 10.0;
-    QString currentSaveFolder;        // always ends with a separator once confirmed
+    QString currentSaveFolder; // always ends with a separator once confirmed
     bool saveFolderCancelled = false;
     bool nameBySourceFile = false;
     int promptSaveFolderOnHarvest = 1;

@@ -1,5 +1,5 @@
-#include "app/WindowGeometry.h"
-#include "app/SettingKeys.h"
+#include "settings/WindowGeometry.h"
+#include "settings/SettingKeys.h"
 #include "support/TestContext.h"
 
 #include <gtest/gtest.h>

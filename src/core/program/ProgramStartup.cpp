@@ -2,9 +2,9 @@
 
 #include "BrowserEmulation.h"
 #include "ProgramState.h"
-#include "SettingKeys.h"
-#include "SettingsStore.h"
-#include "SystemInfo.h"
+#include "platform/SystemInfo.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 
 #include <cmath>
 

@@ -28,7 +28,9 @@ QString AnsiCodec::decode(const QByteArray& bytes) const {
     return decoder.decode(bytes);
 }
 
-qsizetype AnsiCodec::byteLength(const QString& text) const { return encode(text).size(); }
+qsizetype AnsiCodec::byteLength(const QString& text) const {
+    return encode(text).size();
+}
 
 QString AnsiCodec::truncateToBytes(const QString& text, qsizetype maxBytes) const {
     if (maxBytes <= 0)

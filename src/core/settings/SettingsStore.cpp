@@ -16,7 +16,9 @@ QString SettingsStore::defaultPath() {
            kApplicationTitle + u".ini"_s;
 }
 
-QString SettingsStore::filePath() const { return m_settings->fileName(); }
+QString SettingsStore::filePath() const {
+    return m_settings->fileName();
+}
 
 QString SettingsStore::read(const QString& section, const QString& key, const QString& defaultValue) const {
     const QVariant value = m_settings->value(section + u'/' + key);
@@ -33,6 +35,8 @@ void SettingsStore::write(const QString& section, const QString& key, const QStr
     m_settings->setValue(section + u'/' + key, value);
 }
 
-void SettingsStore::sync() { m_settings->sync(); }
+void SettingsStore::sync() {
+    m_settings->sync();
+}
 
 } // namespace mojing

@@ -1,7 +1,7 @@
-#include "app/FileHelpers.h"
+#include "platform/FileHelpers.h"
 #include "support/TestContext.h"
 
-#include "app/AnsiCodec.h"
+#include "platform/AnsiCodec.h"
 #include <QFile>
 
 #include <gtest/gtest.h>

@@ -11,9 +11,7 @@ qint64 Timing::nowMs() const {
 
 Timing Timing::scaled(double factor) {
     Timing t;
-    auto scale = [factor](Millis& m) {
-        m = Millis(std::max<qint64>(1, qint64(double(m.count()) * factor)));
-    };
+    auto scale = [factor](Millis& m) { m = Millis(std::max<qint64>(1, qint64(double(m.count()) * factor))); };
     scale(t.tick);
     scale(t.pageLoadLimit);
     scale(t.pagePause);
