@@ -352,15 +352,22 @@ void SearchWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    if (m_unloading) {
+        event->accept();
+        return;
+    }
     if (!m_state.confirmClose(m_context.prompts)) {
         event->ignore();
         return;
     }
+    m_unloading = true;
     emit closing();
     m_context.pump.pumpOnce();
     options().save(m_context.settings);
     event->accept();
-    m_flow.formUnloaded(this);
+    // A harvest or analysis that was stopped may still be on the stack (waiting for a page
+    // snapshot, converting its last row): the window goes once it has returned.
+    m_state.operations().whenIdle([this] { m_flow.formUnloaded(this); });
 }
 
 void SearchWindow::resizeEvent(QResizeEvent* event) {

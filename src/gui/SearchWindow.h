@@ -114,6 +114,7 @@ private:
     QCheckBox* m_check3 = nullptr;
     QLineEdit* m_text1 = nullptr;
     bool m_homeOpened = false;
+    bool m_unloading = false;
     QPoint m_dragStart;
 };
 
