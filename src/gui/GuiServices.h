@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QWebEngineProfile;
 
 namespace mojing {
@@ -17,6 +19,7 @@ struct GuiServices {
     QWebEngineProfile* profile; // the one browser profile of the process
     const BrowserConfig& config;
     NetworkLayer* network = nullptr; // the HTTP layer of every transfer, cookies shared with the profile
+    QString downloadListPath = {}; // where the download list is kept between sessions; empty: the data folder
 };
 
 } // namespace mojing

@@ -5,6 +5,8 @@
 #include "SearchHarvesting.h"
 #include "SearchWindow.h"
 #include "analysis/AnalysisPanel.h"
+#include "downloads/DownloadListKeeper.h"
+#include "downloads/DownloadListStore.h"
 #include "downloads/DownloadWindowBinding.h"
 #include "downloads/FileDownloadWindow.h"
 #include "program/AppContext.h"
@@ -33,6 +35,11 @@ QWidget* createDownloadWindow(GuiServices& services) {
     if (!network)
         network = new NetworkLayer(window);
     new DownloadWindowBinding(*window, *network);
+    const QString listPath =
+        services.downloadListPath.isEmpty() ? DownloadListStore::defaultPath() : services.downloadListPath;
+    auto* keeper = new DownloadListKeeper(window->session(), listPath, window);
+    keeper->restore();
+    QObject::connect(window, &FileDownloadWindow::closing, keeper, &DownloadListKeeper::finish);
     return window;
 }
 

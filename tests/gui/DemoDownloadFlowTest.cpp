@@ -22,6 +22,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPointer>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -64,7 +66,7 @@ protected:
     NetworkLayer network;
     QWidget cover;
     WindowFlow flow;
-    GuiServices services{*context, flow, profile.get(), config, &network};
+    GuiServices services{*context, flow, profile.get(), config, &network, t.path(u"DownloadList.tsv"_s)};
 };
 
 TEST_F(DemoDownloadFlowTest, EveryListedPdfArrivesNamedAfterItsTitle) {
@@ -115,6 +117,27 @@ TEST_F(DemoDownloadFlowTest, EveryListedPdfArrivesNamedAfterItsTitle) {
         EXPECT_EQ(list.at(i).name, QString(search->articles()->at(i).title).remove(u':'))
             << "named after the title";
     }
+}
+
+TEST_F(DemoDownloadFlowTest, DownloadListComesBackWhenTheWindowOpensAgain) {
+    auto* window = qobject_cast<FileDownloadWindow*>(flow.showForm(WindowFlow::kDownload));
+    ASSERT_NE(window, nullptr);
+    DownloadListModel& list = window->session().list();
+    list.addRow(demo.baseUrl().toString() + u"/a.pdf"_s, u"一"_s, u"pdf"_s, t.path(u"out"_s), {});
+    list.addRow(demo.baseUrl().toString() + u"/b.pdf"_s, u"二"_s, u"pdf"_s, t.path(u"out"_s), {});
+    list.setState(1, RowState::Failed);
+    QPointer<FileDownloadWindow> closed = window;
+    ASSERT_TRUE(window->closeWindow());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(closed.isNull());
+
+    auto* again = qobject_cast<FileDownloadWindow*>(flow.showForm(WindowFlow::kDownload));
+    ASSERT_NE(again, nullptr);
+    const DownloadListModel& back = again->session().list();
+    ASSERT_EQ(back.count(), 2);
+    EXPECT_EQ(back.at(0).name, u"一"_s);
+    EXPECT_EQ(back.at(1).state, RowState::Failed);
+    EXPECT_EQ(again->findChild<QLabel*>(u"Label1"_s)->text(), u"2条"_s);
 }
 
 } // namespace

@@ -35,6 +35,27 @@ bool DownloadListModel::appendRow(const DownloadRow& row) {
     return true;
 }
 
+int DownloadListModel::appendRows(std::vector<DownloadRow> rows) {
+    std::vector<DownloadRow> fresh;
+    fresh.reserve(rows.size());
+    QSet<QString> seen;
+    for (DownloadRow& row : rows) {
+        if (m_keys.contains(row.key) || seen.contains(row.key))
+            continue;
+        seen.insert(row.key);
+        row.selected = false;
+        fresh.push_back(std::move(row));
+    }
+    if (fresh.empty())
+        return 0;
+    const int first = count();
+    beginInsertRows({}, first, first + int(fresh.size()) - 1);
+    m_keys.unite(seen);
+    m_rows.insert(m_rows.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    endInsertRows();
+    return int(fresh.size());
+}
+
 #define MOJING_SETTER(fn, field)                                                                             \
     void DownloadListModel::fn(int index, const QString& value) {                                            \
         if (!isValidIndex(index) || m_rows[size_t(index)].field == value)                                    \

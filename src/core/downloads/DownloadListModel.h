@@ -50,6 +50,9 @@ public:
                 const QString& tag);
     // Appends a full row (used when rows are moved, e.g. by the shuffle).
     bool appendRow(const DownloadRow& row);
+    // Appends many rows at once (one insertion for the views); keys already listed are skipped.
+    // Returns the number added.
+    int appendRows(std::vector<DownloadRow> rows);
 
     int count() const { return int(m_rows.size()); }
     bool isValidIndex(int index) const { return index >= 0 && index < count(); }

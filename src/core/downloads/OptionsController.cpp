@@ -39,6 +39,7 @@ OptionsValues OptionsController::open() const {
     v.proxyPort = options.proxyPort;
     v.promptFolderOnHarvest = m_context.state.promptSaveFolderOnHarvest == 1;
     v.maxSizeText = QString::number(options.maxFileSizeMB);
+    v.keepList = m_context.settings.read(kSectionDownload, kKeepList) != u"0"_s;
     return v;
 }
 
@@ -56,6 +57,7 @@ void OptionsController::confirm(const OptionsValues& values) {
 
     m_context.state.promptSaveFolderOnHarvest = values.promptFolderOnHarvest ? 1 : 0;
     store.write(kSectionSettings, kPromptFolderOnHarvest, values.promptFolderOnHarvest ? u"1"_s : u"0"_s);
+    store.write(kSectionDownload, kKeepList, values.keepList ? u"1"_s : u"0"_s);
 
     const std::optional<double> size = DownloadSettings::parseMegabytes(values.maxSizeText);
     if (size) {

@@ -14,7 +14,8 @@ struct OptionsValues {
     QString proxyHost;
     QString proxyPort;
     bool promptFolderOnHarvest = true;
-    QString maxSizeText; // the maximum file size in megabytes, as typed
+    QString maxSizeText;  // the maximum file size in megabytes, as typed
+    bool keepList = true; // "关闭后保留下载列表"
 };
 
 // The Options dialog's logic. With a loaded download window it shows that window's current

@@ -23,6 +23,7 @@ inline const QString kProxyHost = QStringLiteral("代理服务器网址");
 inline const QString kProxyPort = QStringLiteral("代理服务器端口");
 inline const QString kProxyEnabled = QStringLiteral("代理服务器有效");
 inline const QString kSlots = QStringLiteral("线程");
+inline const QString kKeepList = QStringLiteral("关闭后保留下载列表");
 inline const QString kDuplicatePolicy = QStringLiteral("重复文件名设置");
 inline const QString kCheck1 = QStringLiteral("Check1");
 inline const QString kCheck3 = QStringLiteral("Check3");

@@ -50,6 +50,8 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     m_text1->setText(u"10"_s);
     m_check2 = new QCheckBox(u"提取网页信息时，提示下载保存路径"_s, this);
     m_check2->setObjectName(u"Check2"_s);
+    m_check3 = new QCheckBox(u"关闭后保留下载列表"_s, this);
+    m_check3->setObjectName(u"Check3"_s);
     auto* command1 = new QPushButton(u"确定"_s, this);
     command1->setObjectName(u"Command1"_s);
     command1->setDefault(true);
@@ -78,6 +80,7 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     m_text1->setFixedWidth(70);
     layout->addWidget(label2);
     layout->addWidget(m_check2);
+    layout->addWidget(m_check3);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(command1);
@@ -92,6 +95,7 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     m_text8->setText(v.proxyPort);
     m_check2->setChecked(v.promptFolderOnHarvest);
     m_text1->setText(v.maxSizeText);
+    m_check3->setChecked(v.keepList);
 
     connect(command1, &QPushButton::clicked, this, &OptionDialog::confirm);
     connect(command2, &QPushButton::clicked, this, &QDialog::reject);
@@ -105,6 +109,7 @@ OptionsValues OptionDialog::values() const {
     v.proxyPort = m_text8->text();
     v.promptFolderOnHarvest = m_check2->isChecked();
     v.maxSizeText = m_text1->text();
+    v.keepList = m_check3->isChecked();
     return v;
 }
 

@@ -30,6 +30,7 @@ private:
     QRadioButton* m_option2 = nullptr;
     QCheckBox* m_check1 = nullptr;
     QCheckBox* m_check2 = nullptr;
+    QCheckBox* m_check3 = nullptr;
     QLineEdit* m_text6 = nullptr;
     QLineEdit* m_text8 = nullptr;
     QLineEdit* m_text1 = nullptr;

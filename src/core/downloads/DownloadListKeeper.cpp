@@ -1,0 +1,84 @@
+#include "DownloadListKeeper.h"
+
+#include "DownloadListStore.h"
+#include "DownloadSession.h"
+#include "platform/Prompts.h"
+#include "platform/Timing.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
+
+#include <QFile>
+
+using namespace Qt::StringLiterals;
+
+namespace mojing {
+
+DownloadListKeeper::DownloadListKeeper(DownloadSession& session, QString path, QObject* parent)
+    : QObject(parent), m_session(session), m_path(std::move(path)) {
+    m_delay.setSingleShot(true);
+    m_delay.setInterval(session.context().timing.listSave);
+    connect(&m_delay, &QTimer::timeout, this, &DownloadListKeeper::saveNow);
+    DownloadListModel& list = session.list();
+    connect(&list, &QAbstractItemModel::rowsInserted, this, &DownloadListKeeper::changed);
+    connect(&list, &QAbstractItemModel::rowsRemoved, this, &DownloadListKeeper::changed);
+    connect(&list, &QAbstractItemModel::rowsMoved, this, &DownloadListKeeper::changed);
+    connect(&list, &QAbstractItemModel::modelReset, this, &DownloadListKeeper::changed);
+    connect(&list, &QAbstractItemModel::layoutChanged, this, &DownloadListKeeper::changed);
+    connect(&list, &QAbstractItemModel::dataChanged, this, &DownloadListKeeper::changed);
+}
+
+bool DownloadListKeeper::enabled() const {
+    return m_session.context().settings.read(SettingKeys::kSectionDownload, SettingKeys::kKeepList) != u"0"_s;
+}
+
+int DownloadListKeeper::restore() {
+    if (!enabled())
+        return 0;
+    std::vector<DownloadRow> rows;
+    switch (DownloadListStore::load(m_path, rows)) {
+    case DownloadListStore::LoadResult::Missing:
+        return 0;
+    case DownloadListStore::LoadResult::Unreadable: {
+        const QString aside = DownloadListStore::moveAside(m_path);
+        m_session.context().prompts.message(kUnreadable.arg(aside.isEmpty() ? m_path : aside),
+                                            MessageIcon::Error);
+        return 0;
+    }
+    case DownloadListStore::LoadResult::Loaded:
+        break;
+    }
+    m_restoring = true;
+    const int added = m_session.list().appendRows(std::move(rows));
+    m_restoring = false;
+    return added;
+}
+
+void DownloadListKeeper::changed() {
+    if (m_restoring || !enabled())
+        return;
+    m_dirty = true;
+    if (!m_delay.isActive())
+        m_delay.start();
+}
+
+void DownloadListKeeper::saveNow() {
+    m_delay.stop();
+    if (!m_dirty)
+        return;
+    m_dirty = false;
+    m_session.list().flushChanges();
+    DownloadListStore::save(m_session.list(), m_path);
+}
+
+void DownloadListKeeper::finish() {
+    if (!enabled()) {
+        m_delay.stop();
+        m_dirty = false;
+        QFile::remove(m_path);
+        return;
+    }
+    m_dirty = true;
+    saveNow();
+}
+
+} // namespace mojing

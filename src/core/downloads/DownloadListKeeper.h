@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+namespace mojing {
+
+class DownloadSession;
+
+// Keeps a download window's list across sessions when "关闭后保留下载列表" is on: restores the saved
+// list when the window opens, saves it after changes (at most once per Timing::listSave) and when
+// the window closes. When the option is off nothing is saved and the old saved list goes at the
+// close. A saved list that cannot be read is moved aside, never deleted, and the user is told.
+class DownloadListKeeper : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString kUnreadable =
+        QStringLiteral("保存的下载列表无法读取，已经另存为：\n%1\n下载列表从空列表开始。");
+
+    DownloadListKeeper(DownloadSession& session, QString path, QObject* parent = nullptr);
+
+    // Whether the option is on (read from the settings each time).
+    bool enabled() const;
+    // The window opens: the saved rows are appended to the list (keys already listed are skipped).
+    // Returns the number of rows restored.
+    int restore();
+    // The window closes: the list is saved now (or the saved list removed when the option is off).
+    void finish();
+    // Saves now when a change is pending.
+    void saveNow();
+
+private:
+    void changed();
+
+    DownloadSession& m_session;
+    QString m_path;
+    QTimer m_delay;
+    bool m_dirty = false;
+    bool m_restoring = false;
+};
+
+} // namespace mojing

@@ -1,0 +1,210 @@
+#include "downloads/DownloadListStore.h"
+#include "downloads/DownloadListKeeper.h"
+#include "downloads/DownloadSession.h"
+#include "settings/SettingKeys.h"
+#include "support/QtPrinters.h"
+#include "support/TestContext.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace mojing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+DownloadRow row(RowState state, const QString& key, const QString& name, const QString& percent = {}) {
+    DownloadRow r;
+    r.state = state;
+    r.key = key;
+    r.name = name;
+    r.type = u"pdf"_s;
+    r.size = percent.isEmpty() ? QString() : u"2048"_s;
+    r.received = percent.isEmpty() ? QString() : u"1024"_s;
+    r.percent = percent;
+    r.folder = u"/home/u/12345/"_s;
+    r.tag = u"https://j.example/toc"_s;
+    return r;
+}
+
+TEST(DownloadListStore, RowsComeBackAsTheyWere) {
+    struct Case {
+        const char* name;
+        DownloadRow saved;
+        RowState stateBack;
+        QString percentBack;
+    };
+    DownloadRow odd =
+        row(RowState::Failed, u"http://a/x?q=1|http://b/x"_s, u"名称\twith\\tab\nand\r\nbreaks"_s);
+    odd.tag.clear();
+    odd.type.clear();
+    const Case cases[] = {
+        {"waiting", row(RowState::Waiting, u"http://a/1"_s, u"一"_s), RowState::Waiting, {}},
+        {"finished keeps its columns", row(RowState::Finished, u"http://a/2"_s, u"二"_s, u"100%"_s),
+         RowState::Finished, u"100%"_s},
+        {"failed with status text", row(RowState::Failed, u"http://a/3"_s, u"三"_s, u"下载失败"_s),
+         RowState::Failed, u"下载失败"_s},
+        {"downloading comes back waiting, emptied",
+         row(RowState::Downloading, u"http://a/4"_s, u"四"_s, u"37%"_s),
+         RowState::Waiting,
+         {}},
+        {"separators, backslashes and empty fields", odd, RowState::Failed, {}},
+    };
+    for (const Case& c : cases) {
+        const auto back = DownloadListStore::parse(DownloadListStore::serialize({c.saved}));
+        ASSERT_TRUE(back.has_value()) << c.name;
+        ASSERT_EQ(back->size(), 1u) << c.name;
+        const DownloadRow& r = back->front();
+        EXPECT_EQ(r.state, c.stateBack) << c.name;
+        EXPECT_EQ(r.key, c.saved.key) << c.name;
+        EXPECT_EQ(r.name, c.saved.name) << c.name;
+        EXPECT_EQ(r.type, c.saved.type) << c.name;
+        EXPECT_EQ(r.folder, c.saved.folder) << c.name;
+        EXPECT_EQ(r.tag, c.saved.tag) << c.name;
+        EXPECT_EQ(r.percent, c.percentBack) << c.name;
+        EXPECT_EQ(r.received.isEmpty(), c.percentBack.isEmpty()) << c.name;
+    }
+}
+
+TEST(DownloadListStore, TextsThatAreNotASavedList) {
+    const QByteArray header = "#mojing-download-list\t1\n";
+    const QByteArray good = "1\thttp://a/1\tn\tpdf\t\t\t\t/f/\t\n";
+    struct Case {
+        const char* name;
+        QByteArray text;
+        bool readable;
+        int rows;
+    };
+    const Case cases[] = {
+        {"header and one row", header + good, true, 1},
+        {"header only", header, true, 0},
+        {"blank lines are skipped", header + "\n" + good + "\n", true, 1},
+        {"duplicate keys keep the first", header + good + good, true, 1},
+        {"no header", good, false, 0},
+        {"another format", "#mojing-download-list\t2\n" + good, false, 0},
+        {"empty file", "", false, 0},
+        {"cut in the middle of a line", header + good.left(10), false, 0},
+        {"too few fields", header + "1\thttp://a/1\tn\n", false, 0},
+        {"too many fields", header + "1\thttp://a/1\tn\tpdf\t\t\t\t/f/\t\textra\n", false, 0},
+        {"unknown state", header + "5\thttp://a/1\tn\tpdf\t\t\t\t/f/\t\n", false, 0},
+        {"state zero", header + "0\thttp://a/1\tn\tpdf\t\t\t\t/f/\t\n", false, 0},
+        {"empty key", header + "1\t\tn\tpdf\t\t\t\t/f/\t\n", false, 0},
+        {"unknown escape", header + "1\thttp://a/1\tn\\q\tpdf\t\t\t\t/f/\t\n", false, 0},
+        {"lone backslash at the end", header + "1\thttp://a/1\tn\tpdf\t\t\t\t/f/\t\\\n", false, 0},
+    };
+    for (const Case& c : cases) {
+        const auto rows = DownloadListStore::parse(c.text);
+        EXPECT_EQ(rows.has_value(), c.readable) << c.name;
+        if (rows)
+            EXPECT_EQ(int(rows->size()), c.rows) << c.name;
+    }
+}
+
+// A download window's list with its keeper, over a temporary data folder.
+struct KeeperRig {
+    KeeperRig() : ctx(t.context()), path(t.path(u"DownloadList.tsv"_s)) {}
+    std::unique_ptr<DownloadSession> open() {
+        auto session = std::make_unique<DownloadSession>(ctx);
+        keeper = std::make_unique<DownloadListKeeper>(*session, path);
+        restored = keeper->restore();
+        return session;
+    }
+    bool waitForFile() {
+        return t.pump.waitUntil([this] { return QFile::exists(path); }, Millis(5000));
+    }
+
+    TestContext t{0.01}; // the save delay is 10 ms
+    AppContext ctx;
+    QString path;
+    std::unique_ptr<DownloadListKeeper> keeper;
+    int restored = -1;
+};
+
+TEST(DownloadListKeeper, ListSurvivesClosingAndOpening) {
+    KeeperRig rig;
+    {
+        auto session = rig.open();
+        EXPECT_EQ(rig.restored, 0);
+        DownloadListModel& list = session->list();
+        list.addRow(u"http://a/1"_s, u"一"_s, u"pdf"_s, u"/f/"_s, {});
+        list.addRow(u"http://a/2"_s, u"二"_s, u"pdf"_s, u"/f/"_s, {});
+        list.setState(1, RowState::Downloading);
+        list.setPercent(1, u"40%"_s);
+        EXPECT_TRUE(rig.waitForFile()) << "saved after a change, without closing";
+        rig.keeper->finish();
+        rig.keeper.reset();
+    }
+    auto session = rig.open();
+    EXPECT_EQ(rig.restored, 2);
+    ASSERT_EQ(session->list().count(), 2);
+    EXPECT_EQ(session->list().at(1).state, RowState::Waiting);
+    EXPECT_EQ(session->list().at(1).percent, QString());
+    EXPECT_TRUE(rig.t.prompts.shown.empty());
+}
+
+TEST(DownloadListKeeper, ChangesAreSavedOncePerDelay) {
+    KeeperRig rig;
+    auto session = rig.open();
+    for (int i = 0; i < 200; ++i)
+        session->list().addRow(u"http://a/"_s + QString::number(i), u"n"_s, u"pdf"_s, u"/f/"_s, {});
+    EXPECT_FALSE(QFile::exists(rig.path)) << "nothing is written while changes keep coming within the delay";
+    ASSERT_TRUE(rig.waitForFile());
+    std::vector<DownloadRow> rows;
+    EXPECT_EQ(DownloadListStore::load(rig.path, rows), DownloadListStore::LoadResult::Loaded);
+    EXPECT_EQ(rows.size(), 200u);
+}
+
+TEST(DownloadListKeeper, ClearingEmptiesTheSavedList) {
+    KeeperRig rig;
+    {
+        auto session = rig.open();
+        session->list().addRow(u"http://a/1"_s, u"一"_s, u"pdf"_s, u"/f/"_s, {});
+        rig.keeper->finish();
+        session->list().clear(); // "清空"
+        rig.keeper->finish();
+        rig.keeper.reset();
+    }
+    auto session = rig.open();
+    EXPECT_EQ(session->list().count(), 0);
+    EXPECT_TRUE(QFile::exists(rig.path));
+}
+
+TEST(DownloadListKeeper, OptionOffKeepsNothing) {
+    KeeperRig rig;
+    {
+        auto session = rig.open();
+        session->list().addRow(u"http://a/1"_s, u"一"_s, u"pdf"_s, u"/f/"_s, {});
+        rig.keeper->finish();
+        ASSERT_TRUE(QFile::exists(rig.path));
+        rig.t.settings.write(SettingKeys::kSectionDownload, SettingKeys::kKeepList, u"0"_s);
+        session->list().addRow(u"http://a/2"_s, u"二"_s, u"pdf"_s, u"/f/"_s, {});
+        rig.keeper->finish();
+        rig.keeper.reset();
+    }
+    EXPECT_FALSE(QFile::exists(rig.path)) << "the old saved list goes at the close";
+    auto session = rig.open();
+    EXPECT_EQ(session->list().count(), 0);
+}
+
+TEST(DownloadListKeeper, UnreadableListIsMovedAsideAndReported) {
+    KeeperRig rig;
+    QFile broken(rig.path);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a list\n");
+    broken.close();
+    auto session = rig.open();
+    EXPECT_EQ(session->list().count(), 0);
+    EXPECT_FALSE(QFile::exists(rig.path));
+    const QStringList aside =
+        QDir(rig.t.dir.path()).entryList({u"DownloadList.tsv.unreadable-*"_s}, QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    QFile kept(rig.t.dir.filePath(aside.first()));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("not a list\n")) << "kept as it was";
+    EXPECT_EQ(rig.t.prompts.lastMessage(),
+              DownloadListKeeper::kUnreadable.arg(rig.t.dir.filePath(aside.first())));
+    EXPECT_EQ(rig.t.prompts.lastIcon(), MessageIcon::Error);
+}
+
+} // namespace
