@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, when any is missing. Quick when all are present.
+# Extra package names as arguments are installed too (scripts/screenshots.sh asks for its tools).
 set -euo pipefail
 
 PACKAGES=(
@@ -7,7 +8,9 @@ PACKAGES=(
     qt6-base-dev qt6-webengine-dev qt6-multimedia-dev libgumbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     nginx-light tinyproxy curl
-    xvfb xauth fonts-noto-cjk
+    xvfb xauth fonts-noto-cjk qt6-translations-l10n
+    help2man desktop-file-utils appstream dpkg-dev
+    "$@"
 )
 
 missing=()

@@ -11,7 +11,7 @@ namespace mojing {
 // One sub-command of `mojing`: `mojing NAME ARGS...`.
 struct CliCommand {
     QString name;
-    QString synopsis; // one line for --help
+    QString synopsis; // for --help: the usage, a newline, then what the command does
     // Runs with the arguments after the command name; returns the process exit code.
     std::function<int(const QStringList& args, QTextStream& out, QTextStream& err)> run;
 };

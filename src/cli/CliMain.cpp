@@ -8,15 +8,78 @@ using namespace Qt::StringLiterals;
 namespace mojing {
 
 namespace {
+// The words of text; a bracketed group such as "[--policy skip|overwrite|rename]" stays one word.
+QStringList wordsOf(const QString& text) {
+    QStringList words;
+    int depth = 0;
+    for (const QString& piece : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (depth > 0)
+            words.last() += u' ' + piece;
+        else
+            words << piece;
+        depth += int(piece.count(u'[') + piece.count(u'(') - piece.count(u']') - piece.count(u')'));
+    }
+    return words;
+}
+
+// Columns a word takes on a terminal: Chinese characters take two.
+int widthOf(const QString& word) {
+    int width = 0;
+    for (QChar c : word)
+        width += c.unicode() >= 0x2E80 ? 2 : 1;
+    return width;
+}
+
+// Writes text from column `indent` on, wrapped before column 80. Continuation lines keep the indent
+// so that the manual page generated from this help joins them into one paragraph.
+void writeWrapped(QTextStream& out, const QString& text, int indent) {
+    int column = -1; // nothing on the line yet
+    for (const QString& word : wordsOf(text)) {
+        if (column >= 0 && column + 1 + widthOf(word) > 79) {
+            out << u'\n' << QString(indent, u' ') << word;
+            column = indent + widthOf(word);
+        } else if (column < 0) {
+            out << QString(indent, u' ') << word;
+            column = indent + widthOf(word);
+        } else {
+            out << u' ' << word;
+            column += 1 + widthOf(word);
+        }
+    }
+    out << u'\n';
+}
+
+// The one description of the command line: `--help` prints it and the manual page is made from it.
 void printHelp(QTextStream& out) {
-    out << u"墨鲸文献助手 "_s << QStringLiteral(MOJING_VERSION) << u"\n\n"_s;
-    out << u"Usage:\n"_s;
-    out << u"  mojing                 start the desktop program\n"_s;
-    out << u"  mojing --demo          start it on the built-in offline demo journal platform\n"_s;
-    out << u"  mojing --version       print the version\n"_s;
-    out << u"  mojing --help          print this help\n"_s;
-    for (const CliCommand& command : allCliCommands())
-        out << u"  mojing "_s << command.synopsis << u'\n';
+    out << u"Usage: mojing [--demo]\n"
+           "  or:  mojing COMMAND [ARGUMENT]...\n"_s;
+    writeWrapped(
+        out,
+        u"墨鲸文献助手 (Mojing) "_s + QStringLiteral(MOJING_VERSION) +
+            u", a desktop assistant for researchers. Inside an embedded browser you search a journal "
+            "platform; the program harvests the result pages into an article list, turns the "
+            "articles into a download list, and a download manager fetches the files into the "
+            "folders you choose, named after the titles. Without a command the desktop program "
+            "starts; it needs a display. A command runs one part of the program without a window."_s,
+        0);
+    out << u"\nOptions:\n"
+           "  --demo      start the desktop program on the built-in offline demo platform\n"
+           "  --version   print the version\n"
+           "  --help      print this help\n"
+           "\nCommands:\n"_s;
+    for (const CliCommand& command : allCliCommands()) {
+        const qsizetype split = command.synopsis.indexOf(u'\n');
+        writeWrapped(out, command.synopsis.left(split), 2);
+        if (split >= 0)
+            writeWrapped(out, command.synopsis.mid(split + 1), 6);
+    }
+    out << u"\nFiles:\n"
+           "  ~/.config/mojing/墨鲸文献助手.ini\n"
+           "      the settings\n"
+           "  ~/.local/share/mojing/\n"
+           "      the folder history, notification sounds and the browser's cookies\n"
+           "  ~/.cache/mojing/\n"
+           "      the browser's page cache\n"_s;
 }
 } // namespace
 

@@ -28,10 +28,10 @@ int runDetectType(const QStringList& args, QTextStream& out, QTextStream& err) {
 } // namespace
 
 CliCommand detectTypeCommand() {
-    return CliCommand{
-        u"detect-type"_s,
-        u"detect-type FILE...      tell each file's real type from its content (type TAB path)"_s,
-        runDetectType};
+    return CliCommand{u"detect-type"_s,
+                      u"detect-type FILE...\n"
+                      "the type each file's content shows, a TAB, the path"_s,
+                      runDetectType};
 }
 
 } // namespace mojing

@@ -260,7 +260,10 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
 } // namespace
 
 CliCommand downloadCommand() {
-    return {u"download"_s, DownloadArguments::usage(), runDownload};
+    return {u"download"_s,
+            DownloadArguments::usage() + u"\nrun the download manager without a window; --list reads "
+                                         "url TAB name [TAB type [TAB folder]] lines"_s,
+            runDownload};
 }
 
 } // namespace mojing

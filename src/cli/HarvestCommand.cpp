@@ -109,7 +109,8 @@ int runHarvest(const QStringList& args, QTextStream& out, QTextStream& err) {
 CliCommand harvestCommand() {
     return CliCommand{u"harvest"_s,
                       u"harvest [--open-access-only] [--save-folder DIR] [--base-url URL] FILE...\n"
-                      "                         list the PDF articles of saved result pages (TSV)"_s,
+                      "list the articles of saved result pages that offer a PDF: title, PDF address, "
+                      "page address and save folder, TAB-separated"_s,
                       runHarvest};
 }
 

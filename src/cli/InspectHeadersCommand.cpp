@@ -51,7 +51,9 @@ int runInspectHeaders(const QStringList& args, QTextStream& out, QTextStream& er
 CliCommand inspectHeadersCommand() {
     return CliCommand{
         u"inspect-headers"_s,
-        u"inspect-headers [FILE]   what a response header block (file or stdin) tells a download"_s,
+        u"inspect-headers [FILE]\n"
+        "what a raw response header block (file or stdin) tells a download: status-ok, mime-type, "
+        "mime-ext, charset, disposition, disposition-name, disposition-ext (key TAB value lines)"_s,
         runInspectHeaders};
 }
 

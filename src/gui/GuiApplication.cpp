@@ -6,6 +6,8 @@
 #include "GuiServices.h"
 #include "GuiShell.h"
 #include "GuiWiring.h"
+#include "Icons.h"
+#include "QtTranslations.h"
 #include "SearchWindow.h"
 #include "WebProfile.h"
 #include "WindowFlow.h"
@@ -16,7 +18,6 @@
 #include "program/BrowserConfig.h"
 #include "program/BrowserEmulation.h"
 #include "program/ProgramState.h"
-#include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
 #include "transfer/NetworkLayer.h"
 #include "transfer/SharedCookieJar.h"
@@ -40,6 +41,14 @@ bool hasDisplay() {
 }
 } // namespace
 
+void setApplicationIdentity() {
+    // Settings and data folders are named after it (~/.config/mojing, ~/.local/share/mojing).
+    QCoreApplication::setApplicationName(u"mojing"_s);
+    // Lets desktops match the windows to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(MOJING_APP_ID));
+    QGuiApplication::setWindowIcon(Icons::programIcon());
+}
+
 int runGuiApplication(int argc, char** argv) {
     if (!hasDisplay()) {
         fprintf(stderr, "mojing: no display found (DISPLAY is not set).\n"
@@ -51,8 +60,8 @@ int runGuiApplication(int argc, char** argv) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(u"mojing"_s);
-    QGuiApplication::setApplicationDisplayName(kApplicationTitle);
+    setApplicationIdentity();
+    const QtTranslations qtTexts;
     // Only the start window ends the program; work windows come and go.
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
