@@ -5,6 +5,7 @@
 #include "SearchHarvesting.h"
 #include "SearchWindow.h"
 #include "analysis/AnalysisPanel.h"
+#include "downloads/DownloadFileActionsBinding.h"
 #include "downloads/DownloadWindowBinding.h"
 #include "downloads/FileDownloadWindow.h"
 #include "program/AppContext.h"
@@ -33,6 +34,7 @@ QWidget* createDownloadWindow(GuiServices& services) {
     if (!network)
         network = new NetworkLayer(window);
     new DownloadWindowBinding(*window, *network);
+    new DownloadFileActionsBinding(*window);
     return window;
 }
 
