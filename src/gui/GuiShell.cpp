@@ -1,10 +1,12 @@
 #include "GuiShell.h"
 
+#include "DesktopApplications.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QProcess>
+#include <QMimeDatabase>
 #include <QSoundEffect>
 #include <QUrl>
 
@@ -28,11 +30,39 @@ QUrl GuiShell::toUrl(const QString& pathOrUrl) {
     return QUrl::fromUserInput(text);
 }
 
+namespace {
+
+// The MIME types that can open a local file or folder, its own type first, then its ancestors.
+QStringList typesOf(const QFileInfo& info) {
+    if (info.isDir())
+        return {u"inode/directory"_s};
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(info);
+    return QStringList{type.name()} + type.allAncestors();
+}
+
+// The types whose default application is the web browser.
+QStringList browserTypes(const QUrl& url) {
+    QStringList types;
+    if (!url.isLocalFile() && !url.scheme().isEmpty())
+        types << u"x-scheme-handler/"_s + url.scheme().toLower();
+    types << u"x-scheme-handler/http"_s << u"x-scheme-handler/https"_s << u"text/html"_s;
+    types.removeDuplicates();
+    return types;
+}
+
+} // namespace
+
 bool GuiShell::openWithDefault(const QString& pathOrUrl) {
     const QUrl url = toUrl(pathOrUrl);
     if (!url.isValid() || url.isEmpty())
         return false;
-    return QDesktopServices::openUrl(url);
+    if (QDesktopServices::openUrl(url))
+        return true;
+    // No generic opener on this desktop: ask its application database directly.
+    if (url.isLocalFile())
+        return DesktopApplications().open(typesOf(QFileInfo(url.toLocalFile())), url.toLocalFile());
+    return DesktopApplications().open({u"x-scheme-handler/"_s + url.scheme().toLower()},
+                                      url.toString(QUrl::FullyEncoded));
 }
 
 bool GuiShell::showInFolder(const QString& filePath) {
@@ -48,22 +78,28 @@ bool GuiShell::showInFolder(const QString& filePath) {
             return true;
     }
 #endif
-    const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    return openWithDefault(info.isDir() ? info.absoluteFilePath() : info.absolutePath());
 }
 
 bool GuiShell::openInTextEditor(const QString& filePath) {
-    if (QProcess::startDetached(u"xdg-open"_s, {filePath}))
+    // The application for plain text, whatever the file's own type says.
+    const QString path = QFileInfo(filePath).absoluteFilePath();
+    if (DesktopApplications().open({u"text/plain"_s}, path))
         return true;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(filePath));
+    return openWithDefault(path);
 }
 
 bool GuiShell::openInBrowser(const QString& url) {
     const QUrl target = toUrl(url);
+    if (!target.isValid() || target.isEmpty())
+        return false;
+    // A local file goes to the browser too, not to the application of its own type.
+    if (target.isLocalFile())
+        return DesktopApplications().open(browserTypes(target), target.toString(QUrl::FullyEncoded)) ||
+               openWithDefault(url);
     if (QDesktopServices::openUrl(target))
         return true;
-    // The desktop has no handler registered: try the generic opener.
-    return QProcess::startDetached(u"xdg-open"_s, {target.toString()});
+    return DesktopApplications().open(browserTypes(target), target.toString(QUrl::FullyEncoded));
 }
 
 void GuiShell::setClipboardText(const QString& text) {

@@ -6,9 +6,11 @@
 
 namespace mojing {
 
-// The desktop of this platform: default handlers through the desktop services, the file manager
-// over the freedesktop D-Bus interface (falling back to opening the folder), "xdg-open" for text
-// files, the clipboard, and sounds through the multimedia module.
+// The desktop of this platform: default handlers through the desktop services (or the desktop's
+// application database where no generic opener is installed), the file manager over the
+// freedesktop D-Bus interface (falling back to opening the folder), the default application for
+// plain text as the text editor, the default web browser for addresses and for local files shown
+// "in the browser", the clipboard, and sounds through the multimedia module.
 class GuiShell : public QObject, public Shell {
     Q_OBJECT
 public:

@@ -5,6 +5,7 @@
 #include "SearchHarvesting.h"
 #include "SearchWindow.h"
 #include "analysis/AnalysisPanel.h"
+#include "downloads/DownloadFileActionsBinding.h"
 #include "downloads/DownloadListKeeper.h"
 #include "downloads/DownloadListStore.h"
 #include "downloads/DownloadWindowBinding.h"
@@ -35,6 +36,7 @@ QWidget* createDownloadWindow(GuiServices& services) {
     if (!network)
         network = new NetworkLayer(window);
     new DownloadWindowBinding(*window, *network);
+    new DownloadFileActionsBinding(*window);
     const QString listPath =
         services.downloadListPath.isEmpty() ? DownloadListStore::defaultPath() : services.downloadListPath;
     auto* keeper = new DownloadListKeeper(window->session(), listPath, window);

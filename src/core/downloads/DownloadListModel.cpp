@@ -2,6 +2,11 @@
 
 #include "platform/FileHelpers.h"
 
+#include <QCollator>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 namespace mojing {
@@ -122,6 +127,121 @@ void DownloadListModel::clear() {
     m_rows.clear();
     m_keys.clear();
     endResetModel();
+}
+
+namespace {
+
+// The value of a number cell: blanks around it are ignored, a percent cell drops its "%" signs.
+// Status texts ("未知", "大文件，跳过", ...) and empty cells are no numbers.
+std::optional<double> numberIn(QString text, bool percent) {
+    if (percent)
+        text.remove(u'%');
+    text = text.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+QString& DownloadListModel::cell(DownloadRow& row, int column) {
+    switch (column) {
+    case TypeCol:
+        return row.type;
+    case SizeCol:
+        return row.size;
+    case ReceivedCol:
+        return row.received;
+    case PercentCol:
+        return row.percent;
+    case FolderCol:
+        return row.folder;
+    case BCol:
+        return row.b;
+    default:
+        return row.name;
+    }
+}
+
+void DownloadListModel::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= kColumnCount)
+        return;
+    flushChanges();
+    const bool numeric = column == SizeCol || column == ReceivedCol || column == PercentCol;
+    const bool percent = column == PercentCol;
+    const int n = count();
+
+    // One key per row: its rank (empty, number, text), its number, its collation key.
+    struct Key {
+        int rank = 0;
+        double number = 0;
+        int text = -1;
+    };
+    std::vector<Key> keys(size_t(n), Key{});
+    std::vector<QCollatorSortKey> texts;
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    for (int i = 0; i < n; ++i) {
+        DownloadRow& row = m_rows[size_t(i)];
+        QString& text = cell(row, column);
+        Key& key = keys[size_t(i)];
+        if (text.isEmpty())
+            continue;
+        if (numeric) {
+            if (const std::optional<double> value = numberIn(text, percent)) {
+                key.rank = 1;
+                key.number = *value;
+                // Written back plain, as a whole number (a percent with its sign).
+                if (std::abs(*value) < 1e15)
+                    text = QString::number(std::llround(*value)) + (percent ? u"%"_s : QString());
+                continue;
+            }
+        }
+        key.rank = 2;
+        key.text = int(texts.size());
+        texts.push_back(collator.sortKey(text));
+    }
+
+    auto less = [&](int a, int b) {
+        const Key& x = keys[size_t(a)];
+        const Key& y = keys[size_t(b)];
+        if (x.rank != y.rank)
+            return x.rank < y.rank;
+        if (x.rank == 1)
+            return x.number < y.number;
+        if (x.rank == 2)
+            return texts[size_t(x.text)].compare(texts[size_t(y.text)]) < 0;
+        return false;
+    };
+    std::vector<int> positions(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        positions[size_t(i)] = i;
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(positions.begin(), positions.end(), less);
+    else
+        std::stable_sort(positions.begin(), positions.end(), [&](int a, int b) { return less(b, a); });
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newPosition(static_cast<size_t>(n));
+    std::vector<DownloadRow> sorted;
+    sorted.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        newPosition[size_t(positions[size_t(i)])] = i;
+        sorted.push_back(std::move(m_rows[size_t(positions[size_t(i)])]));
+    }
+    m_rows.swap(sorted);
+    // Selections and the current row of views follow their rows.
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& index : from)
+        to << this->index(newPosition[size_t(index.row())], index.column());
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 QString DownloadListModel::filePathOf(const DownloadRow& row) {

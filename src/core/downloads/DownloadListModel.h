@@ -75,6 +75,14 @@ public:
     void removeAt(int index);
     void clear();
 
+    // Sorts the rows once by one column (later changes do not keep them sorted). Empty cells come
+    // first, then the numbers of the size, byte and percent columns by value, then other texts in
+    // the locale's order, letter case ignored; descending reverses all of it. Equal cells keep
+    // their order. Number cells are written back in plain form ("0999" reads "999", a percent
+    // always ends in "%"); status texts stay as they are. Views keep their selection and current
+    // row on the same rows.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
     // folder (+ separator when missing) + name (+ "." + type when the type is not empty)
     QString filePath(int index) const;
     static QString filePathOf(const DownloadRow& row);
@@ -106,6 +114,7 @@ public:
 
 private:
     void touch(int index);
+    QString& cell(DownloadRow& row, int column);
 
     std::vector<DownloadRow> m_rows;
     QSet<QString> m_keys;

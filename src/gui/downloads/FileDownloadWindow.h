@@ -43,6 +43,7 @@ public:
 
     DownloadSession& session() const { return *m_session; }
     DownloadWindowClose& closer() const { return *m_close; }
+    const BrowserConfig& config() const { return m_config; }
     QTableView* listView3() const { return m_list; }
     StatusPanels* statusBar1() const { return m_status; }
 

@@ -137,6 +137,122 @@ TEST(DownloadListModel, FilePathAndDuplicateKeys) {
     EXPECT_FALSE(list.containsKey(u"k2"_s));
 }
 
+// The cells of one column, top to bottom.
+QStringList column(const DownloadListModel& list, int col) {
+    QStringList cells;
+    for (int i = 0; i < list.count(); ++i)
+        cells << list.data(list.index(i, col), Qt::DisplayRole).toString();
+    return cells;
+}
+
+struct SortCase {
+    const char* name;
+    int column;
+    Qt::SortOrder order;
+    QStringList cells;
+    QStringList sorted;
+};
+
+TEST(DownloadListModel, SortTable) {
+    const auto up = Qt::AscendingOrder;
+    const auto down = Qt::DescendingOrder;
+    using L = DownloadListModel;
+    const SortCase cases[] = {
+        {"sizes are numbers: 999 before 1000",
+         L::SizeCol,
+         up,
+         {u"1000"_s, u"999"_s, u"20"_s},
+         {u"20"_s, u"999"_s, u"1000"_s}},
+        {"sizes: empty first, status texts after the numbers",
+         L::SizeCol,
+         up,
+         {u"下载失败"_s, u"1000"_s, QString(), u"未知"_s, u"999"_s},
+         {QString(), u"999"_s, u"1000"_s, u"下载失败"_s, u"未知"_s}},
+        {"sizes descending reverse all of it",
+         L::SizeCol,
+         down,
+         {u"下载失败"_s, u"1000"_s, QString(), u"999"_s},
+         {u"下载失败"_s, u"1000"_s, u"999"_s, QString()}},
+        {"received bytes as numbers",
+         L::ReceivedCol,
+         up,
+         {u"100"_s, u"99"_s, u"5"_s, QString()},
+         {QString(), u"5"_s, u"99"_s, u"100"_s}},
+        {"leading zeros and blanks are dropped", L::SizeCol, up, {u"0999"_s, u" 12 "_s}, {u"12"_s, u"999"_s}},
+        {"percent: 100% stays, status texts untouched",
+         L::PercentCol,
+         up,
+         {u"100%"_s, u"大文件，跳过"_s, u"9%"_s, QString(), u"37%"_s},
+         {QString(), u"9%"_s, u"37%"_s, u"100%"_s, u"大文件，跳过"_s}},
+        {"percent descending",
+         L::PercentCol,
+         down,
+         {u"9%"_s, u"无法替换"_s, u"100%"_s, u"不存在"_s},
+         {u"无法替换"_s, u"不存在"_s, u"100%"_s, u"9%"_s}},
+        {"a whole number without its sign gets one",
+         L::PercentCol,
+         up,
+         {u"50"_s, u"7%"_s},
+         {u"7%"_s, u"50%"_s}},
+        {"names ignore letter case, equal names keep their order",
+         L::NameCol,
+         up,
+         {u"b"_s, u"A"_s, u"c"_s, u"a"_s},
+         {u"A"_s, u"a"_s, u"b"_s, u"c"_s}},
+        {"names descending", L::NameCol, down, {u"b"_s, u"a"_s, u"c"_s}, {u"c"_s, u"b"_s, u"a"_s}},
+        {"names are text even when they look like numbers",
+         L::NameCol,
+         up,
+         {u"10"_s, u"9"_s, u"100"_s},
+         {u"10"_s, u"100"_s, u"9"_s}},
+    };
+    for (const SortCase& c : cases) {
+        DownloadListModel list;
+        for (int i = 0; i < c.cells.size(); ++i) {
+            list.addRow(u"k"_s + QString::number(i), u"n"_s + QString::number(i), u"pdf"_s, u"/f/"_s, {});
+            if (c.column == L::NameCol)
+                list.setName(i, c.cells[i]);
+            else if (c.column == L::SizeCol)
+                list.setSize(i, c.cells[i]);
+            else if (c.column == L::ReceivedCol)
+                list.setReceived(i, c.cells[i]);
+            else
+                list.setPercent(i, c.cells[i]);
+        }
+        list.sort(c.column, c.order);
+        EXPECT_EQ(column(list, c.column), c.sorted) << c.name;
+    }
+}
+
+TEST(DownloadListModel, SortedRowsKeepTheirCellsKeysAndSelection) {
+    DownloadListModel list;
+    QStringList sizes{u"300"_s, u"100"_s, u"200"_s};
+    for (int i = 0; i < 3; ++i) {
+        list.addRow(u"key"_s + sizes[i], u"name"_s + sizes[i], u"pdf"_s, u"/f/"_s, u"tag"_s + sizes[i]);
+        list.setSize(i, sizes[i]);
+    }
+    list.setSelected(0, true);
+    list.setState(0, RowState::Failed);
+    const QPersistentModelIndex current = list.index(0, 2);
+    list.sort(DownloadListModel::SizeCol, Qt::AscendingOrder);
+    EXPECT_EQ(column(list, DownloadListModel::NameCol),
+              (QStringList{u"name100"_s, u"name200"_s, u"name300"_s}));
+    const DownloadRow& moved = list.at(2);
+    EXPECT_EQ(moved.key, u"key300"_s);
+    EXPECT_EQ(moved.tag, u"tag300"_s);
+    EXPECT_TRUE(moved.selected);
+    EXPECT_EQ(moved.state, RowState::Failed);
+    EXPECT_EQ(current.row(), 2) << "views follow their rows";
+    EXPECT_EQ(current.column(), 2);
+    EXPECT_FALSE(list.setKey(0, u"key300"_s)) << "the key index still knows every key";
+    EXPECT_TRUE(list.setKey(2, u"key999"_s));
+    EXPECT_FALSE(list.addRow(u"key100"_s, u"x"_s, u"pdf"_s, u"/f/"_s, {}));
+    // One-shot: a row added later goes to the end.
+    list.addRow(u"key050"_s, u"name050"_s, u"pdf"_s, u"/f/"_s, {});
+    list.setSize(3, u"50"_s);
+    EXPECT_EQ(column(list, DownloadListModel::SizeCol), (QStringList{u"100"_s, u"200"_s, u"300"_s, u"50"_s}));
+}
+
 TEST(DownloadListModel, ProgressUpdatesAreCoalesced) {
     DownloadListModel list(nullptr, 1000);
     for (int i = 0; i < 10; ++i)

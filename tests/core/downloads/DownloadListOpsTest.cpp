@@ -1,5 +1,8 @@
 #include "downloads/DownloadListOps.h"
+#include "downloads/DownloadFileActions.h"
+#include "downloads/DownloadListSorter.h"
 #include "downloads/DownloadSession.h"
+#include "downloads/UrlReplacer.h"
 #include "fakes/FakeTransferActivity.h"
 #include "support/TestContext.h"
 
@@ -337,6 +340,402 @@ TEST(ShuffleRows, RefusedWhileTheSchedulerRuns) {
     rig.activity.running = true;
     EXPECT_FALSE(rig.ops.shuffleRows(true));
     EXPECT_EQ(rig.t.prompts.messages(), QStringList{u"停止下载以后，才能执行此操作！"_s});
+}
+
+TEST(HeaderSort, OneOrderForAllColumnsFlipsPerClick) {
+    Rig rig;
+    rig.add({u"1"_s, u"b"_s, u"pdf"_s, RowState::Finished, u"999"_s});
+    rig.add({u"2"_s, u"c"_s, u"pdf"_s, RowState::Finished, u"1000"_s});
+    rig.add({u"3"_s, u"a"_s, u"pdf"_s, RowState::Finished, u"5"_s});
+    DownloadListSorter sorter(rig.session);
+    struct Click {
+        int column;
+        QStringList names;
+    };
+    const Click clicks[] = {
+        {DownloadListModel::SizeCol, {u"c"_s, u"b"_s, u"a"_s}}, // first click: descending
+        {DownloadListModel::SizeCol, {u"a"_s, u"b"_s, u"c"_s}}, // then ascending
+        {DownloadListModel::NameCol, {u"c"_s, u"b"_s, u"a"_s}}, // another column: descending again
+    };
+    for (const Click& click : clicks) {
+        EXPECT_TRUE(sorter.headerClicked(click.column));
+        EXPECT_EQ(rig.names(), click.names) << click.column;
+    }
+    EXPECT_TRUE(rig.t.prompts.messages().isEmpty());
+}
+
+TEST(HeaderSort, RefusedWhileDownloadsRun) {
+    struct Case {
+        const char* name;
+        bool running;
+        bool busy;
+        int busySlots;
+        bool executing;
+    };
+    const Case cases[] = {
+        {"scheduler running", true, false, 0, false},
+        {"transfer busy", false, true, 0, false},
+        {"a slot still finishing after Stop", false, false, 1, false},
+        {"method 1 still executing after Stop", false, false, 0, true},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.add({u"1"_s, u"a"_s, u"pdf"_s, RowState::Finished});
+        rig.add({u"2"_s, u"b"_s, u"pdf"_s, RowState::Finished});
+        rig.activity.running = c.running;
+        rig.activity.busy = c.busy;
+        rig.activity.slotCount = c.busySlots;
+        rig.activity.executing = c.executing;
+        DownloadListSorter sorter(rig.session);
+        EXPECT_FALSE(sorter.headerClicked(DownloadListModel::NameCol)) << c.name;
+        EXPECT_EQ(rig.names(), (QStringList{u"a"_s, u"b"_s})) << c.name;
+        EXPECT_EQ(rig.t.prompts.messages(), QStringList{u"停止下载后方可排序！"_s}) << c.name;
+        EXPECT_EQ(rig.t.prompts.lastIcon(), MessageIcon::Information) << c.name;
+        rig.activity = FakeTransferActivity{};
+        EXPECT_TRUE(sorter.headerClicked(DownloadListModel::NameCol)) << c.name;
+        EXPECT_EQ(rig.names(), (QStringList{u"b"_s, u"a"_s}))
+            << c.name << ": a refusal does not flip the order";
+    }
+}
+
+// A file of `bytes` bytes in the rig's folder.
+void writeFile(Rig& rig, const QString& fileName, qint64 bytes) {
+    QFile f(rig.folder + fileName);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(bytes, 'x'));
+}
+
+TEST(FileActions, RowCommands) {
+    using Command = void (DownloadFileActions::*)(int);
+    struct Case {
+        const char* name;
+        Command command;
+        qint64 fileBytes; // -1: no file
+        bool folderExists;
+        bool shellSucceeds;
+        QString expectedCall; // "verb:" + argument, with {file} and {folder} filled in
+        QString expectedMessage;
+    };
+    constexpr qint64 kTwoMB = 2097152;
+    const Case cases[] = {
+        {"open: file there", &DownloadFileActions::openFile, 10, true, true, u"openWithDefault:{file}"_s, {}},
+        {"open: file missing", &DownloadFileActions::openFile, -1, true, true, {}, u"该文件不存在！"_s},
+        {"open: no application", &DownloadFileActions::openFile, 10, true, false, u"openWithDefault:{file}"_s,
+         u"打开失败！"_s},
+        {"folder: file selected",
+         &DownloadFileActions::openFolder,
+         10,
+         true,
+         true,
+         u"showInFolder:{file}"_s,
+         {}},
+        {"folder: file gone opens the folder",
+         &DownloadFileActions::openFolder,
+         -1,
+         true,
+         true,
+         u"openWithDefault:{folder}"_s,
+         {}},
+        {"folder: neither works", &DownloadFileActions::openFolder, 10, true, false, u"showInFolder:{file}"_s,
+         u"打开失败！"_s},
+        {"folder: folder missing",
+         &DownloadFileActions::openFolder,
+         -1,
+         false,
+         true,
+         {},
+         u"文件夹不存在！"_s},
+        {"editor: exactly 2 MB opens",
+         &DownloadFileActions::openInTextEditor,
+         kTwoMB,
+         true,
+         true,
+         u"openInTextEditor:{file}"_s,
+         {}},
+        {"editor: one byte more is refused",
+         &DownloadFileActions::openInTextEditor,
+         kTwoMB + 1,
+         true,
+         true,
+         {},
+         u"该文件太大，超过了2M，不便于用记事本打开！"_s},
+        {"editor: file missing",
+         &DownloadFileActions::openInTextEditor,
+         -1,
+         true,
+         true,
+         {},
+         u"该文件不存在！"_s},
+        {"copy name", &DownloadFileActions::copyName, -1, true, true, u"setClipboardText:名字"_s, {}},
+        {"address: the first alternative",
+         &DownloadFileActions::openAddress,
+         -1,
+         true,
+         true,
+         u"openInBrowser:http://a/1.pdf"_s,
+         {}},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.add({u"http://a/1.pdf|http://b/1.pdf"_s, u"名字"_s, u"pdf"_s, RowState::Finished});
+        if (c.fileBytes >= 0)
+            writeFile(rig, u"名字.pdf"_s, c.fileBytes);
+        if (!c.folderExists)
+            rig.session.list().setFolder(0, rig.folder + u"nowhere"_s + QDir::separator());
+        rig.t.shell.succeed = c.shellSucceeds;
+        DownloadFileActions actions(rig.session);
+        (actions.*c.command)(0);
+        QString expected = c.expectedCall;
+        expected.replace(u"{file}"_s, rig.folder + u"名字.pdf"_s).replace(u"{folder}"_s, rig.folder);
+        EXPECT_EQ(rig.t.shell.calls, expected.isEmpty() ? QStringList{} : QStringList{expected}) << c.name;
+        EXPECT_EQ(rig.t.prompts.messages(),
+                  c.expectedMessage.isEmpty() ? QStringList{} : QStringList{c.expectedMessage})
+            << c.name;
+        if (!c.expectedMessage.isEmpty()) {
+            EXPECT_EQ(rig.t.prompts.lastIcon(), MessageIcon::Error) << c.name;
+        }
+        // Without a selected row nothing happens.
+        rig.t.shell.calls.clear();
+        rig.t.prompts.clearShown();
+        (actions.*c.command)(-1);
+        EXPECT_TRUE(rig.t.shell.calls.isEmpty() && rig.t.prompts.shown.empty()) << c.name;
+    }
+}
+
+TEST(FileActions, RowWithoutFolderHasNoFile) {
+    Rig rig;
+    rig.session.list().addRow(u"k"_s, u"orphan"_s, u"pdf"_s, QString(), {});
+    rig.session.list().setState(0, RowState::Failed);
+    DownloadFileActions actions(rig.session);
+    EXPECT_TRUE(actions.rowFile(0).isEmpty());
+    actions.openFile(0);
+    EXPECT_EQ(rig.t.prompts.messages(), QStringList{u"该文件不存在！"_s});
+    actions.activateRow(0);
+    EXPECT_EQ(rig.session.list().at(0).state, RowState::Waiting);
+}
+
+TEST(FileActions, DoubleClickByState) {
+    struct Case {
+        const char* name;
+        RowState state;
+        bool fileThere;
+        RowState stateAfter;
+        bool fileAfter;
+        QStringList calls;
+        QStringList messages;
+    };
+    const Case cases[] = {
+        {"finished opens its file", RowState::Finished, true, RowState::Finished, true, {u"open"_s}, {}},
+        {"finished without its file",
+         RowState::Finished,
+         false,
+         RowState::Finished,
+         false,
+         {},
+         {u"文件不存在！"_s}},
+        {"failed waits again without its partial file",
+         RowState::Failed,
+         true,
+         RowState::Waiting,
+         false,
+         {},
+         {}},
+        {"failed without a file waits again", RowState::Failed, false, RowState::Waiting, false, {}, {}},
+        {"waiting: nothing", RowState::Waiting, true, RowState::Waiting, true, {}, {}},
+        {"downloading: nothing", RowState::Downloading, true, RowState::Downloading, true, {}, {}},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.add({u"http://a/x|http://b/x"_s, u"doc"_s, u"pdf"_s, c.state, u"1000"_s, u"400"_s});
+        rig.session.list().setPercent(0, u"40%"_s);
+        if (c.fileThere)
+            rig.touch(u"doc.pdf"_s);
+        DownloadFileActions actions(rig.session);
+        actions.activateRow(0);
+        const DownloadRow& r = rig.session.list().at(0);
+        EXPECT_EQ(r.state, c.stateAfter) << c.name;
+        EXPECT_EQ(rig.exists(u"doc.pdf"_s), c.fileAfter) << c.name;
+        EXPECT_EQ(r.key, u"http://a/x|http://b/x"_s) << c.name << ": the key stays";
+        EXPECT_EQ(r.type, u"pdf"_s) << c.name;
+        const bool emptied = r.size.isEmpty() && r.received.isEmpty() && r.percent.isEmpty();
+        EXPECT_EQ(emptied, c.state == RowState::Failed) << c.name;
+        EXPECT_EQ(rig.t.shell.calls.size(), c.calls.size()) << c.name;
+        EXPECT_EQ(rig.t.prompts.messages(), c.messages) << c.name;
+    }
+}
+
+TEST(FileActions, RowClickShowsThePathAndThePanelOpensIt) {
+    Rig rig;
+    rig.add({u"1"_s, u"here"_s, u"pdf"_s, RowState::Finished});
+    rig.add({u"2"_s, u"gone"_s, u"pdf"_s, RowState::Finished});
+    rig.touch(u"here.pdf"_s);
+    DownloadFileActions actions(rig.session);
+    QSignalSpy status(&rig.session, &DownloadSession::statusTextChanged);
+    const QString here = rig.folder + u"here.pdf"_s;
+    EXPECT_EQ(actions.showRowPath(0), here);
+    EXPECT_EQ(actions.showRowPath(1), QString());
+    ASSERT_EQ(status.count(), 2);
+    EXPECT_EQ(status.at(0), (QVariantList{2, here}));
+    EXPECT_EQ(status.at(1), (QVariantList{2, QString()}));
+
+    actions.openPanelPath(here);
+    actions.openPanelPath(QString());
+    actions.openPanelPath(u"完成下载:here"_s); // a transfer text in the same panel
+    EXPECT_EQ(rig.t.shell.calls, QStringList{u"openInBrowser:"_s + here});
+}
+
+TEST(FileActions, ExportNames) {
+    struct Case {
+        const char* name;
+        bool unfinishedOnly;
+        std::vector<RowState> states;
+        QByteArray expected;
+    };
+    const QByteArray first = QByteArrayLiteral("\xb5\xda\xd2\xbb"); // "第一" in GBK
+    const Case cases[] = {
+        {"all rows, CR LF after each", false, {RowState::Finished, RowState::Failed}, first + "\r\nb\r\n"},
+        {"unfinished: waiting, downloading and failed",
+         true,
+         {RowState::Finished, RowState::Failed, RowState::Waiting, RowState::Downloading},
+         "b\r\nc\r\nd\r\n"},
+        {"unfinished of an all-finished list is empty", true, {RowState::Finished, RowState::Finished}, ""},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        const QStringList names{u"第一"_s, u"b"_s, u"c"_s, u"d"_s};
+        for (size_t i = 0; i < c.states.size(); ++i)
+            rig.add({QString::number(i), names[qsizetype(i)], u"pdf"_s, c.states[i]});
+        const QString out = rig.t.path(u"names.txt"_s);
+        {
+            QFile old(out);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("an older and longer export that must be replaced whole\r\n");
+        }
+        rig.t.prompts.saveFileAnswers.push_back(out);
+        DownloadFileActions actions(rig.session);
+        EXPECT_TRUE(actions.exportNames(c.unfinishedOnly)) << c.name;
+        QFile f(out);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << c.name;
+        EXPECT_EQ(f.readAll(), c.expected) << c.name;
+        EXPECT_EQ(rig.t.prompts.texts(FakePrompts::Kind::SaveFile), QStringList{u"*.txt|*.txt"_s}) << c.name;
+        EXPECT_TRUE(rig.t.prompts.messages().isEmpty()) << c.name;
+    }
+}
+
+TEST(FileActions, ExportCancelledEmptyOrFailing) {
+    Rig rig;
+    DownloadFileActions actions(rig.session);
+    EXPECT_FALSE(actions.exportNames(false));
+    EXPECT_TRUE(rig.t.prompts.shown.empty()) << "an empty list asks for no file";
+
+    rig.add({u"1"_s, u"a"_s, u"pdf"_s, RowState::Waiting});
+    EXPECT_FALSE(actions.exportNames(false)) << "cancelled";
+    EXPECT_TRUE(rig.t.prompts.messages().isEmpty());
+
+    rig.t.prompts.saveFileAnswers.push_back(rig.t.path(u"no/such/folder/names.txt"_s));
+    EXPECT_FALSE(actions.exportNames(false));
+    ASSERT_EQ(rig.t.prompts.messages().size(), 1);
+    EXPECT_FALSE(rig.t.prompts.lastMessage().isEmpty()) << "the system's description of the error";
+    EXPECT_EQ(rig.t.prompts.lastIcon(), MessageIcon::Error);
+}
+
+TEST(UrlReplace, KeysAndTags) {
+    struct Case {
+        const char* name;
+        QStringList keys;
+        QString tag;
+        QString find;
+        QString replacement;
+        QStringList expectedKeys;
+        QString expectedTag;
+    };
+    const Case cases[] = {
+        {"host in other letter case, empty replacement, both alternatives",
+         {u"HTTP://Old.Host/a.pdf|http://old.host/b.pdf"_s},
+         u"http://OLD.host/page"_s,
+         u"http://old.HOST"_s,
+         QString(),
+         {u"/a.pdf|/b.pdf"_s},
+         u"/page"_s},
+        {"only the second alternative matches; the order stays",
+         {u"http://a/x.pdf|http://mirror/x.pdf"_s},
+         QString(),
+         u"mirror"_s,
+         u"copy"_s,
+         {u"http://a/x.pdf|http://copy/x.pdf"_s},
+         QString()},
+        {"every occurrence", {u"x/h/H"_s}, u"h"_s, u"h"_s, u"hh"_s, {u"x/hh/hh"_s}, u"hh"_s},
+        {"a leading blank is searched for",
+         {u"http://a/x y"_s, u"http://a/xy"_s},
+         QString(),
+         u" y"_s,
+         u"_z"_s,
+         {u"http://a/x_z"_s, u"http://a/xy"_s},
+         QString()},
+        {"a chain of keys moves along",
+         {u"a"_s, u"aa"_s},
+         QString(),
+         u"a"_s,
+         u"aa"_s,
+         {u"aa"_s, u"aaaa"_s},
+         QString()},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        for (const QString& key : c.keys)
+            rig.session.list().addRow(key, key, u"pdf"_s, rig.folder, c.tag);
+        UrlReplacer replacer(rig.session);
+        const UrlReplacer::Result result = replacer.replaceInAddresses(c.find, c.replacement);
+        QStringList keys;
+        for (int i = 0; i < rig.session.list().count(); ++i)
+            keys << rig.session.list().at(i).key;
+        EXPECT_EQ(keys, c.expectedKeys) << c.name;
+        EXPECT_EQ(rig.session.list().at(0).tag, c.expectedTag) << c.name;
+        EXPECT_EQ(result.keysKept, 0) << c.name;
+    }
+}
+
+TEST(UrlReplace, ACollidingKeyIsKeptAndCounted) {
+    Rig rig;
+    DownloadListModel& list = rig.session.list();
+    list.addRow(u"http://old/1.pdf"_s, u"one"_s, u"pdf"_s, rig.folder, u"http://old/p"_s);
+    list.addRow(u"http://new/1.pdf"_s, u"two"_s, u"pdf"_s, rig.folder, {});
+    list.addRow(u"http://OLD/2.pdf"_s, u"three"_s, u"pdf"_s, rig.folder, {});
+    list.setState(0, RowState::Finished);
+    rig.activity.running = true; // not blocked by running transfers
+    int closed = 0;
+    UrlReplacer replacer(rig.session);
+    EXPECT_TRUE(replacer.run(u"old"_s, u"new"_s, [&] { ++closed; }));
+    EXPECT_EQ(list.at(0).key, u"http://old/1.pdf"_s) << "kept: another row has the new key";
+    EXPECT_EQ(list.at(0).tag, u"http://new/p"_s) << "the tag changes anyway";
+    EXPECT_EQ(list.at(0).state, RowState::Finished);
+    EXPECT_EQ(list.at(2).key, u"http://new/2.pdf"_s);
+    EXPECT_EQ(closed, 1);
+    ASSERT_EQ(rig.t.prompts.messages().size(), 1);
+    const QStringList lines = rig.t.prompts.lastMessage().split(u'\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], u"全部网址替换完成！"_s);
+    EXPECT_TRUE(lines[1].startsWith(u"1"_s)) << lines[1].toStdString();
+    EXPECT_EQ(rig.t.prompts.lastIcon(), MessageIcon::Information);
+}
+
+TEST(UrlReplace, BlankSearchIsRefusedAndAnEmptyListCompletes) {
+    for (const QString& blank : {QString(), u"   "_s}) {
+        Rig rig;
+        rig.session.list().addRow(u"http://a/ /x"_s, u"x"_s, u"pdf"_s, rig.folder, {});
+        int closed = 0;
+        UrlReplacer replacer(rig.session);
+        EXPECT_FALSE(replacer.run(blank, u"y"_s, [&] { ++closed; }));
+        EXPECT_EQ(closed, 0) << "the window stays open";
+        EXPECT_EQ(rig.session.list().at(0).key, u"http://a/ /x"_s);
+        EXPECT_EQ(rig.t.prompts.messages(), QStringList{u"请输入字符串！"_s});
+        EXPECT_EQ(rig.t.prompts.lastIcon(), MessageIcon::Error);
+    }
+    Rig empty;
+    int closed = 0;
+    EXPECT_TRUE(UrlReplacer(empty.session).run(u"a"_s, u"b"_s, [&] { ++closed; }));
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(empty.t.prompts.messages(), QStringList{u"全部网址替换完成！"_s});
 }
 
 TEST(MenuEnabling, FollowsTheTransferState) {
