@@ -96,8 +96,9 @@ TEST(DownloadListStore, TextsThatAreNotASavedList) {
     for (const Case& c : cases) {
         const auto rows = DownloadListStore::parse(c.text);
         EXPECT_EQ(rows.has_value(), c.readable) << c.name;
-        if (rows)
+        if (rows) {
             EXPECT_EQ(int(rows->size()), c.rows) << c.name;
+        }
     }
 }
 
