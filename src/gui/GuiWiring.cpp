@@ -9,6 +9,7 @@
 #include "downloads/FileDownloadWindow.h"
 #include "program/AppContext.h"
 #include "search/SearchController.h"
+#include "tools/CacheMenuBinding.h"
 #include "transfer/NetworkLayer.h"
 
 namespace mojing {
@@ -22,6 +23,7 @@ void wireSearchWindow(SearchWindow& window, GuiServices& services) {
     // Harvesting asks for the save folder in the same dialog as analysis.
     harvesting->controller()->setSaveFolderPrompt(
         [analysis] { analysis->saveFolderPrompt().askSaveFolder(); });
+    CacheMenuBinding::attach(window, services);
 }
 
 QWidget* createDownloadWindow(GuiServices& services) {
@@ -33,6 +35,7 @@ QWidget* createDownloadWindow(GuiServices& services) {
     if (!network)
         network = new NetworkLayer(window);
     new DownloadWindowBinding(*window, *network);
+    CacheMenuBinding::attach(*window, services);
     return window;
 }
 

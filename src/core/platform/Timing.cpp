@@ -24,6 +24,7 @@ Timing Timing::scaled(double factor) {
     scale(t.loginShortWait);
     scale(t.loginRefresh);
     scale(t.progressCoalesce);
+    scale(t.requestPoll);
     return t;
 }
 

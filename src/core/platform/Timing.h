@@ -22,6 +22,7 @@ struct Timing {
     Millis loginShortWait{5000};  // site login: wait after submitting
     Millis loginRefresh{60000};   // site login: page refresh period
     Millis progressCoalesce{100}; // list repaint interval for progress updates
+    Millis requestPoll{10};       // HTTP request control: how often a pending request is polled
 
     // The program's clock in milliseconds (monotonic). Used for pauses measured between events.
     qint64 nowMs() const;
