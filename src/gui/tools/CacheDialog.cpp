@@ -64,7 +64,7 @@ CacheDialog::CacheDialog(const AppContext& context, const CacheLocations& locati
     m_list1 = makeList(u"ListView1"_s, m_controller->entries(), this);
     m_list2 = makeList(u"ListView2"_s, m_controller->users(), this);
     m_list3 = makeList(u"ListView3"_s, m_controller->folders(), this);
-    m_list1->horizontalHeader()->setSortIndicatorShown(true);
+    m_list1->setTextElideMode(Qt::ElideMiddle); // long cache paths keep their file name in sight
     m_label1 = new QLabel(this);
     m_label1->setObjectName(u"Label1"_s);
 
@@ -95,11 +95,12 @@ CacheDialog::CacheDialog(const AppContext& context, const CacheLocations& locati
     connect(command4, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_list1->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         m_controller->sortByColumn(column);
+        m_list1->horizontalHeader()->setSortIndicatorShown(true);
         m_list1->horizontalHeader()->setSortIndicator(column, m_controller->sortOrder());
     });
     connect(c, &CacheToolController::changed, this, &CacheDialog::showCount);
 
-    resize(900, 600);
+    resize(1000, 640);
 }
 
 CacheDialog::~CacheDialog() = default;
