@@ -59,7 +59,7 @@ RunResult downloadAll(NginxPeer& nginx, int files, double timingFactor, int slot
     RunResult result;
     QTimer probe;
     probe.setInterval(int(t.timing.tick.count()));
-    QObject::connect(&probe, &QTimer::timeout, [&] {
+    QObject::connect(&probe, &QTimer::timeout, &probe, [&] {
         ++result.ticks;
         if (result.rssAfterFirstThousand == 0 && session.list().countInState(RowState::Finished) >= 1000)
             result.rssAfterFirstThousand = residentMB();

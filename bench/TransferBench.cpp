@@ -84,11 +84,9 @@ double methodSeconds(int method, const QString& url, const QString& folder, qint
     clock.start();
     if (method == 1) {
         Method1Transfer m1(session, network);
-        session.slotRowIndex[1] = 0;
         m1.downloadCurrentRow(0);
     } else {
         Method2Slots m2(session, network);
-        session.slotRowIndex[1] = 0;
         m2.startDownload(1, 0, url, folder + u"big.bin"_s);
         t.pump.waitUntil([&] { return m2.busyCount() == 0; }, Millis(600000));
     }

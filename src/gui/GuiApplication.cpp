@@ -21,10 +21,7 @@
 #include "transfer/NetworkLayer.h"
 #include "transfer/SharedCookieJar.h"
 
-#if __has_include("DemoPlatformServer.h")
 #include "DemoPlatformServer.h"
-#define MOJING_HAVE_DEMO_SERVER 1
-#endif
 
 #include <QApplication>
 #include <QWebEngineProfile>
@@ -61,7 +58,6 @@ int runGuiApplication(int argc, char** argv) {
 
     BrowserConfig config;
     const bool demo = app.arguments().contains(u"--demo"_s);
-#ifdef MOJING_HAVE_DEMO_SERVER
     std::unique_ptr<DemoPlatformServer> demoServer;
     if (demo) {
         demoServer = std::make_unique<DemoPlatformServer>();
@@ -71,12 +67,6 @@ int runGuiApplication(int argc, char** argv) {
         }
         config.homePage = demoServer->homeUrl().toString();
     }
-#else
-    if (demo) {
-        fprintf(stderr, "mojing: this build has no demo platform.\n");
-        return 4;
-    }
-#endif
 
     SettingsStore settings(SettingsStore::defaultPath());
     GuiPrompts prompts;

@@ -30,6 +30,7 @@ SearchHarvesting::SearchHarvesting(SearchWindow* window) : QObject(window), m_wi
     ArticleListModel& list = *window->articles();
     m_browser = new LiveBrowser(window->page(), context.pump, context.timing, this);
     m_controller = new SearchController(context, *m_browser, list, this);
+    m_controller->setOperationGate(&window->state().operations());
     m_commands = new ArticleListCommands(context, *m_browser, list, this);
     m_commands->setAnalysisRunning([window] { return !window->state().analysisStopped(); });
 

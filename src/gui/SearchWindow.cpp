@@ -1,6 +1,7 @@
 #include "SearchWindow.h"
 
 #include "AboutDialog.h"
+#include "DesignControls.h"
 #include "Icons.h"
 #include "SilentPage.h"
 #include "StatusPanels.h"
@@ -39,40 +40,12 @@ constexpr int kRowHeight = 13;
 // 9000 x 5000 twips.
 constexpr QSize kMinimumSize{9000 / 15, 5000 / 15};
 
-QAction* addEntry(QMenu* menu, const QString& name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
-}
-
-QMenu* addMenu(QMenuBar* bar, const QString& name, const QString& caption) {
-    QMenu* menu = bar->addMenu(caption);
-    menu->setObjectName(name);
-    return menu;
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
-}
-
-QCheckBox* makeCheck(QWidget* parent, const QString& name, const QString& caption) {
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    return box;
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    return label;
-}
 } // namespace
 
 SearchWindow::SearchWindow(AppContext& context, WindowFlow& flow, QWebEngineProfile* profile,
                            const BrowserConfig& config, QWidget* parent)
-    : QMainWindow(parent), m_context(context), m_flow(flow), m_config(config) {
+    : QMainWindow(parent), m_context(context), m_flow(flow), m_config(config),
+      m_controls(new DesignControls(*this, context.prompts)) {
     setObjectName(WindowFlow::kSearch);
     setAttribute(Qt::WA_DeleteOnClose, false); // the flow deletes the window once it is unloaded
     setWindowTitle(kApplicationTitle + u'-' + kDesignCaption);
@@ -146,29 +119,29 @@ QWidget* SearchWindow::buildListPanel() {
     panel->setObjectName(u"PicPanList"_s);
     panel->setMinimumHeight(90);
 
-    m_check1 = makeCheck(panel, u"Check1"_s, u"加到最大页码数："_s);
+    m_check1 = makeNamed<QCheckBox>(panel, u"Check1"_s, u"加到最大页码数："_s);
     m_text1 = new QLineEdit(panel);
     m_text1->setObjectName(u"Text1"_s);
     m_text1->setFixedWidth(48);
-    m_check2 = makeCheck(panel, u"Check2"_s, u"禁止弹出脚本提示"_s);
-    m_check3 = makeCheck(panel, u"Check3"_s, u"只加入含"_s);
-    auto* image2 = makeLabel(panel, u"Image2"_s, QString());
+    m_check2 = makeNamed<QCheckBox>(panel, u"Check2"_s, u"禁止弹出脚本提示"_s);
+    m_check3 = makeNamed<QCheckBox>(panel, u"Check3"_s, u"只加入含"_s);
+    auto* image2 = makeNamed<QLabel>(panel, u"Image2"_s, QString());
     image2->setPixmap(Icons::openAccessPixmap());
-    auto* label4 = makeLabel(panel, u"Label4"_s, u"的资料"_s);
-    auto* image1 = makeLabel(panel, u"Image1"_s, QString());
+    auto* label4 = makeNamed<QLabel>(panel, u"Label4"_s, u"的资料"_s);
+    auto* image1 = makeNamed<QLabel>(panel, u"Image1"_s, QString());
     image1->setPixmap(Icons::openAccessPixmap());
-    auto* label3 = makeLabel(panel, u"Label3"_s, u"属于开放下载的资料"_s);
-    auto* check7 = makeCheck(panel, u"Check7"_s, u"自动分析未分析项"_s);
-    auto* label2 = makeLabel(panel, u"Label2"_s, u"待分析列表："_s);
-    m_counter = makeLabel(panel, u"Label1"_s, u"0"_s);
+    auto* label3 = makeNamed<QLabel>(panel, u"Label3"_s, u"属于开放下载的资料"_s);
+    auto* check7 = makeNamed<QCheckBox>(panel, u"Check7"_s, u"自动分析未分析项"_s);
+    auto* label2 = makeNamed<QLabel>(panel, u"Label2"_s, u"待分析列表："_s);
+    m_counter = makeNamed<QLabel>(panel, u"Label1"_s, u"0"_s);
     m_counter->setMinimumWidth(40);
 
-    auto* command9 = makeButton(panel, u"Command9"_s, u"加入本页到列表"_s);
-    auto* command4 = makeButton(panel, u"Command4"_s, u"加入全部到列表"_s);
-    auto* command2 = makeButton(panel, u"Command2"_s, u"开始分析"_s);
-    auto* command7 = makeButton(panel, u"Command7"_s, u"导出数据..."_s);
+    auto* command9 = makeNamed<QPushButton>(panel, u"Command9"_s, u"加入本页到列表"_s);
+    auto* command4 = makeNamed<QPushButton>(panel, u"Command4"_s, u"加入全部到列表"_s);
+    auto* command2 = makeNamed<QPushButton>(panel, u"Command2"_s, u"开始分析"_s);
+    auto* command7 = makeNamed<QPushButton>(panel, u"Command7"_s, u"导出数据..."_s);
     for (QPushButton* b : {command9, command4, command2, command7})
-        addPlaceholder(b);
+        m_controls->addPlaceholder(b);
 
     connect(m_check2, &QCheckBox::toggled, this, [this](bool on) { m_page->setSilent(on); });
 
@@ -237,9 +210,9 @@ QWidget* SearchWindow::buildListPanel() {
     m_progress->setFrameShape(QFrame::Panel);
     m_progress->setFrameShadow(QFrame::Raised);
     m_progress->setAutoFillBackground(true);
-    auto* label11 = makeLabel(m_progress, u"Label11"_s, u"正在分析，请稍候..."_s);
-    auto* command5 = makeButton(m_progress, u"Command5"_s, u"停止"_s);
-    addPlaceholder(command5);
+    auto* label11 = makeNamed<QLabel>(m_progress, u"Label11"_s, u"正在分析，请稍候..."_s);
+    auto* command5 = makeNamed<QPushButton>(m_progress, u"Command5"_s, u"停止"_s);
+    m_controls->addPlaceholder(command5);
     auto* progressLayout = new QHBoxLayout(m_progress);
     progressLayout->addWidget(label11, 1);
     progressLayout->addWidget(command5);
@@ -251,98 +224,80 @@ QWidget* SearchWindow::buildListPanel() {
 }
 
 void SearchWindow::buildMenus() {
+    using E = MenuEntry;
+    const E sep = E::separator();
     QMenuBar* bar = menuBar();
 
     // Popup of "开始分析" only.
-    QMenu* add = addMenu(bar, u"menu加入"_s, u"加入"_s);
-    addPlaceholder(addEntry(add, u"menu分析未分析项"_s, u"分析未分析项"_s));
-    addPlaceholder(addEntry(add, u"menu加入分析失败项"_s, u"分析失败项"_s));
-    addPlaceholder(addEntry(add, u"menu选中加入"_s, u"分析选中项"_s));
-    addPlaceholder(addEntry(add, u"menu全部加入"_s, u"分析全部"_s));
+    QMenu* add = m_controls->addMenu(bar, u"menu加入"_s, u"加入"_s,
+                                     {{u"menu分析未分析项"_s, u"分析未分析项"_s},
+                                      {u"menu加入分析失败项"_s, u"分析失败项"_s},
+                                      {u"menu选中加入"_s, u"分析选中项"_s},
+                                      {u"menu全部加入"_s, u"分析全部"_s}});
     add->menuAction()->setVisible(false);
 
-    QMenu* browse = addMenu(bar, u"menu浏览"_s, u"浏览(&B)"_s);
-    connect(addEntry(browse, u"menu打开查询首页"_s, u"打开SAGE首页"_s), &QAction::triggered, this,
-            &SearchWindow::openPlatformHome);
-    connect(addEntry(browse, u"menu打开指定网址"_s, u"打开指定网址..."_s), &QAction::triggered, this,
-            &SearchWindow::openAddressPrompt);
-    browse->addSeparator();
-    connect(addEntry(browse, u"menu后退"_s, u"后退"_s), &QAction::triggered, this, &SearchWindow::goBack);
-    connect(addEntry(browse, u"menu前进"_s, u"前进"_s), &QAction::triggered, this, &SearchWindow::goForward);
-    browse->addSeparator();
-    connect(addEntry(browse, u"menu关闭本窗口"_s, u"关闭本窗口"_s), &QAction::triggered, this,
-            &QWidget::close);
+    m_controls->addMenu(bar, u"menu浏览"_s, u"浏览(&B)"_s,
+                        {{u"menu打开查询首页"_s, u"打开SAGE首页"_s, [this] { openPlatformHome(); }},
+                         {u"menu打开指定网址"_s, u"打开指定网址..."_s, [this] { openAddressPrompt(); }},
+                         sep,
+                         {u"menu后退"_s, u"后退"_s, [this] { goBack(); }},
+                         {u"menu前进"_s, u"前进"_s, [this] { goForward(); }},
+                         sep,
+                         {u"menu关闭本窗口"_s, u"关闭本窗口"_s, [this] { close(); }}});
 
-    QMenu* clear = addMenu(bar, u"menu清除"_s, u"清除(&C)"_s);
-    addPlaceholder(addEntry(clear, u"menu清除选中项"_s, u"清除选中项"_s));
-    addPlaceholder(addEntry(clear, u"menu清除分析成功项"_s, u"清除分析成功项"_s));
-    addPlaceholder(addEntry(clear, u"menu清除标题含指定字符项"_s, u"清除标题含指定字符项"_s));
-    addPlaceholder(addEntry(clear, u"menu清除标题不含指定字符项"_s, u"清除标题不含指定字符项"_s));
-    addPlaceholder(addEntry(clear, u"menu清空全部"_s, u"清空全部"_s));
+    QMenu* clear = m_controls->addMenu(bar, u"menu清除"_s, u"清除(&C)"_s,
+                                       {{u"menu清除选中项"_s, u"清除选中项"_s},
+                                        {u"menu清除分析成功项"_s, u"清除分析成功项"_s},
+                                        {u"menu清除标题含指定字符项"_s, u"清除标题含指定字符项"_s},
+                                        {u"menu清除标题不含指定字符项"_s, u"清除标题不含指定字符项"_s},
+                                        {u"menu清空全部"_s, u"清空全部"_s}});
     // The clear menu is also the list's right-click menu.
     connect(m_list, &QWidget::customContextMenuRequested, this,
             [this, clear](const QPoint& pos) { clear->popup(m_list->viewport()->mapToGlobal(pos)); });
 
-    QMenu* tools = addMenu(bar, u"menu工具"_s, u"工具(&T)"_s);
-    addPlaceholder(addEntry(tools, u"menu设置"_s, u"设置"_s));
-    connect(addEntry(tools, u"menu打开下载窗口"_s, u"打开下载窗口"_s), &QAction::triggered, this, [this] {
-        if (!m_flow.showForm(WindowFlow::kDownload))
-            m_context.prompts.message(kNotAvailable, MessageIcon::Information);
-    });
-    tools->addSeparator();
-    addPlaceholder(addEntry(tools, u"menu查看IE浏览器缓存"_s, u"查看IE浏览器缓存"_s));
-    addPlaceholder(addEntry(tools, u"menu清空IE浏览器缓存"_s, u"清空IE浏览器缓存"_s));
-    addPlaceholder(addEntry(tools, u"menu网页源码另存为"_s, u"网页源码另存为"_s));
+    m_controls->addMenu(bar, u"menu工具"_s, u"工具(&T)"_s,
+                        {{u"menu设置"_s, u"设置"_s},
+                         {u"menu打开下载窗口"_s, u"打开下载窗口"_s,
+                          [this] {
+                              if (!m_flow.showForm(WindowFlow::kDownload))
+                                  m_context.prompts.message(kNotAvailable, MessageIcon::Information);
+                          }},
+                         sep,
+                         {u"menu查看IE浏览器缓存"_s, u"查看IE浏览器缓存"_s},
+                         {u"menu清空IE浏览器缓存"_s, u"清空IE浏览器缓存"_s},
+                         {u"menu网页源码另存为"_s, u"网页源码另存为"_s}});
 
-    QMenu* help = addMenu(bar, u"menu帮助"_s, u"帮助(&H)"_s);
-    connect(addEntry(help, u"menu关于"_s, u"关于(&A)"_s), &QAction::triggered, this, [this] {
-        AboutDialog about(windowIcon(), this);
-        about.exec();
-    });
-    addPlaceholder(addEntry(help, u"menu使用方法"_s, u"使用方法"_s));
-    help->addSeparator();
+    std::vector<E> help{{u"menu关于"_s, u"关于(&A)"_s,
+                         [this] {
+                             AboutDialog about(windowIcon(), this);
+                             about.exec();
+                         }},
+                        {u"menu使用方法"_s, u"使用方法"_s},
+                        sep};
     for (const BrowserConfig::Link& link : std::as_const(m_config.makerLinks)) {
         const QString url = link.url;
-        connect(addEntry(help, link.objectName, link.caption), &QAction::triggered, this,
-                [this, url] { m_context.shell.openInBrowser(url); });
+        help.push_back({link.objectName, link.caption, [this, url] { m_context.shell.openInBrowser(url); }});
     }
-}
-
-void SearchWindow::addPlaceholder(QObject* sender) {
-    auto show = [this] { m_context.prompts.message(kNotAvailable, MessageIcon::Information); };
-    QMetaObject::Connection c;
-    if (auto* action = qobject_cast<QAction*>(sender))
-        c = connect(action, &QAction::triggered, this, show);
-    else if (auto* button = qobject_cast<QAbstractButton*>(sender))
-        c = connect(button, &QAbstractButton::clicked, this, show);
-    m_placeholders.insert(sender, c);
+    m_controls->addMenu(bar, u"menu帮助"_s, u"帮助(&H)"_s, help);
 }
 
 QAction* SearchWindow::action(const QString& name) const {
-    return findChild<QAction*>(name);
+    return m_controls->action(name);
 }
 QMenu* SearchWindow::menu(const QString& name) const {
-    return findChild<QMenu*>(name);
+    return m_controls->menu(name);
 }
 QAbstractButton* SearchWindow::button(const QString& name) const {
-    return findChild<QAbstractButton*>(name);
+    return m_controls->button(name);
 }
 QCheckBox* SearchWindow::checkBox(const QString& name) const {
     return findChild<QCheckBox*>(name);
 }
-
 QAction* SearchWindow::claimAction(const QString& name) {
-    QAction* a = action(name);
-    if (a)
-        disconnect(m_placeholders.take(a));
-    return a;
+    return m_controls->claimAction(name);
 }
-
 QAbstractButton* SearchWindow::claimButton(const QString& name) {
-    QAbstractButton* b = button(name);
-    if (b)
-        disconnect(m_placeholders.take(b));
-    return b;
+    return m_controls->claimButton(name);
 }
 
 SearchOptions SearchWindow::options() const {
@@ -397,15 +352,22 @@ void SearchWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    if (m_unloading) {
+        event->accept();
+        return;
+    }
     if (!m_state.confirmClose(m_context.prompts)) {
         event->ignore();
         return;
     }
+    m_unloading = true;
     emit closing();
     m_context.pump.pumpOnce();
     options().save(m_context.settings);
     event->accept();
-    m_flow.formUnloaded(this);
+    // A harvest or analysis that was stopped may still be on the stack (waiting for a page
+    // snapshot, converting its last row): the window goes once it has returned.
+    m_state.operations().whenIdle([this] { m_flow.formUnloaded(this); });
 }
 
 void SearchWindow::resizeEvent(QResizeEvent* event) {

@@ -3,9 +3,7 @@
 #include "program/BrowserConfig.h"
 #include "search/SearchWindowState.h"
 
-#include <QHash>
 #include <QMainWindow>
-#include <QMetaObject>
 
 class QAbstractButton;
 class QAction;
@@ -24,6 +22,7 @@ namespace mojing {
 
 struct AppContext;
 class ArticleListModel;
+class DesignControls;
 class SilentPage;
 class StatusPanels;
 class WindowFlow;
@@ -93,13 +92,13 @@ protected:
 private:
     void buildMenus();
     QWidget* buildListPanel();
-    void addPlaceholder(QObject* sender);
     void applySplitterRule();
     void centreProgressPanel();
 
     AppContext& m_context;
     WindowFlow& m_flow;
     BrowserConfig m_config;
+    DesignControls* m_controls;
     SearchWindowState m_state;
 
     QSplitter* m_splitter = nullptr;
@@ -114,8 +113,8 @@ private:
     QCheckBox* m_check2 = nullptr;
     QCheckBox* m_check3 = nullptr;
     QLineEdit* m_text1 = nullptr;
-    QHash<QObject*, QMetaObject::Connection> m_placeholders;
     bool m_homeOpened = false;
+    bool m_unloading = false;
     QPoint m_dragStart;
 };
 

@@ -8,12 +8,11 @@ namespace mojing {
 
 void FakeTransferMethods::startMethod1(int row) {
     DownloadListModel& list = m_session.list();
-    if (executing || m_session.transferBusy) {
+    if (executing) {
         list.setState(row, RowState::Waiting);
         list.setSize(row, DownloadListModel::kWaitAgain);
         return;
     }
-    m_session.transferBusy = true;
     starts.push_back({0, row, DownloadListModel::currentUrl(list.at(row).key), list.filePath(row)});
     executing = true;
     if (duringMethod1)
@@ -25,13 +24,10 @@ void FakeTransferMethods::startMethod1(int row) {
             list.setPercent(row, u"100%"_s);
     }
     m_session.markTransferEnded();
-    m_session.transferBusy = false;
 }
 
 void FakeTransferMethods::startMethod2(int slot, int row, const QString& url, const QString& path) {
     m_busy[slot] = row;
-    m_session.busySlots = int(m_busy.size());
-    m_session.transferBusy = true;
     m_session.list().setState(row, RowState::Downloading);
     m_session.list().clearProgress(row);
     starts.push_back({slot, row, url, path});
@@ -40,7 +36,6 @@ void FakeTransferMethods::startMethod2(int slot, int row, const QString& url, co
 void FakeTransferMethods::unloadAllSlots() {
     ++unloads;
     m_busy.clear();
-    m_session.busySlots = 0;
 }
 
 void FakeTransferMethods::finishSlot(int slot, RowState state) {
@@ -51,7 +46,6 @@ void FakeTransferMethods::finishSlot(int slot, RowState state) {
     if (state == RowState::Finished)
         m_session.list().setPercent(it->second, u"100%"_s);
     m_busy.erase(it);
-    m_session.busySlots = int(m_busy.size());
     m_session.markTransferEnded();
 }
 

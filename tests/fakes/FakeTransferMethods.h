@@ -13,7 +13,7 @@ namespace mojing {
 class DownloadSession;
 
 // Transfer methods for scheduler tests. Method 1 behaves like the real entry point (refuses while
-// busy, otherwise runs a whole transfer at once and ends it with `method1Outcome`); method 2 slots
+// executing, otherwise runs a whole transfer at once and ends it with `method1Outcome`); method 2 slots
 // stay busy until the test ends them with finishSlot().
 //
 //   FakeTransferMethods methods(session);

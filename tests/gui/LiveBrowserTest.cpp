@@ -2,6 +2,7 @@
 #include "DemoPlatformServer.h"
 #include "dom/BrowserDocument.h"
 #include "platform/EventPump.h"
+#include "support/PageServer.h"
 #include "support/QtPrinters.h"
 
 #include <QWebEnginePage>
@@ -58,6 +59,34 @@ TEST(LiveBrowser, SnapshotsClicksAndHistoryOfALivePage) {
     EXPECT_TRUE(browser.document()->URL().contains(u"startPage=0"_s));
     page.reset(); // pages go before their profile
     EXPECT_EQ(browser.document(), nullptr);
+}
+
+TEST(LiveBrowser, ClickAfterNoscriptAndTemplateLinksHitsTheRightElement) {
+    PageServer server;
+    server.page(u"/p1"_s, "<html><body><noscript><a href='/js-off'>js off</a></noscript>"
+                          "<template><a href='/template'>t</a></template>"
+                          "<div class='pager'><a href='/p0'>previous</a> <a href='/p2'>next</a></div>"
+                          "</body></html>");
+    server.page(u"/p2"_s, "<html><body>page two</body></html>");
+    QWebEngineProfile profile;
+    auto page = std::make_unique<QWebEnginePage>(&profile);
+    EventPump pump;
+    const Timing timing;
+    LiveBrowser browser(page.get(), pump, timing);
+    browser.navigate(server.url(u"/p1"_s));
+    ASSERT_TRUE(
+        pump.waitUntil([&] { return page->url().path() == u"/p1"_s && !browser.busy(); }, Millis(20000)));
+    const auto doc = browser.document();
+    ASSERT_TRUE(doc);
+    const DomCollection links = doc->getElementsByTagName(u"a"_s);
+    ASSERT_EQ(links.length(), 2) << "the page's own anchors only";
+    ASSERT_EQ(links.item(1).innerText(), u"next"_s);
+    links.item(1).click();
+    EXPECT_TRUE(pump.waitUntil([&] { return page->url().path() == u"/p2"_s; }, Millis(20000)))
+        << "went to " << page->url().toString().toStdString();
+    EXPECT_FALSE(server.requested().contains(u"/js-off"_s));
+    EXPECT_FALSE(server.requested().contains(u"/template"_s));
+    page.reset();
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 #include "SearchWindow.h"
+#include "SearchHarvesting.h"
 #include "SilentPage.h"
 #include "StatusPanels.h"
 #include "WindowFlow.h"
+#include "analysis/AnalysisPanel.h"
+#include "search/ArticleListModel.h"
 #include "settings/SettingKeys.h"
+#include "support/PageServer.h"
 #include "support/TestContext.h"
 
 #include <QAbstractButton>
@@ -12,7 +16,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTableView>
+#include <QTimer>
 #include <QWebEngineProfile>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -292,6 +298,65 @@ TEST_F(SearchWindowTest, MakerLinksOpenInTheSystemBrowser) {
         w->action(link.objectName)->trigger();
     ASSERT_EQ(t.shell.argumentsOf(u"openInBrowser"_s).size(), config.makerLinks.size());
     EXPECT_EQ(t.shell.argumentsOf(u"openInBrowser"_s).front(), config.makerLinks.front().url);
+}
+
+// A stopped run may still be on the stack when the user closes the window: the close is accepted
+// at once, and the window goes only when the run has returned.
+TEST_F(SearchWindowTest, CloseDuringAPageSnapshotWaitUnloadsAfterTheHarvest) {
+    t.timing.snapshotLimit = Millis(8000);
+    t.settings.write(SettingKeys::kSectionSettings, SettingKeys::kPromptFolderOnHarvest, u"0"_s);
+    PageServer server;
+    server.page(u"/busy"_s, "<html><body><ol class='search-results'></ol></body></html>");
+    config.homePage = server.url(u"/busy"_s);
+    flow.setFactory(WindowFlow::kSearch, [this] {
+        auto* w = new SearchWindow(*context, flow, profile.get(), config);
+        SearchHarvesting::attach(w);
+        return w;
+    });
+    QPointer<SearchWindow> w = openSearch();
+    ASSERT_TRUE(t.pump.waitUntil(
+        [&] { return w->page()->url().path() == u"/busy"_s && !w->page()->isLoading(); }, Millis(20000)));
+    // A script keeps the page busy for a while, so the snapshot's answer waits behind it.
+    w->page()->runJavaScript(u"var end = Date.now() + 1500; while (Date.now() < end) {}"_s);
+    bool aliveAfterClose = false;
+    QTimer::singleShot(100, w, [&] {
+        EXPECT_TRUE(w->close()) << "nothing refuses the close";
+        QTimer::singleShot(200, &cover, [&] { aliveAfterClose = !w.isNull(); });
+    });
+    w->button(u"Command9"_s)->click(); // "加入本页到列表": waits for the snapshot
+    EXPECT_TRUE(aliveAfterClose) << "the window was deleted under the harvest";
+    ASSERT_FALSE(w.isNull());
+    EXPECT_FALSE(w->isVisible());
+    settle();
+    EXPECT_TRUE(w.isNull()) << "unloaded once the harvest returned";
+    EXPECT_TRUE(cover.isVisible());
+}
+
+TEST_F(SearchWindowTest, CloseAfterStoppingAnAnalysisUnloadsWhenTheRunReturns) {
+    t.timing.progressCoalesce = Millis(0); // the run lets events run after every row
+    t.settings.write(SettingKeys::kSectionSettings, SettingKeys::kPromptFolderOnHarvest, u"1"_s);
+    t.state.currentSaveFolder = t.dir.path() + u"/"_s;
+    flow.setFactory(WindowFlow::kSearch, [this] {
+        auto* w = new SearchWindow(*context, flow, profile.get(), config);
+        new AnalysisPanel(*w, *context, flow);
+        return w;
+    });
+    QPointer<SearchWindow> w = openSearch();
+    for (int i = 0; i < 50; ++i)
+        w->articles()->addArticle(u"Article "_s + QString::number(i),
+                                  u"http://j.example/pdf/"_s + QString::number(i), u"http://j.example/s"_s,
+                                  u"pdf"_s, QString(), u"搜索"_s);
+    bool closed = false;
+    QTimer::singleShot(0, w, [&] {
+        w->button(u"Command5"_s)->click(); // "停止"
+        closed = w->close();
+    });
+    w->action(u"menu全部加入"_s)->trigger();
+    EXPECT_TRUE(closed);
+    ASSERT_FALSE(w.isNull()) << "the window was deleted under the analysis run";
+    EXPECT_LT(w->articles()->count(), 51);
+    settle();
+    EXPECT_TRUE(w.isNull());
 }
 
 } // namespace

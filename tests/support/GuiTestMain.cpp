@@ -1,3 +1,5 @@
+#include "support/DesignReports.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -8,5 +10,6 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    mojing::installDesignReportHandler();
     return RUN_ALL_TESTS();
 }

@@ -1,4 +1,5 @@
 #include "AnalysisRunner.h"
+#include "platform/OperationGate.h"
 
 #include "ArticleConverter.h"
 #include "DownloadWindowHost.h"
@@ -49,6 +50,7 @@ void AnalysisRunner::run(AnalysisMode mode, bool fromTimer) {
     // rows at the same time.
     if (m_running)
         return;
+    const OperationGate::Scope busy(m_gate);
     m_running = true;
     setStopped(false);
     emit progressShown(kProgressText);

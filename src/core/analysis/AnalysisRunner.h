@@ -12,6 +12,7 @@ namespace mojing {
 class ArticleConverter;
 class ArticleListModel;
 class DownloadWindowHost;
+class OperationGate;
 class SaveFolderPrompt;
 
 // Which articles an analysis run converts.
@@ -39,6 +40,9 @@ public:
     bool isRunning() const { return m_running; }
     bool autoAnalysisOn() const { return m_timer.isActive(); }
     const QTimer& timer() const { return m_timer; }
+
+    // The window's gate: while a run is on the stack, the window is not unloaded.
+    void setOperationGate(OperationGate* gate) { m_gate = gate; }
 
     // Whether `row` qualifies for `mode`.
     bool qualifies(int row, AnalysisMode mode) const;
@@ -74,6 +78,7 @@ private:
     ArticleConverter& m_converter;
     SaveFolderPrompt& m_folderPrompt;
     DownloadWindowHost& m_downloads;
+    OperationGate* m_gate = nullptr;
     bool m_stopped = true;
     bool m_running = false;
     QTimer m_timer;

@@ -83,6 +83,11 @@ std::shared_ptr<const BrowserDocument> BrowserDocument::parse(const QString& htm
             }
         }
         push(child);
+        // With scripts on, the live page holds a <noscript> element's content as text and a
+        // <template>'s content outside the document: neither counts for getElementsByTagName
+        // there, so they do not here either, and (tag, index) pairs mean the same element on both.
+        if (child->type == GUMBO_NODE_TEMPLATE || child->v.element.tag == GUMBO_TAG_NOSCRIPT)
+            stack.back().next = child->v.element.children.length;
     }
     return doc;
 }

@@ -3,6 +3,7 @@
 #include "DownloadListOps.h"
 #include "NetworkTransferMethods.h"
 #include "Scheduler.h"
+#include "TransferActivity.h"
 
 #include <QObject>
 
@@ -12,8 +13,9 @@ class DownloadSession;
 class NetworkLayer;
 
 // The working parts of one download window (or of a headless download run) over its session:
-// both transfer methods, the scheduler with its two timers, and the list commands.
-class DownloadEngine : public QObject {
+// both transfer methods, the scheduler with its two timers, and the list commands. While it lives
+// it tells the session what its parts are doing.
+class DownloadEngine : public QObject, public TransferActivity {
     Q_OBJECT
 public:
     DownloadEngine(DownloadSession& session, NetworkLayer& network, QObject* parent = nullptr);
@@ -26,6 +28,11 @@ public:
 
     // No transfer of either method is running.
     bool idle() const;
+
+    bool schedulerRunning() const override { return m_scheduler.isRunning(); }
+    bool transferBusy() const override { return m_scheduler.transferBusy(); }
+    int busySlots() const override;
+    bool inetExecuting() const override;
 
 private:
     DownloadSession& m_session;

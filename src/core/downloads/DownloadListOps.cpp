@@ -191,7 +191,7 @@ int DownloadListOps::deleteWebPageRowFiles() {
 }
 
 bool DownloadListOps::cancelSelectedRows() {
-    if (m_session.transferBusy) {
+    if (m_session.activity().transferBusy()) {
         m_session.context().prompts.message(u"停止下载后方可设置！"_s, MessageIcon::Error);
         return false;
     }
@@ -251,8 +251,8 @@ void DownloadListOps::selectNone() {
         list.setSelected(i, false);
 }
 
-DownloadListOps::MenuEnabling DownloadListOps::menuEnabling() const {
-    const bool active = m_session.schedulerRunning || m_session.transferBusy;
+DownloadListOps::MenuEnabling DownloadListOps::menuEnabling(const TransferActivity& activity) {
+    const bool active = activity.schedulerRunning() || activity.transferBusy();
     MenuEnabling e;
     e.selectAll = !active;
     e.remove = !active;

@@ -7,6 +7,7 @@
 namespace mojing {
 
 class DownloadSession;
+class TransferActivity;
 struct DownloadRow;
 
 // The commands of the download list menu that act on sets of rows: queueing rows again,
@@ -68,7 +69,7 @@ public:
     void selectNone();
 
     // The state of the guarded context-menu entries for the current transfer state.
-    MenuEnabling menuEnabling() const;
+    static MenuEnabling menuEnabling(const TransferActivity& activity);
 
     static bool isWebPageType(const QString& type, bool includeXml);
 

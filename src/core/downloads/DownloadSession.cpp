@@ -9,12 +9,11 @@ namespace mojing {
 
 DownloadSession::DownloadSession(const AppContext& context, QObject* parent)
     : QObject(parent), m_context(context), m_list(this, int(context.timing.progressCoalesce.count())) {
-    slotRowIndex.fill(-1);
     lastTransferEndMs = context.timing.nowMs();
 }
 
 bool DownloadSession::requireDownloadsStopped() {
-    if (!schedulerRunning && countLoadedSlots() <= 1 && !inetExecuting)
+    if (activity().downloadsStopped())
         return true;
     m_context.prompts.message(u"停止下载以后，才能执行此操作！"_s, MessageIcon::Information);
     return false;

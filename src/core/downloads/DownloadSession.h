@@ -2,10 +2,10 @@
 
 #include "DownloadListModel.h"
 #include "DownloadOptions.h"
+#include "TransferActivity.h"
 #include "program/AppContext.h"
 
 #include <QObject>
-#include <array>
 
 namespace mojing {
 
@@ -14,8 +14,6 @@ namespace mojing {
 class DownloadSession : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kSlotEntries = 12;
-
     explicit DownloadSession(const AppContext& context, QObject* parent = nullptr);
 
     AppContext& context() { return m_context; }
@@ -24,21 +22,13 @@ public:
     DownloadOptions& options() { return m_options; }
     const DownloadOptions& options() const { return m_options; }
 
-    // True while a transfer is active (set by the methods, cleared by Stop and the status tick).
-    bool transferBusy = false;
-    // For each transfer slot the 0-based list position of the row it serves, -1 for none.
-    // Entry 1 serves method 1; entries 1..6 serve the method-2 slots.
-    std::array<int, kSlotEntries> slotRowIndex;
+    // What the transfers are doing now. The engine over this session answers while it lives;
+    // `activity` must outlive the session or be reset with nullptr first.
+    const TransferActivity& activity() const { return m_activity ? *m_activity : m_idle; }
+    void setActivity(const TransferActivity* activity) { m_activity = activity; }
+
     // When the last transfer ended, failed or was skipped as too large (Timing::nowMs()).
     qint64 lastTransferEndMs = 0;
-
-    // Kept current by their owners so that guards can ask without knowing them:
-    bool schedulerRunning = false; // the scheduler timer is enabled (Scheduler)
-    int busySlots = 0;             // method-2 slots now loaded (Method2)
-    bool inetExecuting = false;    // the method-1 transfer control is executing (Method1)
-
-    // Loaded downloader instances, counting the permanent template: 1 means no slot is running.
-    int countLoadedSlots() const { return 1 + busySlots; }
 
     // True when downloads are stopped; otherwise shows "停止下载以后，才能执行此操作！" and
     // returns false.
@@ -69,6 +59,8 @@ private:
     AppContext m_context; // a bundle of references: cheap to copy, never dangling
     DownloadListModel m_list;
     DownloadOptions m_options;
+    TransferActivity m_idle;
+    const TransferActivity* m_activity = nullptr;
 };
 
 } // namespace mojing

@@ -44,8 +44,6 @@ Method1Transfer::Method1Transfer(DownloadSession& session, NetworkLayer& network
     connect(m_inet.get(), &InetControl::stateChanged, this, [this](int state) {
         m_session.showStatus(3, stateText(state, m_inet->responseCode(), m_inet->responseInfo()));
     });
-    connect(m_inet.get(), &InetControl::executingChanged, this,
-            [this](bool executing) { m_session.inetExecuting = executing; });
 }
 
 Method1Transfer::~Method1Transfer() = default;
@@ -125,14 +123,12 @@ void Method1Transfer::setupConnection(const QString& url) {
 
 void Method1Transfer::downloadCurrentRow(int row) {
     DownloadListModel& list = m_session.list();
-    if (m_inet->stillExecuting() || m_session.transferBusy) {
+    if (m_inet->stillExecuting() || m_running) {
         list.setState(row, RowState::Waiting);
         list.setSize(row, DownloadListModel::kWaitAgain);
         return;
     }
-    m_session.transferBusy = true;
     downloadRow(row);
-    m_session.transferBusy = false;
 }
 
 bool Method1Transfer::downloadRow(int row) {
@@ -146,7 +142,7 @@ bool Method1Transfer::downloadRow(int row) {
 
     const QString url = DownloadListModel::currentUrl(list.at(row).key);
     setupConnection(url);
-    m_session.transferBusy = true;
+    m_running = true;
     m_session.showStatus(2, u"正在下载:"_s + list.at(row).name);
 
     const QString tag = list.at(row).tag;
@@ -273,7 +269,7 @@ bool Method1Transfer::downloadRow(int row) {
                     list.setPercent(row, QString::number(length * 100 / *total) + u'%');
             }
             // Nothing more can arrive once the response has ended and its data has been read.
-            const bool stopped = !m_session.transferBusy || inet.cancelled();
+            const bool stopped = inet.cancelled();
             const bool drained = chunk.isEmpty() && inet.responseEnded() && inet.bytesBuffered() == 0;
             if (size > 0 && length >= size)
                 break;
@@ -315,6 +311,7 @@ bool Method1Transfer::downloadRow(int row) {
     if (correct)
         FileTypeCorrector::correctRowFileType(list, row, ctx.codec);
     finishRow(row);
+    m_running = false;
     return result;
 }
 

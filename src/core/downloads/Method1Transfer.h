@@ -35,6 +35,9 @@ public:
     // Status panel 3 text of a transfer-control state.
     static QString stateText(int state, int responseCode, const QString& responseInfo);
 
+    // A row's transfer is under way (from its start until its row is finished).
+    bool isRunning() const { return m_running; }
+
     InetControl& inet() { return *m_inet; }
     const InetControl& inet() const { return *m_inet; }
 
@@ -44,6 +47,7 @@ private:
 
     DownloadSession& m_session;
     std::unique_ptr<InetControl> m_inet;
+    bool m_running = false;
 };
 
 } // namespace mojing

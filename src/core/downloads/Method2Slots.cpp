@@ -52,7 +52,7 @@ void Method2Slots::startDownload(int slot, int row, const QString& url, const QS
     AppContext& ctx = m_session.context();
     auto* downloader = new Downloader(m_network, ctx.pump, ctx.timing, this);
     m_slots[size_t(slot)] = downloader;
-    m_session.busySlots = busyCount();
+    m_rows[size_t(slot)] = row;
     connect(downloader, &Downloader::downloadProgress, this,
             [this, slot](qint64 read, qint64 max, const QString&) { onProgress(slot, read, max); });
     connect(downloader, &Downloader::downloadComplete, this,
@@ -60,7 +60,6 @@ void Method2Slots::startDownload(int slot, int row, const QString& url, const QS
     connect(downloader, &Downloader::downloadError, this,
             [this, slot](const QString& description, const QString&) { onError(slot, description); });
 
-    m_session.transferBusy = true;
     DownloadListModel& list = m_session.list();
     list.setState(row, RowState::Downloading);
     if (m_session.options().autoLocate)
@@ -70,9 +69,9 @@ void Method2Slots::startDownload(int slot, int row, const QString& url, const QS
 }
 
 int Method2Slots::rowOf(int slot) const {
-    if (slot < 1 || slot >= DownloadSession::kSlotEntries)
+    if (!isBusy(slot))
         return -1;
-    const int row = m_session.slotRowIndex[size_t(slot)];
+    const int row = m_rows[size_t(slot)];
     return m_session.list().isValidIndex(row) ? row : -1;
 }
 
@@ -134,10 +133,10 @@ void Method2Slots::unload(int slot) {
         return;
     Downloader* downloader = m_slots[size_t(slot)];
     m_slots[size_t(slot)] = nullptr;
+    m_rows[size_t(slot)] = -1;
     downloader->disconnect(this);
     downloader->cancelAsyncRead();
     downloader->deleteLater();
-    m_session.busySlots = busyCount();
 }
 
 void Method2Slots::unloadAll() {

@@ -12,7 +12,7 @@ class NetworkLayer;
 
 // Method 2: several rows at once, one Downloader per busy slot (1..6). Slot 0 is never used.
 // A slot's downloader exists only while it serves a row and is discarded when the download ends,
-// whatever the outcome. Rows are found through the session's slotRowIndex (0-based positions).
+// whatever the outcome. Each slot remembers the row (0-based position) it serves.
 class Method2Slots : public QObject {
     Q_OBJECT
 public:
@@ -21,7 +21,7 @@ public:
     Method2Slots(DownloadSession& session, NetworkLayer& network, QObject* parent = nullptr);
     ~Method2Slots() override;
 
-    // 「多线程下载」 Starts `row` on `slot` (the scheduler has set slotRowIndex[slot] and chosen the path).
+    // 「多线程下载」 Starts `row` on `slot` (the scheduler has chosen the path).
     void startDownload(int slot, int row, const QString& url, const QString& path);
 
     bool isBusy(int slot) const;
@@ -45,6 +45,7 @@ private:
     DownloadSession& m_session;
     NetworkLayer& m_network;
     std::array<Downloader*, kMaxSlots + 1> m_slots{};
+    std::array<int, kMaxSlots + 1> m_rows{};
 };
 
 } // namespace mojing

@@ -16,7 +16,9 @@ public:
     NetworkTransferMethods(DownloadSession& session, NetworkLayer& network);
 
     Method1Transfer& method1() { return m_method1; }
+    const Method1Transfer& method1() const { return m_method1; }
     Method2Slots& method2() { return m_method2; }
+    const Method2Slots& method2() const { return m_method2; }
 
     void startMethod1(int row) override;
     bool method1Executing() const override;

@@ -26,6 +26,11 @@ Scheduler::Scheduler(DownloadSession& session, TransferMethods& methods, QObject
     m_status.setInterval(tick);
     connect(&m_down, &QTimer::timeout, this, &Scheduler::schedulerTick);
     connect(&m_status, &QTimer::timeout, this, &Scheduler::statusTick);
+    m_slotRows.fill(-1);
+}
+
+int Scheduler::slotRow(int slot) const {
+    return slot >= 0 && slot < kSlotEntries ? m_slotRows[size_t(slot)] : -1;
 }
 
 void Scheduler::setRunning(bool running) {
@@ -35,7 +40,6 @@ void Scheduler::setRunning(bool running) {
         m_down.start();
     else
         m_down.stop();
-    m_session.schedulerRunning = running;
     emit runningChanged(running);
 }
 
@@ -52,14 +56,14 @@ void Scheduler::stop() {
 
     m_methods.cancelMethod1();
     setRunning(false);
-    m_session.transferBusy = false;
+    m_transferBusy = false;
     m_methods.cancelMethod1();
 
     // Slot rows whose download is ended here; their files hold only what arrived so far.
     std::vector<int> slotRows;
     for (int slot = 1; slot <= kMaxSlots; ++slot) {
         if (m_methods.method2SlotBusy(slot))
-            slotRows.push_back(m_session.slotRowIndex[size_t(slot)]);
+            slotRows.push_back(slotRow(slot));
     }
     m_methods.unloadAllSlots();
 
@@ -75,7 +79,7 @@ void Scheduler::stop() {
         if (list.at(i).state == RowState::Downloading)
             list.setState(i, RowState::Failed);
     }
-    m_session.transferBusy = false;
+    m_transferBusy = false;
 }
 
 void Scheduler::startStatusTimer() {
@@ -115,7 +119,7 @@ bool Scheduler::prepareRow(int row, bool createFolder) {
 }
 
 void Scheduler::tickMethod1() {
-    if (m_session.transferBusy)
+    if (m_transferBusy)
         return;
     DownloadListModel& list = m_session.list();
     for (int row = 0; row < list.count(); ++row) {
@@ -125,8 +129,10 @@ void Scheduler::tickMethod1() {
         if (m_session.options().autoLocate)
             emit m_session.scrollToRowRequested(row);
         list.clearProgress(row);
-        m_session.slotRowIndex[1] = row;
+        m_slotRows[1] = row;
+        m_transferBusy = true;
         m_methods.startMethod1(row); // may run the whole transfer, letting events run
+        m_transferBusy = false;
         return;
     }
 }
@@ -155,7 +161,8 @@ void Scheduler::tickMethod2() {
         const Naming::TargetChoice target =
             Naming::chooseTarget(r.folder, r.name, r.type, m_session.options().policy);
         list.setName(taken, target.name);
-        m_session.slotRowIndex[size_t(slot)] = taken;
+        m_slotRows[size_t(slot)] = taken;
+        m_transferBusy = true;
         m_methods.startMethod2(slot, taken, DownloadListModel::currentUrl(list.at(taken).key), target.path);
     }
 }
@@ -201,12 +208,12 @@ void Scheduler::statusTick() {
 
     if (options.usesMethod1()) {
         if (!m_methods.method1Executing() && !isRunning())
-            m_session.transferBusy = false;
+            m_transferBusy = false;
     } else {
         if (anySlotBusy())
-            m_session.transferBusy = true;
+            m_transferBusy = true;
         if (!isRunning())
-            m_session.transferBusy = false;
+            m_transferBusy = false;
     }
 
     m_session.showListCounts();
@@ -241,7 +248,7 @@ void Scheduler::statusTick() {
 }
 
 bool Scheduler::closeNeedsConfirmation() const {
-    return m_session.countLoadedSlots() >= 2 || anySlotBusy() || m_methods.method1Executing() ||
+    return m_session.activity().loadedSlotCount() >= 2 || anySlotBusy() || m_methods.method1Executing() ||
            !m_session.list().isListFinished() || isRunning();
 }
 

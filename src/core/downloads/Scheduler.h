@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <array>
 
 namespace mojing {
 
@@ -50,6 +51,15 @@ public:
     // stop, downloads stop, and the result is true.
     bool requestClose();
 
+    // 「TransferBusy」 True while a transfer is active: set when a row is handed to a method, cleared
+    // when method 1 returns, by Stop and by the status tick once nothing runs.
+    bool transferBusy() const { return m_transferBusy; }
+    // The scheduler's own flag; tests set it to examine the status tick's rule.
+    void setTransferBusy(bool busy) { m_transferBusy = busy; }
+    // 「SlotRowIndex」 The 0-based row the scheduler last handed to `slot` (1 serves method 1,
+    // 1..6 the method-2 slots); -1 for none.
+    int slotRow(int slot) const;
+
     // Whether "开始下载" is usable, as of the last status tick.
     bool startEnabled() const { return m_startEnabled; }
     // Whether the running indicator (`Shape1`) shows, as of the last status tick.
@@ -73,11 +83,15 @@ private:
     // Prepares the waiting row for a start; false when it must not be downloaded now.
     bool prepareRow(int row, bool createFolder);
 
+    static constexpr int kSlotEntries = 7;
+
     DownloadSession& m_session;
     TransferMethods& m_methods;
     DownloadListOps m_ops;
     QTimer m_down;
     QTimer m_status;
+    bool m_transferBusy = false;
+    std::array<int, kSlotEntries> m_slotRows;
     bool m_startEnabled = true;
     bool m_indicatorVisible = false;
 };

@@ -72,6 +72,10 @@ int ArticleListModel::removeRowsWhere(const std::function<bool(const ArticleRow&
         }
     }
     m_rows.erase(kept, m_rows.end());
+    // A reset clears the view's selection without telling anyone; the rows follow it, so that no
+    // later command acts on rows the user no longer sees selected.
+    for (ArticleRow& row : m_rows)
+        row.selected = false;
     endResetModel();
     return removed;
 }

@@ -48,7 +48,8 @@ public:
     void removeAt(int index);
     void clear();
     // Removes every row the predicate holds for, keeping the order of the others; one model reset
-    // instead of one removal per row, so large lists stay fast. Returns the number removed.
+    // instead of one removal per row, so large lists stay fast. The reset deselects every row, as
+    // it does in the view. Returns the number removed.
     int removeRowsWhere(const std::function<bool(const ArticleRow&)>& predicate);
     // The row counter shown beside the list is refreshed only at these calls (once per harvested
     // page or removal command), never on every single add.

@@ -1,5 +1,7 @@
 #include "SearchController.h"
 
+#include "platform/OperationGate.h"
+
 #include "ArticleListModel.h"
 #include "Harvester.h"
 #include "dom/Browser.h"
@@ -180,6 +182,7 @@ bool SearchController::nextPage() {
 }
 
 void SearchController::addCurrentPage() {
+    const OperationGate::Scope busy(m_gate);
     m_addPageEnabled = false;
     emit controlsChanged();
     QString saveFolder;
@@ -194,6 +197,7 @@ void SearchController::addCurrentPage() {
 }
 
 void SearchController::addAllPages() {
+    const OperationGate::Scope busy(m_gate);
     const std::optional<double> typed = numericValue(m_pageLimitText);
     if (!typed) {
         m_context.prompts.message(kLimitNotNumeric, MessageIcon::Error);

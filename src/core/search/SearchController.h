@@ -9,6 +9,7 @@ namespace mojing {
 
 class ArticleListModel;
 class Browser;
+class OperationGate;
 class BrowserDocument;
 class DomElement;
 struct AppContext;
@@ -52,6 +53,8 @@ public:
     // Shows the save-folder dialog modally and leaves the choice in the program state. Without one,
     // the current save folder comes from the settings.
     void setSaveFolderPrompt(std::function<void()> prompt) { m_saveFolderPrompt = std::move(prompt); }
+    // The window's gate: while a command runs, the window is not unloaded.
+    void setOperationGate(OperationGate* gate) { m_gate = gate; }
 
     int harvestCurrentPage(const QString& saveFolder);
     QString saveFolderForHarvest() const;
@@ -89,6 +92,7 @@ private:
     Browser& m_browser;
     ArticleListModel& m_list;
     std::function<void()> m_saveFolderPrompt;
+    OperationGate* m_gate = nullptr;
 
     bool m_openAccessOnly = true;
     bool m_pageLimitEnabled = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/OperationGate.h"
+
 #include <QString>
 
 namespace mojing {
@@ -41,9 +43,13 @@ public:
     // a bar closer than 80 px (1200 twips) to the bottom is put at four fifths of the height.
     static int splitterPosition(int proposed, int clientHeight);
 
+    // The harvesting and analysis runs on the stack; the window unloads once they have returned.
+    OperationGate& operations() { return m_operations; }
+
 private:
     bool m_addAllStopped = true;
     bool m_analysisStopped = true;
+    OperationGate m_operations;
 };
 
 } // namespace mojing

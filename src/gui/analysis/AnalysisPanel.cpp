@@ -23,6 +23,7 @@ AnalysisPanel::AnalysisPanel(SearchWindow& window, const AppContext& context, Wi
     : QObject(&window), m_window(window), m_context(context), m_downloads(context, flow),
       m_folderPrompt(context, &window), m_converter(context, *window.articles(), m_downloads),
       m_runner(context, *window.articles(), m_converter, m_folderPrompt, m_downloads, this) {
+    m_runner.setOperationGate(&window.state().operations());
     struct Entry {
         const char16_t* name;
         AnalysisMode mode;

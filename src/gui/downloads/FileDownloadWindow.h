@@ -3,35 +3,31 @@
 #include "program/AppContext.h"
 #include "program/BrowserConfig.h"
 
-#include <QHash>
 #include <QMainWindow>
-#include <QMetaObject>
 #include <functional>
 
 class QAbstractButton;
 class QAction;
-class QCheckBox;
-class QComboBox;
-class QLabel;
 class QMenu;
-class QRadioButton;
 class QTableView;
 
 namespace mojing {
 
+class DesignControls;
+class DownloadOptionPanel;
 class DownloadSession;
+class DownloadWindowClose;
 class StatusPanels;
 class WindowFlow;
 
 // The download window fFileDownload: the option panel Picture3 on top, the download list
 // ListView3 below, the status bar StatusBar1 at the bottom.
 //
-// The window owns the session (the list and the options) and keeps its option controls and the
-// session's options in step both ways. The scheduler, the transfer methods and the list commands
-// attach from outside: find a control by its design name (action(), button(), control()) and take
-// over a menu entry or button with claimAction()/claimButton(), which removes the "not available"
-// placeholder it starts with. The close confirmation comes in through setCloseGuard(); what must
-// stop when the close is accepted listens to closing().
+// The window owns the session (the list and the options). The scheduler, the transfer methods and
+// the list commands attach from outside: find a control by its design name (action(), button(),
+// control()) and take over a menu entry or button with claimAction()/claimButton(), which removes
+// the "not available" notice it starts with. The close runs in the order closer() defines; what
+// must stop when the close is accepted listens to closing().
 class FileDownloadWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -46,6 +42,7 @@ public:
     ~FileDownloadWindow() override;
 
     DownloadSession& session() const { return *m_session; }
+    DownloadWindowClose& closer() const { return *m_close; }
     QTableView* listView3() const { return m_list; }
     StatusPanels* statusBar1() const { return m_status; }
 
@@ -58,7 +55,7 @@ public:
 
     // Asked when the window is about to close, after the policy and method were stored; false
     // keeps the window open (the scheduler's confirmation).
-    void setCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
+    void setCloseGuard(std::function<bool()> guard);
     // Restores the saved position and size now (before the window is first shown) and saves them
     // when the close is accepted.
     void setGeometryHandlers(std::function<void(QWidget&)> restore, std::function<void(const QWidget&)> save);
@@ -86,39 +83,24 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    QWidget* buildOptionPanel();
     void buildList();
     void buildMenus();
-    void addPlaceholder(QObject* sender);
-    void connectOptionControls();
+    void openOptions();
     void applyContextMenuRules();
-    void selectAll(bool on);
     void load();
 
     AppContext m_context;
     WindowFlow* m_flow;
     BrowserConfig m_config;
     DownloadSession* m_session;
+    DownloadWindowClose* m_close;
+    DesignControls* m_controls;
+    DownloadOptionPanel* m_panel = nullptr;
     QTableView* m_list = nullptr;
     StatusPanels* m_status = nullptr;
-    QLabel* m_label7 = nullptr;
-    QLabel* m_label1 = nullptr;
-    QWidget* m_shape1 = nullptr;
-    QComboBox* m_combo1 = nullptr;
-    QComboBox* m_combo2 = nullptr;
-    QComboBox* m_combo4 = nullptr;
-    QRadioButton* m_option[3] = {nullptr, nullptr, nullptr};
-    QCheckBox* m_check3 = nullptr;
-    QCheckBox* m_check4 = nullptr;
-    QCheckBox* m_check5 = nullptr;
-    QCheckBox* m_check6 = nullptr;
     QMenu* m_listMenu = nullptr;
-    QHash<QObject*, QMetaObject::Connection> m_placeholders;
-    std::function<bool()> m_closeGuard;
     std::function<void()> m_optionsOpener;
     std::function<void(const QWidget&)> m_saveGeometry;
-    bool m_showingOptions = false;
-    bool m_closed = false;
 };
 
 } // namespace mojing

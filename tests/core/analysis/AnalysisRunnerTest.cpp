@@ -18,11 +18,11 @@ namespace {
 class AnalysisTest : public ::testing::Test {
 public:
     AnalysisTest() {
-        QObject::connect(&runner, &AnalysisRunner::progressShown, [this](const QString& text) {
+        QObject::connect(&runner, &AnalysisRunner::progressShown, &runner, [this](const QString& text) {
             events << u"show:"_s + text;
             EXPECT_FALSE(runner.analysisStopped());
         });
-        QObject::connect(&runner, &AnalysisRunner::progressHidden, [this] { events << u"hide"_s; });
+        QObject::connect(&runner, &AnalysisRunner::progressHidden, &runner, [this] { events << u"hide"_s; });
         t.state.promptSaveFolderOnHarvest = 1;
         t.state.currentSaveFolder = u"/current/"_s;
     }
@@ -130,10 +130,11 @@ TEST_F(AnalysisTest, SecondAllRunAddsNoRows) {
 TEST_F(AnalysisTest, StopLeavesTheRestUntouchedAndStillReveals) {
     addRows({QString(), QString(), QString(), QString()});
     // "停止" is pressed while row 1 is being converted (the run pumps events after it).
-    QObject::connect(&articles, &QAbstractItemModel::dataChanged, [this](const QModelIndex& index) {
-        if (articles.at(index.row()).status == ok && index.row() == 1)
-            runner.stop();
-    });
+    QObject::connect(&articles, &QAbstractItemModel::dataChanged, &articles,
+                     [this](const QModelIndex& index) {
+                         if (articles.at(index.row()).status == ok && index.row() == 1)
+                             runner.stop();
+                     });
     runner.runAnalysis(AnalysisMode::Unanalysed);
     EXPECT_EQ(statuses(), (QStringList{ok, ok, QString(), QString()}));
     EXPECT_EQ(events.last(), u"hide"_s);
@@ -187,7 +188,7 @@ TEST_F(AnalysisTest, StartButton) {
         return choice;
     };
     QList<bool> enabled;
-    QObject::connect(&runner, &AnalysisRunner::startEnabledChanged, [&](bool on) { enabled << on; });
+    QObject::connect(&runner, &AnalysisRunner::startEnabledChanged, &runner, [&](bool on) { enabled << on; });
 
     runner.startClicked(choose);
     EXPECT_EQ(t.prompts.messages(), QStringList{AnalysisRunner::kEmptyList});
@@ -215,7 +216,7 @@ TEST_F(AnalysisTest, AutoAnalysisSwitch) {
     t.state.promptSaveFolderOnHarvest = 0;
     folderPrompt.answers.push_back({ScriptedSaveFolderPrompt::Cancel, {}});
     QList<bool> changes;
-    QObject::connect(&runner, &AnalysisRunner::autoAnalysisChanged, [&](bool on) { changes << on; });
+    QObject::connect(&runner, &AnalysisRunner::autoAnalysisChanged, &runner, [&](bool on) { changes << on; });
     EXPECT_FALSE(runner.setAutoAnalysis(true)) << "a cancelled folder switches it off again";
     EXPECT_FALSE(runner.autoAnalysisOn());
 
@@ -257,8 +258,8 @@ TEST_F(AnalysisTest, AutoTicksConvertNewRowsWithoutAskingAgain) {
 TEST_F(AnalysisTest, TickDuringARunIsSkipped) {
     addRows({QString(), QString(), QString()});
     int nestedRuns = 0;
-    QObject::connect(&runner, &AnalysisRunner::progressShown, [&] { ++nestedRuns; });
-    QObject::connect(&articles, &QAbstractItemModel::dataChanged, [this] { runner.autoTick(); });
+    QObject::connect(&runner, &AnalysisRunner::progressShown, &runner, [&] { ++nestedRuns; });
+    QObject::connect(&articles, &QAbstractItemModel::dataChanged, &articles, [this] { runner.autoTick(); });
     runner.runAnalysis(AnalysisMode::Unanalysed);
     EXPECT_EQ(nestedRuns, 1);
     EXPECT_EQ(downloadKeys().size(), 3);

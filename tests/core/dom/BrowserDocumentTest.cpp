@@ -147,6 +147,22 @@ TEST(BrowserDocument, ClickIsRoutedByTagAndDocumentIndex) {
     EXPECT_EQ(routed, (QStringList{u"a:1"_s, u"a:2"_s, u"li:1"_s}));
 }
 
+TEST(BrowserDocument, NoscriptAndTemplateContentIsNotCountedLikeOnTheLivePage) {
+    QStringList routed;
+    const auto doc = BrowserDocument::parse(
+        u"<p><noscript><a href='/js-off'>x</a></noscript><template><a href='/t'>t</a><li>z</li></template>"
+        "<ul><li><a class='nextpage' href='/p2'>next</a></li></ul></p>"_s,
+        kPageUrl, [&](const QString& tag, int index) { routed << tag + u':' + QString::number(index); });
+    const DomCollection links = doc->getElementsByTagName(u"a"_s);
+    ASSERT_EQ(links.length(), 1);
+    EXPECT_EQ(links.item(0).getAttribute(u"class"_s), u"nextpage"_s);
+    links.item(0).click();
+    doc->getElementsByTagName(u"li"_s).item(0).click();
+    EXPECT_EQ(routed, (QStringList{u"a:0"_s, u"li:0"_s}));
+    EXPECT_EQ(doc->getElementsByTagName(u"noscript"_s).length(), 1) << "the elements themselves count";
+    EXPECT_EQ(doc->getElementsByTagName(u"template"_s).length(), 1);
+}
+
 TEST(BrowserDocument, ElementsKeepTheirSnapshotAlive) {
     DomElement kept;
     {

@@ -95,7 +95,7 @@ TEST(DownloadEngine, StopDuringATransferLeavesNoPartialFile) {
         // handled meanwhile, as a click would.
         QTimer watch;
         bool pressed = false;
-        QObject::connect(&watch, &QTimer::timeout, [&] {
+        QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
             const QString received = rig.session.list().at(0).received;
             if (!pressed && !received.isEmpty() && received != u"0"_s) {
                 pressed = true;

@@ -39,7 +39,7 @@ TEST(DownloadListModel, RotationTable) {
     EXPECT_EQ(DownloadListModel::currentUrl(u"http://x/a?q=1|http://y"_s), u"http://x/a?q=1"_s);
 }
 
-struct ListRowCase {
+struct RowCells {
     RowState state;
     QString type;
     QString size;
@@ -49,7 +49,7 @@ struct ListRowCase {
 
 struct CountCase {
     const char* name;
-    std::vector<ListRowCase> rows;
+    std::vector<RowCells> rows;
     int undownloaded;
     bool finished;
     int failedOrWeb;
@@ -103,7 +103,7 @@ TEST(DownloadListModel, CountsTable) {
     for (const CountCase& c : cases) {
         DownloadListModel list;
         int i = 0;
-        for (const ListRowCase& r : c.rows) {
+        for (const RowCells& r : c.rows) {
             list.addRow(u"k"_s + QString::number(i), u"n"_s, r.type, u"/f/"_s, QString());
             list.setState(i, r.state);
             list.setSize(i, r.size);
@@ -142,7 +142,7 @@ TEST(DownloadListModel, ProgressUpdatesAreCoalesced) {
     for (int i = 0; i < 10; ++i)
         list.addRow(u"k"_s + QString::number(i), u"n"_s, u"pdf"_s, u"/f/"_s, QString());
     std::vector<std::pair<int, int>> spy;
-    QObject::connect(&list, &QAbstractItemModel::dataChanged,
+    QObject::connect(&list, &QAbstractItemModel::dataChanged, &list,
                      [&](const QModelIndex& a, const QModelIndex& b) {
                          EXPECT_LT(b.row(), list.count()) << "an index past the end";
                          spy.emplace_back(a.row(), b.row());

@@ -1,5 +1,6 @@
 #include "downloads/DownloadListOps.h"
 #include "downloads/DownloadSession.h"
+#include "fakes/FakeTransferActivity.h"
 #include "support/TestContext.h"
 
 #include <QDir>
@@ -25,6 +26,7 @@ struct Row {
 
 struct Rig {
     Rig() : ctx(t.context()), session(ctx), ops(session) {
+        session.setActivity(&activity);
         folder = QDir(t.dir.path()).filePath(u"files"_s) + QDir::separator();
         QDir().mkpath(folder);
     }
@@ -62,6 +64,7 @@ struct Rig {
 
     TestContext t;
     AppContext ctx;
+    FakeTransferActivity activity;
     DownloadSession session;
     DownloadListOps ops;
     QString folder;
@@ -225,7 +228,7 @@ TEST(RemoveRows, PredicatesAndGuard) {
         rig.add({u"4"_s, u"d"_s, u"pdf"_s, RowState::Finished});
         rig.add({u"5"_s, u"e"_s, u"pdf"_s, RowState::Waiting, {}, {}, true});
         rig.touch(u"b.pdf"_s);
-        rig.session.busySlots = c.busySlots;
+        rig.activity.slotCount = c.busySlots;
         QSignalSpy label(&rig.ops, &DownloadListOps::rowCountTextChanged);
         const bool done = (rig.ops.*c.command)();
         EXPECT_EQ(done, c.expectedMessage.isEmpty()) << c.name;
@@ -280,13 +283,13 @@ TEST(CancelSelectedRows, OnlyWaitingRowsAndNotWhileBusy) {
     rig.add({u"1"_s, u"w"_s, u"pdf"_s, RowState::Waiting, {}, {}, true});
     rig.add({u"2"_s, u"f"_s, u"pdf"_s, RowState::Finished, {}, {}, true});
     rig.add({u"3"_s, u"u"_s, u"pdf"_s, RowState::Waiting});
-    rig.session.transferBusy = true;
+    rig.activity.busy = true;
     EXPECT_FALSE(rig.ops.cancelSelectedRows());
     EXPECT_EQ(rig.t.prompts.lastMessage(), u"停止下载后方可设置！"_s);
     EXPECT_EQ(rig.t.prompts.lastIcon(), MessageIcon::Error);
     EXPECT_EQ(rig.session.list().at(0).state, RowState::Waiting);
 
-    rig.session.transferBusy = false;
+    rig.activity.busy = false;
     EXPECT_TRUE(rig.ops.cancelSelectedRows());
     EXPECT_EQ(rig.session.list().at(0).state, RowState::Failed);
     EXPECT_EQ(rig.session.list().at(1).state, RowState::Finished);
@@ -331,17 +334,17 @@ TEST(ShuffleRows, KeepsEveryRowAndReports) {
 TEST(ShuffleRows, RefusedWhileTheSchedulerRuns) {
     Rig rig;
     rig.add({u"1"_s, u"a"_s, u"pdf"_s, RowState::Waiting});
-    rig.session.schedulerRunning = true;
+    rig.activity.running = true;
     EXPECT_FALSE(rig.ops.shuffleRows(true));
     EXPECT_EQ(rig.t.prompts.messages(), QStringList{u"停止下载以后，才能执行此操作！"_s});
 }
 
 TEST(MenuEnabling, FollowsTheTransferState) {
     Rig rig;
-    const DownloadListOps::MenuEnabling idle = rig.ops.menuEnabling();
+    const DownloadListOps::MenuEnabling idle = DownloadListOps::menuEnabling(rig.activity);
     EXPECT_TRUE(idle.selectAll && idle.remove && idle.clear && !idle.stop);
-    rig.session.transferBusy = true;
-    const DownloadListOps::MenuEnabling busy = rig.ops.menuEnabling();
+    rig.activity.busy = true;
+    const DownloadListOps::MenuEnabling busy = DownloadListOps::menuEnabling(rig.activity);
     EXPECT_TRUE(!busy.selectAll && !busy.remove && !busy.clear && busy.stop);
 }
 

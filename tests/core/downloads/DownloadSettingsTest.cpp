@@ -193,7 +193,7 @@ TEST(OptionsController, MethodAndPromptReachTheOpenDownloadWindow) {
     DownloadSession session(t.context());
     DownloadSettings::load(t.settings, session.options(), 10);
     int notified = 0;
-    QObject::connect(&session, &DownloadSession::optionsChanged, [&] { ++notified; });
+    QObject::connect(&session, &DownloadSession::optionsChanged, &session, [&] { ++notified; });
     OptionsController dialog(t.context(), &session);
     OptionsValues v = dialog.open();
     EXPECT_EQ(v.method, 2);

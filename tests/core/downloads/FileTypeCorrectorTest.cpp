@@ -1,5 +1,6 @@
 #include "downloads/FileTypeCorrector.h"
 #include "downloads/DownloadSession.h"
+#include "fakes/FakeTransferActivity.h"
 #include "platform/FileHelpers.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
@@ -125,12 +126,14 @@ TEST_F(FileTypeCorrectorTest, MenuCommands) {
     put(u"a.htm"_s, kPdf);
     addRow(u"b"_s, u"pdf"_s);
     put(u"b.pdf"_s, kPdf);
-    session.busySlots = 1;
+    FakeTransferActivity activity;
+    activity.slotCount = 1;
+    session.setActivity(&activity);
     EXPECT_EQ(FileTypeCorrector::correctFileTypesOnDisk(session), -1);
     EXPECT_EQ(t.prompts.lastMessage(), u"停止下载以后，才能执行此操作！"_s);
     EXPECT_EQ(session.list().at(a).type, u"htm"_s);
 
-    session.busySlots = 0;
+    activity.slotCount = 0;
     EXPECT_EQ(FileTypeCorrector::correctFileTypesOnDisk(session), 1);
     EXPECT_EQ(t.prompts.lastMessage(), u"纠正文件类型：1个."_s);
     EXPECT_EQ(FileTypeCorrector::correctFileTypesOnDisk(session), 0);

@@ -37,7 +37,6 @@ public:
     }
 
     void run(int row) {
-        session.slotRowIndex[1] = row;
         session.list().setState(row, RowState::Downloading);
         method1.downloadCurrentRow(row);
     }
@@ -193,8 +192,8 @@ TEST_F(Method1Test, OutcomesOfOneRow) {
         EXPECT_EQ(filesIn(folder), c.expect.files);
         if (!c.content.isNull() && !c.expect.files.isEmpty())
             EXPECT_EQ(contentOf(c.expect.files.first()), c.content);
-        EXPECT_FALSE(session.transferBusy);
-        EXPECT_FALSE(session.inetExecuting);
+        EXPECT_FALSE(method1.isRunning());
+        EXPECT_FALSE(method1.inet().stillExecuting());
     }
 }
 
@@ -214,12 +213,18 @@ TEST_F(Method1Test, RefererAndStatusTexts) {
 }
 
 TEST_F(Method1Test, BusyChannelRequeuesTheRow) {
+    FaultServer::Reply drip = FaultServer::ok(kPdf);
+    drip.dripBytes = 200;
+    drip.dripIntervalMs = 20;
+    server.route(u"/slow.pdf"_s, drip);
+    const int first = addRow(server.url(u"/slow.pdf"_s), u"first"_s);
     const int row = addRow(server.url(u"/a.pdf"_s));
-    session.transferBusy = true;
-    run(row);
+    QTimer::singleShot(60, &session, [&] { run(row); }); // while the first row streams
+    run(first);
+    EXPECT_EQ(session.list().at(first).state, RowState::Finished);
     EXPECT_EQ(session.list().at(row).state, RowState::Waiting);
     EXPECT_EQ(session.list().at(row).size, u"等待重新下载"_s);
-    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_EQ(server.requests().size(), 1);
 }
 
 TEST_F(Method1Test, StopDeletesThePartialFile) {
@@ -228,7 +233,7 @@ TEST_F(Method1Test, StopDeletesThePartialFile) {
     drip.dripIntervalMs = 40;
     server.route(u"/slow.pdf"_s, drip);
     const int row = addRow(server.url(u"/slow.pdf"_s));
-    QTimer::singleShot(150, &session, [this] { session.transferBusy = false; });
+    QTimer::singleShot(150, &session, [this] { method1.inet().cancel(); }); // "停止下载"
     run(row);
     EXPECT_EQ(session.list().at(row).state, RowState::Failed);
     EXPECT_EQ(session.list().at(row).size, u"下载取消"_s);

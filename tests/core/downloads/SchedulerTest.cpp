@@ -138,7 +138,7 @@ TEST(Scheduler, EmptyListDisablesTheScheduler) {
     rig.scheduler.start();
     rig.scheduler.schedulerTick();
     EXPECT_FALSE(rig.scheduler.isRunning());
-    EXPECT_FALSE(rig.session.schedulerRunning);
+    EXPECT_FALSE(rig.scheduler.isRunning());
 }
 
 TEST(Scheduler, MethodTwoFillsFreeSlotsInListOrder) {
@@ -155,8 +155,8 @@ TEST(Scheduler, MethodTwoFillsFreeSlotsInListOrder) {
         {3, 2, u"http://h/r3"_s, rig.folder + u"r3.pdf"_s},
     };
     EXPECT_EQ(rig.methods.starts, first);
-    EXPECT_EQ(rig.session.slotRowIndex[1], 0);
-    EXPECT_EQ(rig.session.slotRowIndex[3], 2);
+    EXPECT_EQ(rig.scheduler.slotRow(1), 0);
+    EXPECT_EQ(rig.scheduler.slotRow(3), 2);
 
     rig.pauseOver();
     rig.scheduler.schedulerTick(); // every slot busy
@@ -167,7 +167,7 @@ TEST(Scheduler, MethodTwoFillsFreeSlotsInListOrder) {
     rig.scheduler.schedulerTick();
     ASSERT_EQ(rig.methods.starts.size(), 4u);
     EXPECT_EQ(rig.methods.starts[3], (Start{2, 3, u"http://h/r4"_s, rig.folder + u"r4.pdf"_s}));
-    EXPECT_EQ(rig.session.slotRowIndex[2], 3);
+    EXPECT_EQ(rig.scheduler.slotRow(2), 3);
     EXPECT_TRUE(QDir(rig.folder).exists()) << "method 2 creates the folder before the start";
 }
 
@@ -205,16 +205,16 @@ TEST(Scheduler, MethodOneStartsOneRowAtATime) {
     rig.add(u"http://h/b.pdf"_s);
     rig.scheduler.start();
 
-    rig.session.transferBusy = true;
+    rig.scheduler.setTransferBusy(true);
     rig.pauseOver();
     rig.scheduler.schedulerTick();
     EXPECT_TRUE(rig.methods.starts.empty()) << "busy channel";
 
-    rig.session.transferBusy = false;
+    rig.scheduler.setTransferBusy(false);
     rig.scheduler.schedulerTick();
     ASSERT_EQ(rig.methods.starts.size(), 1u);
     EXPECT_EQ(rig.methods.starts[0].url, u"http://h/a.pdf"_s);
-    EXPECT_EQ(rig.session.slotRowIndex[1], 0);
+    EXPECT_EQ(rig.scheduler.slotRow(1), 0);
     EXPECT_EQ(rig.state(0), RowState::Finished);
     EXPECT_EQ(rig.state(1), RowState::Waiting);
 
@@ -259,7 +259,7 @@ TEST(Scheduler, StopLeavesTheSchedulerIdle) {
     EXPECT_FALSE(QFile::exists(rig.folder + u"a.pdf"_s)) << "partial files of stopped slots go";
     EXPECT_TRUE(QFile::exists(rig.folder + u"d.pdf"_s));
     EXPECT_FALSE(rig.scheduler.isRunning());
-    EXPECT_FALSE(rig.session.transferBusy);
+    EXPECT_FALSE(rig.scheduler.transferBusy());
     EXPECT_EQ(rig.methods.busySlotCount(), 0);
     EXPECT_EQ(rig.session.list().countInState(RowState::Failed), 3);
     EXPECT_EQ(rig.session.list().countInState(RowState::Waiting), 2);
@@ -398,9 +398,9 @@ TEST(Scheduler, StatusTickKeepsTheBusyFlag) {
         if (c.slotBusy)
             rig.methods.startMethod2(1, 0, u"http://h/a"_s, rig.folder + u"a.pdf"_s);
         rig.methods.executing = c.executing;
-        rig.session.transferBusy = c.busyBefore;
+        rig.scheduler.setTransferBusy(c.busyBefore);
         rig.scheduler.statusTick();
-        EXPECT_EQ(rig.session.transferBusy, c.busyAfter) << c.name;
+        EXPECT_EQ(rig.scheduler.transferBusy(), c.busyAfter) << c.name;
     }
 }
 

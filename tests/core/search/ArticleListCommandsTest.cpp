@@ -57,6 +57,7 @@ TEST(ArticleListCommands, ClearCommands) {
         std::optional<QString> answer;
         QStringList remaining;
         QList<int> counts;
+        int selectedAfter; // a model reset leaves nothing selected, as in the view
     };
     const QStringList all{u"Alpha study"_s, u"beta REPORT"_s, u"Gamma report"_s, u"Delta"_s,
                           u"Epsilon study"_s};
@@ -65,29 +66,34 @@ TEST(ArticleListCommands, ClearCommands) {
          &ArticleListCommands::clearSelected,
          {},
          {u"Alpha study"_s, u"Delta"_s},
-         {2}},
+         {2},
+         0},
         {"succeeded rows only",
          &ArticleListCommands::clearSucceeded,
          {},
          {u"beta REPORT"_s, u"Gamma report"_s, u"Delta"_s},
-         {3}},
+         {3},
+         0},
         {"title containing, case ignored",
          &ArticleListCommands::clearTitleContaining,
          u"REPORT"_s,
          {u"Alpha study"_s, u"Delta"_s, u"Epsilon study"_s},
-         {3}},
+         {3},
+         0},
         {"title not containing, case ignored",
          &ArticleListCommands::clearTitleNotContaining,
          u"REPORT"_s,
          {u"beta REPORT"_s, u"Gamma report"_s},
-         {2}},
-        {"empty answer does nothing", &ArticleListCommands::clearTitleContaining, u""_s, all, {}},
+         {2},
+         0},
+        {"empty answer does nothing", &ArticleListCommands::clearTitleContaining, u""_s, all, {}, 3},
         {"cancelled answer does nothing",
          &ArticleListCommands::clearTitleNotContaining,
          std::nullopt,
          all,
-         {}},
-        {"no match still refreshes", &ArticleListCommands::clearTitleContaining, u"zzz"_s, all, {5}},
+         {},
+         3},
+        {"no match still refreshes", &ArticleListCommands::clearTitleContaining, u"zzz"_s, all, {5}, 3},
     };
     for (const Case& c : cases) {
         Harness h(kRows);
@@ -95,6 +101,10 @@ TEST(ArticleListCommands, ClearCommands) {
         c.run(h.commands);
         EXPECT_EQ(h.titles(), c.remaining) << c.name;
         EXPECT_EQ(h.counts, c.counts) << c.name;
+        int selected = 0;
+        for (int i = 0; i < h.list.count(); ++i)
+            selected += h.list.at(i).selected ? 1 : 0;
+        EXPECT_EQ(selected, c.selectedAfter) << c.name;
         EXPECT_TRUE(h.t.prompts.messages().isEmpty()) << c.name;
     }
 }

@@ -1,7 +1,9 @@
 #include "downloads/FileDownloadWindow.h"
 #include "StatusPanels.h"
 #include "downloads/DownloadSession.h"
+#include "fakes/FakeTransferActivity.h"
 #include "settings/SettingKeys.h"
+#include "support/DesignReports.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
@@ -210,7 +212,7 @@ TEST_F(DownloadWindowTest, RefusedCloseStoresPolicyAndMethodOnly) {
     auto w = open();
     w->show();
     int closings = 0;
-    QObject::connect(w.get(), &FileDownloadWindow::closing, [&] { ++closings; });
+    QObject::connect(w.get(), &FileDownloadWindow::closing, w.get(), [&] { ++closings; });
     w->setCloseGuard([] { return false; });
     find<QComboBox>(*w, u"Combo1"_s)->setCurrentIndex(4);
     find<QRadioButton>(*w, u"Option1"_s)->setChecked(true);
@@ -235,15 +237,22 @@ TEST_F(DownloadWindowTest, ListMenuFollowsTheTransferState) {
                            w->action(u"menu清空"_s)->isEnabled(), w->action(u"menu停止下载"_s)->isEnabled()};
     };
     QTableView* list = w->listView3();
-    w->session().schedulerRunning = true;
+    FakeTransferActivity activity;
+    w->session().setActivity(&activity);
+    activity.running = true;
     emit list->customContextMenuRequested({5, 5});
     w->menu(u"menu下载"_s)->hide();
     EXPECT_EQ(states(), (QList<bool>{false, false, false, true}));
-    w->session().schedulerRunning = false;
-    w->session().transferBusy = false;
+    activity.running = false;
+    activity.busy = false;
     emit list->customContextMenuRequested({5, 5});
     w->menu(u"menu下载"_s)->hide();
     EXPECT_EQ(states(), (QList<bool>{true, true, true, false}));
+    activity.busy = true;
+    emit list->customContextMenuRequested({5, 5});
+    w->menu(u"menu下载"_s)->hide();
+    EXPECT_EQ(states(), (QList<bool>{false, false, false, true})) << "a busy transfer alone";
+    w->session().setActivity(nullptr);
 }
 
 TEST_F(DownloadWindowTest, RowsSelectionStatusAndPlaceholders) {
@@ -265,7 +274,7 @@ TEST_F(DownloadWindowTest, RowsSelectionStatusAndPlaceholders) {
     w->action(u"menu随机排序列表"_s)->trigger();
     EXPECT_EQ(t.prompts.messages(), QStringList{FileDownloadWindow::kNotAvailable});
     int runs = 0;
-    QObject::connect(w->claimAction(u"menu随机排序列表"_s), &QAction::triggered, [&] { ++runs; });
+    QObject::connect(w->claimAction(u"menu随机排序列表"_s), &QAction::triggered, w.get(), [&] { ++runs; });
     w->action(u"menu随机排序列表"_s)->trigger();
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(t.prompts.messages().size(), 1);
@@ -275,6 +284,18 @@ TEST_F(DownloadWindowTest, RowsSelectionStatusAndPlaceholders) {
 
     w->setSchedulerIndicator(true);
     EXPECT_FALSE(w->control(u"Shape1"_s)->isHidden());
+}
+
+TEST_F(DownloadWindowTest, ClaimingANameTheWindowLacksIsReported) {
+    auto w = open();
+    ExpectedDesignReports reports;
+    EXPECT_EQ(w->claimAction(u"menu清空列表"_s), nullptr); // "menu清空" misspelled
+    EXPECT_EQ(w->claimButton(u"Command99"_s), nullptr);
+    ASSERT_EQ(reports.messages.size(), 2);
+    EXPECT_TRUE(reports.messages.at(0).contains(u"menu清空列表"_s));
+    EXPECT_TRUE(reports.messages.at(1).contains(u"Command99"_s));
+    EXPECT_NE(w->claimAction(u"menu清空"_s), nullptr);
+    EXPECT_EQ(reports.messages.size(), 2) << "an existing name is not reported";
 }
 
 } // namespace
