@@ -107,6 +107,8 @@ CacheDialog::~CacheDialog() = default;
 
 void CacheDialog::showCount() {
     m_label1->setText(m_controller->countText());
+    // A rebuilt list is in listing order until the next header click.
+    m_list1->horizontalHeader()->setSortIndicatorShown(false);
     // AutoSizeColumns on all three lists.
     for (QTableView* view : {m_list1, m_list2, m_list3})
         view->resizeColumnsToContents();
