@@ -1,3 +1,4 @@
+#include "CacheCommand.h"
 #include "CliCommand.h"
 #include "DownloadCommand.h"
 
@@ -6,6 +7,7 @@ namespace mojing {
 CliCommand harvestCommand();
 CliCommand detectTypeCommand();
 CliCommand inspectHeadersCommand();
+CliCommand httpGetCommand();
 
 std::vector<CliCommand> allCliCommands() {
     std::vector<CliCommand> commands;
@@ -14,6 +16,8 @@ std::vector<CliCommand> allCliCommands() {
     commands.push_back(downloadCommand());
     commands.push_back(detectTypeCommand());
     commands.push_back(inspectHeadersCommand());
+    commands.push_back(httpGetCommand());
+    commands.push_back(cacheCommand());
     return commands;
 }
 

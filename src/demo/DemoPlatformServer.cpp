@@ -277,7 +277,10 @@ void DemoPlatformServer::onReadyRead(QTcpSocket* socket) {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason + "\r\n";
     head += "Content-Type: " + response.contentType + "\r\n";
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
-    head += "Cache-Control: no-store\r\nConnection: close\r\n\r\n";
+    // Pages, pictures and PDFs go into the browser's disk cache (where the cache tool finds
+    // them) but are asked for again on every visit, so the platform always sees the requests.
+    head += response.status == 200 ? "Cache-Control: no-cache\r\n" : "Cache-Control: no-store\r\n";
+    head += "Connection: close\r\n\r\n";
     socket->write(head);
     if (method != "HEAD")
         socket->write(response.body);

@@ -12,6 +12,7 @@
 #include "downloads/FileDownloadWindow.h"
 #include "program/AppContext.h"
 #include "search/SearchController.h"
+#include "tools/CacheMenuBinding.h"
 #include "transfer/NetworkLayer.h"
 
 namespace mojing {
@@ -25,6 +26,7 @@ void wireSearchWindow(SearchWindow& window, GuiServices& services) {
     // Harvesting asks for the save folder in the same dialog as analysis.
     harvesting->controller()->setSaveFolderPrompt(
         [analysis] { analysis->saveFolderPrompt().askSaveFolder(); });
+    CacheMenuBinding::attach(window, services);
 }
 
 QWidget* createDownloadWindow(GuiServices& services) {
@@ -42,6 +44,7 @@ QWidget* createDownloadWindow(GuiServices& services) {
     auto* keeper = new DownloadListKeeper(window->session(), listPath, window);
     keeper->restore();
     QObject::connect(window, &FileDownloadWindow::closing, keeper, &DownloadListKeeper::finish);
+    CacheMenuBinding::attach(*window, services);
     return window;
 }
 

@@ -25,6 +25,7 @@ Timing Timing::scaled(double factor) {
     scale(t.loginRefresh);
     scale(t.progressCoalesce);
     scale(t.listSave);
+    scale(t.requestPoll);
     return t;
 }
 

@@ -23,6 +23,7 @@ struct Timing {
     Millis loginRefresh{60000};   // site login: page refresh period
     Millis progressCoalesce{100}; // list repaint interval for progress updates
     Millis listSave{1000};        // the kept download list is saved at most this often
+    Millis requestPoll{10};       // HTTP request control: how often a pending request is polled
 
     // The program's clock in milliseconds (monotonic). Used for pauses measured between events.
     qint64 nowMs() const;

@@ -26,8 +26,7 @@ bool NetworkLayer::isAllowedScheme(const QUrl& url) {
     return scheme == u"http"_s || scheme == u"https"_s;
 }
 
-QNetworkReply* NetworkLayer::get(const QUrl& url, const HeaderList& headers,
-                                 const std::optional<QNetworkProxy>& proxy) {
+QNetworkRequest NetworkLayer::buildRequest(const QUrl& url, const HeaderList& headers) const {
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
@@ -39,7 +38,19 @@ QNetworkReply* NetworkLayer::get(const QUrl& url, const HeaderList& headers,
     request.setRawHeader("Accept-Encoding", "identity");
     for (const auto& [name, value] : headers)
         request.setRawHeader(name, value);
+    return request;
+}
 
+void NetworkLayer::refuseOtherSchemes(QNetworkReply* reply) {
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl& target) {
+        if (!isAllowedScheme(target))
+            reply->abort();
+    });
+}
+
+QNetworkReply* NetworkLayer::get(const QUrl& url, const HeaderList& headers,
+                                 const std::optional<QNetworkProxy>& proxy) {
+    const QNetworkRequest request = buildRequest(url, headers);
     // The proxy is taken when the request is created, so a per-request proxy is set around it.
     const QNetworkProxy previous = m_manager->proxy();
     if (proxy)
@@ -49,10 +60,19 @@ QNetworkReply* NetworkLayer::get(const QUrl& url, const HeaderList& headers,
         m_manager->setProxy(previous);
     if (!reply)
         return nullptr;
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl& target) {
-        if (!isAllowedScheme(target))
-            reply->abort();
-    });
+    refuseOtherSchemes(reply);
+    return reply;
+}
+
+QNetworkReply* NetworkLayer::send(const QByteArray& method, const QUrl& url, const HeaderList& headers,
+                                  const QByteArray& body) {
+    if (!isAllowedScheme(url))
+        return nullptr;
+    const QNetworkRequest request = buildRequest(url, headers);
+    // A HEAD answer announces a length it never sends; only the manager's own HEAD knows that.
+    QNetworkReply* reply =
+        method == "HEAD" ? m_manager->head(request) : m_manager->sendCustomRequest(request, method, body);
+    refuseOtherSchemes(reply);
     return reply;
 }
 

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
+#include <QNetworkRequest>
 #include <QObject>
 #include <QPair>
 #include <QString>
@@ -41,11 +42,18 @@ public:
     // address that is not http or https.
     QNetworkReply* get(const QUrl& url, const HeaderList& headers = {},
                        const std::optional<QNetworkProxy>& proxy = std::nullopt);
+    // Starts a request with any method and body (the HTTP request control), under the same rules
+    // as get(). The caller owns the reply. Null for an address that is not http or https.
+    QNetworkReply* send(const QByteArray& method, const QUrl& url, const HeaderList& headers = {},
+                        const QByteArray& body = {});
 
     // Only http and https targets are fetched or followed.
     static bool isAllowedScheme(const QUrl& url);
 
 private:
+    QNetworkRequest buildRequest(const QUrl& url, const HeaderList& headers) const;
+    static void refuseOtherSchemes(QNetworkReply* reply);
+
     QNetworkAccessManager* m_manager;
     SharedCookieJar* m_jar;
     QString m_userAgent;

@@ -19,6 +19,7 @@ struct Fetched {
     int status = 0;
     QByteArray contentType;
     qint64 contentLength = -1;
+    QByteArray cacheControl;
     QByteArray body;
 };
 
@@ -31,6 +32,7 @@ Fetched fetch(const QUrl& url) {
     result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     result.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
     result.contentLength = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+    result.cacheControl = reply->rawHeader("Cache-Control");
     result.body = reply->readAll();
     reply->deleteLater();
     return result;
@@ -66,6 +68,9 @@ TEST(DemoPlatformServer, ServesPagesIconsAndPdfs) {
         EXPECT_EQ(got.contentType, c.contentType) << c.name;
         EXPECT_EQ(got.contentLength, got.body.size()) << c.name;
         EXPECT_TRUE(got.body.startsWith(c.bodyStart)) << c.name;
+        // What the platform serves may go into the browser's disk cache; error pages may not.
+        EXPECT_EQ(got.cacheControl, c.status == 200 ? QByteArray("no-cache") : QByteArray("no-store"))
+            << c.name;
     }
 }
 
