@@ -10,6 +10,7 @@
 #include "downloads/DownloadListStore.h"
 #include "downloads/DownloadWindowBinding.h"
 #include "downloads/FileDownloadWindow.h"
+#include "downloads/LoginPanelBinding.h"
 #include "program/AppContext.h"
 #include "search/SearchController.h"
 #include "transfer/NetworkLayer.h"
@@ -42,6 +43,7 @@ QWidget* createDownloadWindow(GuiServices& services) {
     auto* keeper = new DownloadListKeeper(window->session(), listPath, window);
     keeper->restore();
     QObject::connect(window, &FileDownloadWindow::closing, keeper, &DownloadListKeeper::finish);
+    new LoginPanelBinding(*window, services.profile);
     return window;
 }
 
