@@ -21,17 +21,24 @@ public:
     ~LiveBrowser() override;
 
     std::shared_ptr<const BrowserDocument> document() override;
+    // Answers from the page's script callback; no event loop runs here.
+    void requestDocument(DocumentReceiver receive) override;
     bool busy() const override { return m_busy; }
     void navigate(const QString& url) override;
     bool goBack() override;
     bool goForward() override;
     void click(const QString& tagName, int index) override;
+    void setValue(const QString& tagName, int index, const QString& value) override;
+    void reload() override;
 
     QWebEnginePage* page() const { return m_page; }
 
 private:
-    // Clicks only when the page's address is still `documentUrl` (empty: any page).
-    void clickOn(const QString& documentUrl, const QString& tagName, int index);
+    // Runs `action` on the `index`-th element with that tag, bound to `e`, only when the page's
+    // address is still `documentUrl` (empty: any page).
+    void actOn(const QString& documentUrl, const QString& tagName, int index, const QString& action);
+    // A snapshot of the script answer [URL, outerHTML], or null.
+    std::shared_ptr<const BrowserDocument> snapshotOf(const QVariant& answer);
 
     QPointer<QWebEnginePage> m_page;
     EventPump& m_pump;

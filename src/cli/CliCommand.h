@@ -23,4 +23,11 @@ std::vector<CliCommand> allCliCommands();
 // Returns -1 when the arguments are for the GUI (no arguments, or GUI options such as --demo).
 int runCli(const QStringList& arguments);
 
+// True when the arguments ask for something that needs browser pages (the site login of
+// `mojing download --login-url`) and this build has the browser engine: the process then needs
+// a GUI-capable application (see runCliWithBrowserEngine).
+bool cliNeedsBrowserEngine(const QStringList& arguments);
+// Runs the command line on such an application. Only in builds with the browser engine.
+int runCliWithBrowserEngine(int argc, char** argv);
+
 } // namespace mojing

@@ -83,6 +83,20 @@ void printHelp(QTextStream& out) {
 }
 } // namespace
 
+bool cliNeedsBrowserEngine(const QStringList& arguments) {
+#ifdef MOJING_WITH_BROWSER
+    if (arguments.value(1) != u"download"_s)
+        return false;
+    for (const QString& argument : arguments) {
+        if (argument == u"--login-url"_s || argument.startsWith(u"--login-url="_s))
+            return true;
+    }
+#else
+    Q_UNUSED(arguments);
+#endif
+    return false;
+}
+
 int runCli(const QStringList& arguments) {
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -1,5 +1,6 @@
 #include "DownloadArguments.h"
 
+#include "downloads/SiteLogin.h"
 #include "platform/AnsiCodec.h"
 #include "platform/FileHelpers.h"
 #include "settings/SettingKeys.h"
@@ -9,6 +10,9 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <QUrl>
+#include <cstdio>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -53,7 +57,37 @@ QString cleanType(const QString& type) {
 QString DownloadArguments::usage() {
     return u"download [--folder DIR] [--method 1|2] [--slots N] [--pause S] "
            "[--policy skip|overwrite|rename] [--max-size MB] [--proxy HOST:PORT] [--referer URL] "
-           "[--auto-retry] (--list FILE | URL...)"_s;
+           "[--auto-retry] [--login-url URL (--account NAME --password-file FILE|- | --ip-login)] "
+           "(--list FILE | URL...)"_s;
+}
+
+QString DownloadArguments::readPassword(const QString& path, QString& error) {
+    QFile file;
+    const bool fromStdin = path == u"-"_s;
+    const bool opened = fromStdin ? file.open(stdin, QIODevice::ReadOnly)
+                                  : (file.setFileName(path), file.open(QIODevice::ReadOnly));
+    if (!opened) {
+        error = u"cannot read the password file "_s + path;
+        return {};
+    }
+    // Typed at a terminal: asked for, and not shown.
+    termios saved = {};
+    const bool typed = fromStdin && ::isatty(STDIN_FILENO) == 1 && ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (typed) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+        fputs("Password: ", stderr);
+        fflush(stderr);
+    }
+    QByteArray line = file.readLine();
+    if (typed) {
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        fputs("\n", stderr);
+    }
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
 }
 
 std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& args,
@@ -150,6 +184,26 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
             if (!v || !isWebAddress(*v))
                 return fail(u"--referer needs an http or https address"_s);
             a.referer = v->trimmed();
+        } else if (arg == u"--login-url"_s) {
+            const std::optional<QString> v = takeValue();
+            if (!v || v->trimmed().isEmpty())
+                return fail(SiteLogin::kNoAddress);
+            if (!isWebAddress(*v))
+                return fail(u"--login-url needs an http or https address"_s);
+            a.loginUrl = v->trimmed();
+        } else if (arg == u"--account"_s) {
+            a.account = takeValue().value_or(QString());
+            if (a.account.trimmed().isEmpty())
+                return fail(SiteLogin::kNoAccount);
+        } else if (arg == u"--password-file"_s) {
+            a.passwordFile = takeValue().value_or(QString());
+            if (a.passwordFile.isEmpty())
+                return fail(SiteLogin::kNoAccount);
+        } else if (arg == u"--ip-login"_s) {
+            a.ipLogin = true;
+        } else if (arg == u"--password"_s) {
+            return fail(u"--password is not accepted: other users can read a command line; "
+                        "use --password-file FILE, or --password-file - to type it"_s);
         } else if (arg == u"--list"_s) {
             const std::optional<QString> v = takeValue();
             if (!v || v->isEmpty())
@@ -163,6 +217,13 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
             a.urls << arg.trimmed();
         }
     }
+    const bool accountGiven = !a.account.isEmpty() || !a.passwordFile.isEmpty();
+    if (a.loginUrl.isEmpty() && (accountGiven || a.ipLogin))
+        return fail(SiteLogin::kNoAddress);
+    if (a.ipLogin && accountGiven)
+        return fail(u"give either --account with --password-file, or --ip-login"_s);
+    if (!a.loginUrl.isEmpty() && !a.ipLogin && (a.account.isEmpty() || a.passwordFile.isEmpty()))
+        return fail(SiteLogin::kNoAccount);
     if (a.listFile.isEmpty() == a.urls.isEmpty())
         return fail(a.urls.isEmpty() ? u"give --list FILE or at least one address"_s
                                      : u"give either --list FILE or addresses, not both"_s);

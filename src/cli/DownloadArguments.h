@@ -20,6 +20,12 @@ struct DownloadArguments {
     QString listFile;
     QStringList urls;
 
+    // Site login before the first transfer and after every transfer that ends as a web page.
+    QString loginUrl;
+    QString account;
+    QString passwordFile; // "-": one line of standard input
+    bool ipLogin = false;
+
     // One row to download.
     struct Entry {
         QString url;
@@ -29,6 +35,10 @@ struct DownloadArguments {
     };
 
     static QString usage();
+
+    // The password for the site login: the first line of `path`, or of standard input for "-".
+    // Empty with a non-empty `error` when it cannot be read.
+    static QString readPassword(const QString& path, QString& error);
 
     // Parses the arguments after "download". Defaults come from `settings`. On bad arguments the
     // result is empty and `error` says why.

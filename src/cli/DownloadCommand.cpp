@@ -5,6 +5,7 @@
 #include "DownloadArguments.h"
 #include "downloads/DownloadEngine.h"
 #include "downloads/DownloadSession.h"
+#include "downloads/SiteLogin.h"
 #include "platform/AnsiCodec.h"
 #include "platform/EventPump.h"
 #include "platform/Timing.h"
@@ -12,6 +13,10 @@
 #include "program/ProgramState.h"
 #include "settings/SettingsStore.h"
 #include "transfer/NetworkLayer.h"
+
+#ifdef MOJING_WITH_BROWSER
+#include "browser/HeadlessLogin.h"
+#endif
 
 #include <QEventLoop>
 #include <QHash>
@@ -111,7 +116,10 @@ private:
     void reportFinishedRows() {
         for (int i = 0; i < m_list.count() && size_t(i) < m_reported.size(); ++i) {
             const DownloadRow& r = m_list.at(i);
-            if (m_reported[size_t(i)] || (r.state != RowState::Finished && r.state != RowState::Failed))
+            const bool ended = r.state == RowState::Finished || r.state == RowState::Failed;
+            if (!ended)
+                m_reported[size_t(i)] = false; // queued again: its next end is news
+            if (m_reported[size_t(i)] || !ended)
                 continue;
             m_reported[size_t(i)] = true;
             if (m_live)
@@ -155,6 +163,32 @@ private:
     int m_lines = 0;
 };
 
+#ifdef MOJING_WITH_BROWSER
+// The site login of a run: automatic after every transfer that ends as a web page, holding new rows
+// while it runs; with --auto-retry the web-page rows (rows that met an expired session) come back.
+// `account` must outlive the result.
+std::unique_ptr<HeadlessLogin> attachSiteLogin(const LoginAccount& account, DownloadSession& session,
+                                               NetworkLayer& network, AppContext& context, QTextStream& err) {
+    auto headless = std::make_unique<HeadlessLogin>(network, context);
+    SiteLogin* login = &headless->login();
+    session.options().siteLogin = true;
+    if (session.options().autoRetry)
+        session.options().autoRetryMode = 2;
+    QObject::connect(&session, &DownloadSession::siteLoginRequested, login,
+                     [login, &account](int) { login->run(account, false); });
+    QObject::connect(login, &SiteLogin::runningChanged, &session, [&session, &account, &err](bool running) {
+        session.setSiteLoginRunning(running);
+        if (running) {
+            err << u"mojing download: site login at "_s << account.address << u'\n';
+            err.flush();
+        }
+    });
+    QObject::connect(login, &SiteLogin::autoLoginCleared, &session,
+                     [&session] { session.options().siteLogin = false; });
+    return headless;
+}
+#endif
+
 int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     SettingsStore settings(SettingsStore::defaultPath());
     QString error;
@@ -165,6 +199,26 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
         return 2;
     }
     const DownloadArguments& request = *parsed;
+#ifndef MOJING_WITH_BROWSER
+    if (!request.loginUrl.isEmpty()) {
+        err << u"mojing download: the site login needs the browser engine, which this build does not have "
+               "(built with MOJING_GUI=OFF)\n"_s;
+        return 2;
+    }
+#endif
+    LoginAccount account;
+    if (!request.loginUrl.isEmpty()) {
+        account.address = request.loginUrl;
+        account.mode = request.ipLogin ? LoginMode::Ip : LoginMode::Account;
+        account.account = request.account;
+        error.clear();
+        if (!request.ipLogin)
+            account.password = DownloadArguments::readPassword(request.passwordFile, error);
+        if (!error.isEmpty() || !account.missingData().isEmpty()) {
+            err << u"mojing download: "_s << (error.isEmpty() ? account.missingData() : error) << u'\n';
+            return 2;
+        }
+    }
     ConsolePrompts prompts(err);
     ConsoleShell shell;
     EventPump pump;
@@ -196,11 +250,42 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
             requestedTypes.insert(e.url, e.type);
     }
 
+    // A row got what it asked for: finished, and not a web page in place of another type (a
+    // server's error page or a login page).
+    auto gotWhatWasAsked = [&](int i) {
+        const DownloadRow& r = session.list().at(i);
+        const QString asked = requestedTypes.value(r.key);
+        const bool errorPage = DownloadListOps::isWebPageType(r.type, false) && !asked.isEmpty() &&
+                               !DownloadListOps::isWebPageType(asked, true);
+        return r.state == RowState::Finished && !errorPage;
+    };
+    auto countGood = [&] {
+        int good = 0;
+        for (int i = 0; i < session.list().count(); ++i)
+            good += gotWhatWasAsked(i) ? 1 : 0;
+        return good;
+    };
+
     NetworkLayer network;
     DownloadEngine engine(session, network);
     Scheduler& scheduler = engine.scheduler();
+    SiteLogin* login = nullptr;
+#ifdef MOJING_WITH_BROWSER
+    std::unique_ptr<HeadlessLogin> headless;
+    if (!account.address.isEmpty()) {
+        headless = attachSiteLogin(account, session, network, context, err);
+        login = &headless->login();
+    }
+#endif
     int rounds = 0;
+    int goodBefore = 0;
     QObject::connect(&scheduler, &Scheduler::listFinished, &scheduler, [&] {
+        // With a site login, a round that brought new files does not count: sessions expire
+        // after some files, and each expiry costs a round.
+        const int good = countGood();
+        if (login && good > goodBefore)
+            rounds = 0;
+        goodBefore = good;
         if (++rounds > kRetryRounds)
             session.options().autoRetry = false;
     });
@@ -226,12 +311,17 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     watch.setInterval(live ? int(timing.tick.count() / 4) : int(timing.tick.count()));
     QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
         report.update();
-        const bool settled = !scheduler.isRunning() && engine.idle();
+        // A login under way may still bring rows back, unless the user stopped.
+        const bool loginBusy = login && login->isRunning() && !interrupted;
+        const bool settled = !scheduler.isRunning() && engine.idle() && !loginBusy;
         if (settled && (interrupted || session.list().isListFinished()))
             loop.quit();
     });
 
     scheduler.startStatusTimer();
+    // The first rows wait for the first login.
+    if (login)
+        login->run(account, true);
     scheduler.start();
     watch.start();
     loop.exec();
@@ -246,10 +336,7 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
         const DownloadRow& r = list.at(i);
         // A server's error page arrives as a web page in place of the file that was asked for;
         // the list shows it as fetched, but the run did not get what it was asked to get.
-        const QString asked = requestedTypes.value(r.key);
-        const bool errorPage = DownloadListOps::isWebPageType(r.type, false) && !asked.isEmpty() &&
-                               !DownloadListOps::isWebPageType(asked, true);
-        allFinished = allFinished && r.state == RowState::Finished && !errorPage;
+        allFinished = allFinished && gotWhatWasAsked(i);
         out << int(r.state) << u'\t' << r.name << u'\t' << r.type << u'\t' << r.size << u'\t' << r.percent
             << u'\t' << list.filePath(i) << u'\n';
     }

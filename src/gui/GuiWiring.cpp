@@ -10,6 +10,7 @@
 #include "downloads/DownloadListStore.h"
 #include "downloads/DownloadWindowBinding.h"
 #include "downloads/FileDownloadWindow.h"
+#include "downloads/LoginPanelBinding.h"
 #include "program/AppContext.h"
 #include "search/SearchController.h"
 #include "tools/CacheMenuBinding.h"
@@ -45,6 +46,7 @@ QWidget* createDownloadWindow(GuiServices& services) {
     keeper->restore();
     QObject::connect(window, &FileDownloadWindow::closing, keeper, &DownloadListKeeper::finish);
     CacheMenuBinding::attach(*window, services);
+    new LoginPanelBinding(*window, services.profile);
     return window;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTimer>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -36,6 +37,7 @@ void FakeBrowser::show(const QString& url) {
     m_url = url;
     m_html = m_pages.value(url, u"<html><body><h1>Not Found</h1></body></html>"_s);
     m_cached.reset();
+    m_values.clear();
 }
 
 std::shared_ptr<const BrowserDocument> FakeBrowser::document() {
@@ -44,10 +46,16 @@ std::shared_ptr<const BrowserDocument> FakeBrowser::document() {
     ++m_snapshots;
     if (!m_cached) {
         std::weak_ptr<FakeBrowser*> alive = m_alive;
-        m_cached = BrowserDocument::parse(m_html, m_url, [alive](const QString& tag, int index) {
-            if (auto self = alive.lock(); self && *self)
-                (*self)->click(tag, index);
-        });
+        m_cached = BrowserDocument::parse(
+            m_html, m_url,
+            [alive](const QString& tag, int index) {
+                if (auto self = alive.lock(); self && *self)
+                    (*self)->click(tag, index);
+            },
+            [alive](const QString& tag, int index, const QString& value) {
+                if (auto self = alive.lock(); self && *self)
+                    (*self)->setValue(tag, index, value);
+            });
     }
     return m_cached;
 }
@@ -77,6 +85,7 @@ void FakeBrowser::finishLoad(const QString& url, quint64 generation) {
     m_url = url;
     m_html = m_pages.value(url, u"<html><body><h1>Not Found</h1></body></html>"_s);
     m_cached.reset();
+    m_values.clear();
     m_busy = false;
     setNavigationPending(false);
     emit pageShown(url);
@@ -100,9 +109,62 @@ void FakeBrowser::click(const QString& tagName, int index) {
     ++m_clicks;
     const auto page = BrowserDocument::parse(m_html, m_url);
     const DomElement element = page->getElementsByTagName(tagName).item(index);
-    if (!element || element.tagName() != u"A"_s || !element.hasAttribute(u"href"_s))
+    m_clickedIds << element.getAttribute(u"id"_s);
+    if (!element)
+        return;
+    const QString type = element.getAttribute(u"type"_s).toLower();
+    const bool submits = (element.tagName() == u"INPUT"_s && type == u"submit"_s) ||
+                         (element.tagName() == u"BUTTON"_s && (type.isEmpty() || type == u"submit"_s));
+    if (submits && submitForm(*page, element))
+        return;
+    if (element.tagName() != u"A"_s || !element.hasAttribute(u"href"_s))
         return;
     navigate(element.href());
+}
+
+bool FakeBrowser::submitForm(const BrowserDocument& page, const DomElement& element) {
+    for (const DomElement& form : page.getElementsByTagName(u"form"_s)) {
+        const DomCollection inputs = form.getElementsByTagName(u"*"_s);
+        if (std::find(inputs.begin(), inputs.end(), element) == inputs.end())
+            continue;
+        Submission submission;
+        const QString action = form.getAttribute(u"action"_s);
+        submission.action = action.isEmpty() ? m_url : page.resolve(action);
+        const DomCollection fields = form.getElementsByTagName(u"input"_s);
+        const DomCollection all = page.getElementsByTagName(u"input"_s);
+        for (const DomElement& field : fields) {
+            const QString name = field.getAttribute(u"name"_s);
+            if (name.isEmpty())
+                continue;
+            const int position = int(std::find(all.begin(), all.end(), field) - all.begin());
+            const QString key = u"input#"_s + QString::number(position);
+            submission.fields.append({name, m_values.value(key, field.getAttribute(u"value"_s))});
+        }
+        m_submissions.append(submission);
+        navigate(submission.action);
+        return true;
+    }
+    return false;
+}
+
+void FakeBrowser::setValue(const QString& tagName, int index, const QString& value) {
+    const QString key = tagName.toLower() + u'#' + QString::number(index);
+    m_valueWrites << key + u'=' + value;
+    m_values.insert(key, value);
+}
+
+void FakeBrowser::reload() {
+    ++m_reloads;
+    if (!m_url.isEmpty())
+        load(m_url, false);
+}
+
+QString FakeBrowser::Submission::field(const QString& name) const {
+    for (const auto& [n, v] : fields) {
+        if (n == name)
+            return v;
+    }
+    return {};
 }
 
 } // namespace mojing

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "dom/Browser.h"
+#include "dom/DomElement.h"
 #include "platform/Timing.h"
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -14,7 +16,8 @@ namespace mojing {
 
 // A headless browser over HTML held in memory or read from files. Navigation (also by clicking a
 // link of a snapshot) completes after a configurable delay on the event loop, so code that waits
-// for loads runs as it would against a live page.
+// for loads runs as it would against a live page. Clicking a submit input or button inside a form
+// submits the form: the values written into its fields are recorded and its action is loaded.
 class FakeBrowser : public QObject, public Browser {
     Q_OBJECT
 public:
@@ -37,11 +40,26 @@ public:
     bool goBack() override;
     bool goForward() override;
     void click(const QString& tagName, int index) override;
+    void setValue(const QString& tagName, int index, const QString& value) override;
+    void reload() override;
+
+    // One form submission: the form's action (resolved) and its named fields with their values.
+    struct Submission {
+        QString action;
+        QList<std::pair<QString, QString>> fields;
+        QString field(const QString& name) const;
+    };
 
     QString currentUrl() const { return m_url; }
     // Every address navigated to, in order.
     QStringList navigations() const { return m_navigations; }
     int clickCount() const { return m_clicks; }
+    // The id attribute of every clicked element, in order (empty for elements without one).
+    QStringList clickedIds() const { return m_clickedIds; }
+    const QList<Submission>& submissions() const { return m_submissions; }
+    // Every value written, as "tag#index=value", in order.
+    QStringList valueWrites() const { return m_valueWrites; }
+    int reloadCount() const { return m_reloads; }
     // How many snapshots were taken.
     int snapshotCount() const { return m_snapshots; }
 
@@ -52,6 +70,8 @@ signals:
 private:
     void load(const QString& url, bool addToHistory);
     void finishLoad(const QString& url, quint64 generation);
+    // Submits the form holding `element`; false when it is not in a form.
+    bool submitForm(const BrowserDocument& page, const DomElement& element);
 
     QHash<QString, QString> m_pages;
     QSet<QString> m_stalling;
@@ -64,6 +84,11 @@ private:
     quint64 m_generation = 0;
     Millis m_loadDelay{0};
     int m_clicks = 0;
+    int m_reloads = 0;
+    QStringList m_clickedIds;
+    QStringList m_valueWrites;
+    QList<Submission> m_submissions;
+    QHash<QString, QString> m_values; // "tag#index" -> value written on the page shown
     int m_snapshots = 0;
     std::shared_ptr<const BrowserDocument> m_cached;
     // Snapshots route clicks through this token, so a snapshot that outlives the browser is inert.

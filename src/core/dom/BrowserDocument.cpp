@@ -41,11 +41,12 @@ BrowserDocument::~BrowserDocument() {
 }
 
 std::shared_ptr<const BrowserDocument> BrowserDocument::parse(const QString& html, const QString& url,
-                                                              ClickRoute clickRoute) {
+                                                              ClickRoute clickRoute, ValueRoute valueRoute) {
     std::shared_ptr<BrowserDocument> doc(new BrowserDocument());
     doc->m_utf8 = html.toUtf8();
     doc->m_url = url;
     doc->m_clickRoute = std::move(clickRoute);
+    doc->m_valueRoute = std::move(valueRoute);
     doc->m_output =
         gumbo_parse_with_options(&kGumboDefaultOptions, doc->m_utf8.constData(), size_t(doc->m_utf8.size()));
     doc->m_base = QUrl(url);
@@ -102,6 +103,21 @@ DomCollection BrowserDocument::getElementsByTagName(const QString& tag) const {
     return collect(0, int(m_elements.size()), tag);
 }
 
+DomElement BrowserDocument::getElementById(const QString& id) const {
+    if (id.isEmpty())
+        return {};
+    const QByteArray wanted = id.toUtf8();
+    for (size_t i = 0; i < m_elements.size(); ++i) {
+        const GumboNode* node = m_elements[i].node;
+        if (!isElement(node))
+            continue;
+        const GumboAttribute* attr = gumbo_get_attribute(&node->v.element.attributes, "id");
+        if (attr && wanted == attr->value)
+            return DomElement(shared_from_this(), int(i));
+    }
+    return {};
+}
+
 QString BrowserDocument::resolve(const QString& reference) const {
     const QUrl relative(reference.trimmed(), QUrl::TolerantMode);
     if (!relative.isValid())
@@ -122,16 +138,26 @@ DomCollection BrowserDocument::collect(int from, int to, const QString& tag) con
     return DomCollection(std::move(found));
 }
 
-void BrowserDocument::click(int elementIndex) const {
-    if (!m_clickRoute || elementIndex < 0 || elementIndex >= int(m_elements.size()))
-        return;
+int BrowserDocument::indexAmongTag(int elementIndex) const {
     const QString& tag = m_elements[size_t(elementIndex)].tag;
     int sameTagBefore = 0;
     for (int i = 0; i < elementIndex; ++i) {
         if (m_elements[size_t(i)].tag == tag)
             ++sameTagBefore;
     }
-    m_clickRoute(tag, sameTagBefore);
+    return sameTagBefore;
+}
+
+void BrowserDocument::click(int elementIndex) const {
+    if (!m_clickRoute || elementIndex < 0 || elementIndex >= int(m_elements.size()))
+        return;
+    m_clickRoute(m_elements[size_t(elementIndex)].tag, indexAmongTag(elementIndex));
+}
+
+void BrowserDocument::setValue(int elementIndex, const QString& value) const {
+    if (!m_valueRoute || elementIndex < 0 || elementIndex >= int(m_elements.size()))
+        return;
+    m_valueRoute(m_elements[size_t(elementIndex)].tag, indexAmongTag(elementIndex), value);
 }
 
 } // namespace mojing

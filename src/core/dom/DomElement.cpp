@@ -358,4 +358,9 @@ void DomElement::click() const {
         m_document->click(m_index);
 }
 
+void DomElement::setValue(const QString& value) const {
+    if (!isNull())
+        m_document->setValue(m_index, value);
+}
+
 } // namespace mojing

@@ -34,6 +34,8 @@ public:
     DomCollection getElementsByTagName(const QString& tag) const;
     // Performs the element's default click action on the live page.
     void click() const;
+    // Writes the element's `value` property on the live page (the snapshot itself never changes).
+    void setValue(const QString& value) const;
 
     bool operator==(const DomElement& other) const {
         return m_document == other.m_document && m_index == other.m_index;

@@ -36,6 +36,11 @@ public:
 
     void markTransferEnded();
 
+    // A site login is renewing the session: no new row starts meanwhile (it would meet the
+    // expired session again), while the running transfers go on.
+    bool siteLoginRunning() const { return m_siteLoginRunning; }
+    void setSiteLoginRunning(bool running) { m_siteLoginRunning = running; }
+
     // Tells the window that options were changed in code (Stop clears the automatic options, the
     // Options dialog switches the method), so that its controls follow.
     void notifyOptionsChanged() { emit optionsChanged(); }
@@ -61,6 +66,7 @@ private:
     DownloadOptions m_options;
     TransferActivity m_idle;
     const TransferActivity* m_activity = nullptr;
+    bool m_siteLoginRunning = false;
 };
 
 } // namespace mojing

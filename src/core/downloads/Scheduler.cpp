@@ -177,6 +177,8 @@ void Scheduler::schedulerTick() {
     const qint64 pauseMs = qint64(m_session.options().pauseSeconds) * timing.tick.count();
     if (qAbs(timing.nowMs() - m_session.lastTransferEndMs) <= pauseMs)
         return;
+    if (m_session.siteLoginRunning())
+        return;
     if (m_session.options().usesMethod1())
         tickMethod1();
     else

@@ -138,6 +138,7 @@ void DownloadOptionPanel::build() {
     right->addWidget(m_shape1);
     right->addWidget(makeNamed<QPushButton>(this, u"Command4"_s, u"开始下载"_s));
     right->addWidget(makeNamed<QPushButton>(this, u"Command31"_s, u"停止下载"_s));
+    right->addWidget(makeNamed<QPushButton>(this, u"Command1"_s, u"网页登录"_s));
     right->addWidget(m_label1);
 
     grid->addLayout(row1, 0, 0);

@@ -13,8 +13,9 @@ class DownloadSession;
 
 // The option panel Picture3 of the download window: the method and its switch (Label7, Command26),
 // slots (Combo1), the pause (Combo2), the duplicate-name policy (Option1-3), the automatic options
-// (Check3-6, Combo4), "开始下载"/"停止下载" (Command4, Command31), the running lamp Shape1 and
-// the row count Label1. Its controls and the session's options follow each other both ways.
+// (Check3-6, Combo4), "开始下载"/"停止下载" (Command4, Command31), "网页登录" (Command1, which
+// shows the login panel), the running lamp Shape1 and the row count Label1. Its controls and the session's
+// options follow each other both ways.
 class DownloadOptionPanel : public QWidget {
     Q_OBJECT
 public:

@@ -6,6 +6,7 @@
 #include "DownloadRowDelegate.h"
 #include "DownloadWindowBinding.h"
 #include "Icons.h"
+#include "LoginPanelBinding.h"
 #include "OptionDialog.h"
 #include "StatusPanels.h"
 #include "WindowFlow.h"
@@ -50,6 +51,7 @@ FileDownloadWindow::FileDownloadWindow(const AppContext& context, WindowFlow* fl
     m_panel = new DownloadOptionPanel(*m_session, central);
     m_controls->addPlaceholder(m_controls->button(u"Command4"_s));
     m_controls->addPlaceholder(m_controls->button(u"Command31"_s));
+    m_controls->addPlaceholder(m_controls->button(u"Command1"_s));
     layout->addWidget(m_panel);
     buildList();
     layout->addWidget(m_list, 1);
@@ -77,7 +79,8 @@ FileDownloadWindow::FileDownloadWindow(const AppContext& context, WindowFlow* fl
 }
 
 FileDownloadWindow::~FileDownloadWindow() {
-    // The engine works on the session: it goes first.
+    // The engine and the login work on the session: they go first.
+    delete LoginPanelBinding::of(*this);
     delete DownloadWindowBinding::of(*this);
 }
 

@@ -1,4 +1,6 @@
 #include "DownloadArguments.h"
+#include "downloads/SiteLogin.h"
+#include "support/CliRun.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
@@ -154,5 +156,88 @@ TEST(DownloadArguments, ListFileProblems) {
     EXPECT_TRUE(DownloadArguments::readList(t.path(u"missing"_s), u"/d/"_s, t.codec, error).empty());
     EXPECT_TRUE(error.contains(u"cannot read"_s));
 }
+
+TEST(DownloadArguments, SiteLoginNeedsItsAccountDataAndNeverAPasswordOnTheCommandLine) {
+    const QString url = u"http://h/a.pdf"_s;
+    const QString login = u"http://site/login"_s;
+    struct Case {
+        const char* name;
+        QStringList args;
+        QString error; // empty: accepted
+    };
+    const Case cases[] = {
+        {"account login",
+         {u"--login-url"_s, login, u"--account"_s, u"r"_s, u"--password-file"_s, u"-"_s, url},
+         {}},
+        {"IP login", {u"--login-url="_s + login, u"--ip-login"_s, url}, {}},
+        {"no password file", {u"--login-url"_s, login, u"--account"_s, u"r"_s, url}, SiteLogin::kNoAccount},
+        {"no account", {u"--login-url"_s, login, u"--password-file"_s, u"p"_s, url}, SiteLogin::kNoAccount},
+        {"neither account nor IP login", {u"--login-url"_s, login, url}, SiteLogin::kNoAccount},
+        {"blank account", {u"--login-url"_s, login, u"--account"_s, u" "_s, url}, SiteLogin::kNoAccount},
+        {"account without a login address",
+         {u"--account"_s, u"r"_s, u"--password-file"_s, u"p"_s, url},
+         SiteLogin::kNoAddress},
+        {"IP login without a login address", {u"--ip-login"_s, url}, SiteLogin::kNoAddress},
+        {"empty login address", {u"--login-url="_s, u"--ip-login"_s, url}, SiteLogin::kNoAddress},
+        {"login address not a web address",
+         {u"--login-url"_s, u"site/login"_s, u"--ip-login"_s, url},
+         u"--login-url needs"_s},
+        {"both ways to log in",
+         {u"--login-url"_s, login, u"--ip-login"_s, u"--account"_s, u"r"_s, u"--password-file"_s, u"p"_s,
+          url},
+         u"either"_s},
+        {"password on the command line",
+         {u"--login-url"_s, login, u"--password"_s, u"secret"_s, url},
+         u"--password-file"_s},
+    };
+    for (const Case& c : cases) {
+        TestContext t;
+        QString error;
+        const auto a = DownloadArguments::parse(c.args, t.settings, error);
+        EXPECT_EQ(a.has_value(), c.error.isEmpty()) << c.name;
+        EXPECT_TRUE(error.contains(c.error)) << c.name << ": " << error.toStdString();
+        EXPECT_FALSE(error.contains(u"secret"_s)) << c.name;
+    }
+}
+
+TEST(DownloadArguments, PasswordIsTheFirstLineOfItsFile) {
+    const std::pair<QByteArray, QString> cases[] = {
+        {"secret\n", u"secret"_s},
+        {"pass word \r\nsecond line\n", u"pass word "_s},
+        {"no newline", u"no newline"_s},
+        {"\n", u""_s},
+        {"\xE5\xAF\x86\xE7\xA0\x81\n", u"密码"_s},
+    };
+    for (const auto& [content, expected] : cases) {
+        TestContext t;
+        QFile f(t.path(u"pw"_s));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        QString error;
+        EXPECT_EQ(DownloadArguments::readPassword(f.fileName(), error), expected);
+        EXPECT_TRUE(error.isEmpty());
+    }
+    TestContext t;
+    QString error;
+    EXPECT_TRUE(DownloadArguments::readPassword(t.path(u"missing"_s), error).isEmpty());
+    EXPECT_TRUE(error.contains(u"cannot read"_s));
+}
+
+#ifdef MOJING_WITH_BROWSER
+TEST(DownloadCommand, EmptyPasswordStopsBeforeAnyTransfer) {
+    TestContext t;
+    const QString empty = t.path(u"pw"_s);
+    QFile f(empty);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    const CliRun r =
+        runCliCommand(u"download"_s, {u"--login-url"_s, u"http://127.0.0.1:9/login"_s, u"--account"_s, u"r"_s,
+                                      u"--password-file"_s, empty, u"http://127.0.0.1:9/a.pdf"_s});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains(SiteLogin::kNoAccount)) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+}
+#endif
 
 } // namespace

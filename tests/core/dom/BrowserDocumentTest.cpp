@@ -163,6 +163,41 @@ TEST(BrowserDocument, NoscriptAndTemplateContentIsNotCountedLikeOnTheLivePage) {
     EXPECT_EQ(doc->getElementsByTagName(u"template"_s).length(), 1);
 }
 
+TEST(BrowserDocument, ValuesAreWrittenThroughTheRouteByTagAndDocumentIndex) {
+    QStringList routed;
+    const auto doc =
+        BrowserDocument::parse(u"<form><input name=a><p><input name=b></p></form><input id=c>"_s, kPageUrl,
+                               {}, [&](const QString& tag, int index, const QString& value) {
+                                   routed << tag + u':' + QString::number(index) + u'=' + value;
+                               });
+    const DomCollection inputs = doc->getElementsByTagName(u"INPUT"_s);
+    inputs.item(1).setValue(u"x"_s);
+    inputs.item(2).setValue(QString());
+    DomElement().setValue(u"nobody"_s);
+    EXPECT_EQ(routed, (QStringList{u"input:1=x"_s, u"input:2="_s}));
+    EXPECT_TRUE(inputs.item(0).getAttribute(u"value"_s).isEmpty()) << "the snapshot itself stays as it was";
+    BrowserDocument::parse(kPage, kPageUrl)->getElementsByTagName(u"a"_s).item(0).setValue(u"no route"_s);
+}
+
+TEST(BrowserDocument, GetElementByIdFindsTheFirstExactMatch) {
+    const auto doc = BrowserDocument::parse(
+        uR"(<p id="Submitip">case differs</p><div><input id="submitip" value="1"></div><b id="submitip">2</b>)"_s,
+        kPageUrl);
+    struct Case {
+        const char* name;
+        QString id;
+        QString tag; // empty: not found
+    };
+    const Case cases[] = {
+        {"first of two exact matches, nested", u"submitip"_s, u"INPUT"_s},
+        {"ids compare with letter case", u"Submitip"_s, u"P"_s},
+        {"absent id", u"submit"_s, {}},
+        {"empty id", u""_s, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(doc->getElementById(c.id).tagName(), c.tag) << c.name;
+}
+
 TEST(BrowserDocument, ElementsKeepTheirSnapshotAlive) {
     DomElement kept;
     {

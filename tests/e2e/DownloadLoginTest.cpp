@@ -1,0 +1,157 @@
+#include "support/LoginSite.h"
+#include "support/QtPrinters.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace mojing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray pdf(int n) {
+    return "%PDF-1.4\n% paper " + QByteArray::number(n) + "\n" + QByteArray(20000 + n, 'x') + "\n%%EOF\n";
+}
+
+QByteArray fileContent(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct RunResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// `mojing download --login-url` against the login site, which answers in this process: the event
+// loop runs while the program works.
+class DownloadLoginTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site.setAccount(u"reader"_s, u"s3cret pass"_s);
+        for (int i = 1; i <= 4; ++i)
+            site.addFile(u"p"_s + QString::number(i) + u".pdf"_s, pdf(i));
+        out = home.filePath(u"out"_s);
+    }
+
+    QStringList fileUrls() const {
+        QStringList urls;
+        for (int i = 1; i <= 4; ++i)
+            urls << site.fileUrl(u"p"_s + QString::number(i) + u".pdf"_s);
+        return urls;
+    }
+
+    RunResult run(const QStringList& args, const QByteArray& input = {}) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
+        env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
+        env.insert(u"XDG_CACHE_HOME"_s, home.filePath(u"cache"_s));
+        env.insert(u"HOME"_s, home.path());
+        process.setProcessEnvironment(env);
+        QEventLoop loop;
+        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(150000, &loop, &QEventLoop::quit);
+        process.start(QStringLiteral(MOJING_BINARY), QStringList{u"download"_s} + args);
+        EXPECT_TRUE(process.waitForStarted(10000));
+        process.write(input);
+        process.closeWriteChannel();
+        if (process.state() != QProcess::NotRunning)
+            loop.exec();
+        EXPECT_EQ(process.state(), QProcess::NotRunning) << "mojing download did not end";
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+        RunResult r;
+        r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        r.out = QString::fromUtf8(process.readAllStandardOutput());
+        r.err = QString::fromUtf8(process.readAllStandardError());
+        return r;
+    }
+
+    LoginSite site;
+    QTemporaryDir home;
+    QString out;
+};
+
+#ifdef MOJING_WITH_BROWSER
+
+// The session ends after two files, so half of the list meets the login page; the automatic
+// login renews it and the web-page rows are fetched again.
+TEST_F(DownloadLoginTest, AccountLoginFetchesProtectedFilesAcrossAnExpiredSession) {
+    site.setFilesPerSession(2);
+    const QStringList args{u"--folder"_s,
+                           out,
+                           u"--slots"_s,
+                           u"2"_s,
+                           u"--auto-retry"_s,
+                           u"--login-url"_s,
+                           site.loginUrl(),
+                           u"--account"_s,
+                           u"reader"_s,
+                           u"--password-file"_s,
+                           u"-"_s};
+    const RunResult r = run(args + fileUrls(), "s3cret pass\n");
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_TRUE(fileContent(out + u"/p"_s + QString::number(i) + u".pdf"_s) == pdf(i)) << i;
+    EXPECT_GE(site.sessionCount(), 2) << "the first login and at least one after the session expired";
+    ASSERT_FALSE(site.attempts().isEmpty());
+    EXPECT_EQ(site.attempts().first().user, u"reader"_s);
+    EXPECT_EQ(site.attempts().first().password, u"s3cret pass"_s);
+    EXPECT_FALSE(r.out.contains(u"s3cret"_s) || r.err.contains(u"s3cret"_s))
+        << "the password is never printed";
+    EXPECT_TRUE(r.err.contains(u"site login at "_s + site.loginUrl())) << r.err.toStdString();
+}
+
+TEST_F(DownloadLoginTest, IpLoginClicksTheSitesButton) {
+    const RunResult r = run({u"--folder"_s, out, u"--method"_s, u"1"_s, u"--login-url"_s, site.ipLoginUrl(),
+                             u"--ip-login"_s, fileUrls().at(0)});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(fileContent(out + u"/p1.pdf"_s) == pdf(1));
+    EXPECT_EQ(site.sessionCount(), 1);
+    EXPECT_EQ(site.loginPagesInsteadOfFiles(), 0) << "the first row waited for the login";
+}
+
+TEST_F(DownloadLoginTest, WrongPasswordEndsWithTheLoginPagesAsFailures) {
+    const QString passwordFile = home.filePath(u"pw"_s);
+    QFile f(passwordFile);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("wrong\n");
+    f.close();
+    const RunResult r =
+        run({u"--folder"_s, out, u"--auto-retry"_s, u"--login-url"_s, site.loginUrl(), u"--account"_s,
+             u"reader"_s, u"--password-file"_s, passwordFile, fileUrls().at(0)});
+    EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(site.sessionCount(), 0);
+    EXPECT_GE(site.attempts().size(), 2) << "each login page asked for another login";
+    EXPECT_LE(site.loginPagesInsteadOfFiles(), 5) << "the retries give up";
+}
+
+TEST_F(DownloadLoginTest, MissingAccountDataExitsWithTwo) {
+    const RunResult r =
+        run({u"--login-url"_s, site.loginUrl(), u"--account"_s, u"reader"_s, fileUrls().at(0)});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains(u"帐号登录,必须先设置登录帐号和登录密码！"_s)) << r.err.toStdString();
+    EXPECT_EQ(site.attempts().size(), 0);
+}
+
+#else
+
+TEST_F(DownloadLoginTest, LoginNeedsTheBrowserEngine) {
+    const RunResult r = run({u"--login-url"_s, site.ipLoginUrl(), u"--ip-login"_s, fileUrls().at(0)});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains(u"needs the browser engine"_s)) << r.err.toStdString();
+    EXPECT_EQ(site.sessionCount(), 0);
+}
+
+#endif
+
+} // namespace
