@@ -352,24 +352,9 @@ QVariant DownloadListModel::data(const QModelIndex& index, int role) const {
     const DownloadRow& row = m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        switch (index.column()) {
-        case NameCol:
-            return row.name;
-        case TypeCol:
-            return row.type;
-        case SizeCol:
-            return row.size;
-        case ReceivedCol:
-            return row.received;
-        case PercentCol:
-            return row.percent;
-        case FolderCol:
-            return row.folder;
-        case BCol:
-            return row.b;
-        default:
+        if (index.column() < 0 || index.column() >= kColumnCount)
             return {};
-        }
+        return cell(row, index.column());
     case Qt::ToolTipRole:
         return u"双击鼠标：下载当前项或者打开文件"_s;
     case StateRole:

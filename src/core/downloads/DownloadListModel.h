@@ -114,7 +114,11 @@ public:
 
 private:
     void touch(int index);
-    QString& cell(DownloadRow& row, int column);
+    // The text of `column` in `row` (the name for columns out of range).
+    static QString& cell(DownloadRow& row, int column);
+    static const QString& cell(const DownloadRow& row, int column) {
+        return cell(const_cast<DownloadRow&>(row), column);
+    }
 
     std::vector<DownloadRow> m_rows;
     QSet<QString> m_keys;
