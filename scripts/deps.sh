@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, when any is missing. Quick when all are present.
+# Extra package names given as arguments are installed the same way (scripts/fuzz.sh adds clang).
 set -euo pipefail
 
 PACKAGES=(
@@ -9,6 +10,7 @@ PACKAGES=(
     nginx-light tinyproxy curl
     xvfb xauth fonts-noto-cjk
 )
+PACKAGES+=("$@")
 
 missing=()
 for p in "${PACKAGES[@]}"; do

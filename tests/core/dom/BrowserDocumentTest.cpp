@@ -56,6 +56,11 @@ TEST(BrowserDocument, ElementSearchCoversDescendantsOnly) {
 TEST(BrowserDocument, AttributesAndAddressesResolveLikeTheDom) {
     const auto doc = BrowserDocument::parse(kPage, kPageUrl);
     const DomCollection links = doc->getElementsByTagName(u"a"_s);
+    // Addresses a fuzzed page brought up: an empty one and one that does not parse.
+    const DomCollection odd =
+        BrowserDocument::parse(
+            u"<a href=\"\">self</a><a href=\"  \">blank</a><a href=\"http://[bad\">x</a>"_s, kPageUrl)
+            ->getElementsByTagName(u"a"_s);
     struct Case {
         const char* name;
         QString actual;
@@ -66,6 +71,9 @@ TEST(BrowserDocument, AttributesAndAddressesResolveLikeTheDom) {
         {"document-relative link", links.item(1).href(), u"https://journals.example/search/two.html"_s},
         {"absolute link kept", links.item(2).href(), u"https://other.example/x"_s},
         {"link without href", links.item(3).href(), QString()},
+        {"empty href is the document itself", odd.item(0).href(), kPageUrl},
+        {"blank href is the document itself", odd.item(1).href(), kPageUrl},
+        {"unparsable href kept as written", odd.item(2).href(), u"http://[bad"_s},
         {"image source", doc->getElementsByTagName(u"img"_s).item(0).src(),
          u"https://journals.example/pics/a.gif"_s},
         {"class text kept as written", links.item(1).className(), u" Next "_s},
