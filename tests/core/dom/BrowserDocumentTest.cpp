@@ -14,6 +14,13 @@ const QString kPage = uR"(<!DOCTYPE html><html><head><title>T</title></head><bod
 </body></html>)"_s;
 const QString kPageUrl = u"https://journals.example/search/results?q=1"_s;
 
+// `inner` inside `depth` nested elements `tag`, closed again.
+QString nested(const QString& tag, int depth, const QString& inner) {
+    return QString(u'<' + tag + u'>').repeated(depth) + inner + QString(u"</"_s + tag + u'>').repeated(depth);
+}
+// Deeper than the call stack would allow a recursive walk (it overflowed at about 87,000).
+constexpr int kDeep = 200'000;
+
 TEST(BrowserDocument, FindsElementsByTagIgnoringCaseInDocumentOrderAtAnyDepth) {
     const auto doc = BrowserDocument::parse(kPage, kPageUrl);
     struct Case {
@@ -108,6 +115,9 @@ TEST(BrowserDocument, InnerTextCollapsesWhitespaceLikeRenderedText) {
          u"xy"_s},
         {"no-break space kept", u"<a>a&nbsp;b</a>"_s, u"a\u00A0b"_s},
         {"empty element", u"<a></a>"_s, QString()},
+        {"text nested 200,000 deep", u"<a>"_s + nested(u"span"_s, kDeep, u" deep "_s) + u"</a>"_s, u"deep"_s},
+        {"block 200,000 deep", u"<a>x"_s + nested(u"span"_s, kDeep, u"<div>y</div>z"_s) + u"</a>"_s,
+         u"x\ny\nz"_s},
     };
     for (const Case& c : cases) {
         const auto doc = BrowserDocument::parse(c.html, u"about:blank"_s);
@@ -134,6 +144,8 @@ TEST(BrowserDocument, SerialisesMarkupFromTheParsedTree) {
         {"comment kept", u"<li><!-- c -->x</li>"_s, u"<li><!-- c -->x</li>"_s, u"<!-- c -->x"_s},
         {"script text raw", u"<li><script>a<b</script></li>"_s, u"<li><script>a<b</script></li>"_s,
          u"<script>a<b</script>"_s},
+        {"nested 200,000 deep", u"<li>"_s + nested(u"span"_s, kDeep, u"x"_s) + u"</li>"_s,
+         u"<li>"_s + nested(u"span"_s, kDeep, u"x"_s) + u"</li>"_s, nested(u"span"_s, kDeep, u"x"_s)},
     };
     for (const Case& c : cases) {
         const auto doc = BrowserDocument::parse(u"<ul>"_s + c.html + u"</ul>"_s, u"about:blank"_s);
