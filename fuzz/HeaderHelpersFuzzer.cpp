@@ -38,6 +38,7 @@ void checkFileName(const QString& value, const AnsiCodec& codec) {
     FUZZ_CHECK(!fuzz::hasPathSeparator(cleaned), cleaned);
     FUZZ_CHECK(!cleaned.startsWith(u'.'), cleaned);
     FUZZ_CHECK(codec.byteLength(cleaned) <= 200, cleaned);
+    FUZZ_CHECK(cleaned.toUtf8().size() <= 235, cleaned); // the name on disk, before counter and extension
 }
 
 void checkMimeType(const QString& mimeType) {

@@ -4,13 +4,16 @@
 # Prints executions, executions per second and coverage per target, and every finding with its
 # reproducer. Exit status 1 when any target found something, 2 when the build failed.
 #
-# Inputs that reach new code are kept in build/fuzz/corpus/<target>, so runs on the same machine
-# go on where the last one stopped; fuzz/corpus/<target> holds the seeds and is never written.
+# Inputs that reach new code are kept per machine in $MOJING_FUZZ_CORPUS/<target> (default
+# ~/.cache/mojing/fuzz-corpus), outside any clone, so every run on a machine, CI's included, first
+# replays and then goes on from what the runs before it found. fuzz/corpus/<target> holds the seeds
+# and is never written.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 shift || true
 dir="${FUZZ_BUILD_DIR:-$root/build/fuzz}"
+corpus="${MOJING_FUZZ_CORPUS:-${XDG_CACHE_HOME:-$HOME/.cache}/mojing/fuzz-corpus}"
 
 "$root/scripts/deps.sh" clang libclang-rt-14-dev || exit 2
 
@@ -46,7 +49,7 @@ for t in "${targets[@]}"; do
         echo "fuzz: no target $t"
         exit 2
     fi
-    work="$dir/corpus/$t"
+    work="$corpus/$t"
     mkdir -p "$work"
     rm -f "$dir/findings/$t-"*
     args=(-max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048
