@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, when any is missing. Quick when all are present.
-# Extra package names as arguments are installed too (scripts/screenshots.sh asks for its tools).
+# Extra package names given as arguments are installed the same way (scripts/screenshots.sh asks
+# for its tools, scripts/fuzz.sh for clang).
 set -euo pipefail
 
 PACKAGES=(

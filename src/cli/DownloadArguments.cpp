@@ -260,7 +260,13 @@ std::vector<DownloadArguments::Entry> DownloadArguments::readList(const QString&
         error = u"cannot read the list file "_s + path;
         return {};
     }
-    const QByteArray bytes = file.readAll();
+    return parseList(file.readAll(), path, defaultFolder, codec, error);
+}
+
+std::vector<DownloadArguments::Entry> DownloadArguments::parseList(const QByteArray& bytes,
+                                                                   const QString& path,
+                                                                   const QString& defaultFolder,
+                                                                   const AnsiCodec& codec, QString& error) {
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())

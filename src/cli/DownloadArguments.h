@@ -50,6 +50,9 @@ struct DownloadArguments {
     // valid UTF-8. An empty result with a non-empty `error` means the file could not be used.
     static std::vector<Entry> readList(const QString& path, const QString& defaultFolder,
                                        const AnsiCodec& codec, QString& error);
+    // The same over the content of a list file; `path` only names it in messages.
+    static std::vector<Entry> parseList(const QByteArray& content, const QString& path,
+                                        const QString& defaultFolder, const AnsiCodec& codec, QString& error);
 
     // A row for a bare address: the name and type come from the last path segment, cleaned so
     // that it can only name a file inside the folder.

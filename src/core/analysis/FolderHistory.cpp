@@ -18,11 +18,15 @@ QString FolderHistory::defaultFile() {
 std::optional<QStringList> FolderHistory::loadFolderHistory(const QString& file, const AnsiCodec& codec) {
     if (!QFile::exists(file))
         return std::nullopt;
-    QStringList folders;
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
-        return folders;
-    const QString text = codec.decode(in.readAll());
+        return QStringList();
+    return parseFolderHistory(in.readAll(), codec);
+}
+
+QStringList FolderHistory::parseFolderHistory(const QByteArray& content, const AnsiCodec& codec) {
+    const QString text = codec.decode(content);
+    QStringList folders;
     QSet<QString> seen;
     int nonEmpty = 0;
     for (QStringView line : QStringView(text).split(u'\n')) {

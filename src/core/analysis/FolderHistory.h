@@ -20,6 +20,8 @@ public:
     // (ignoring letter case) dropped. nullopt when the file does not exist, so that a caller
     // keeps the list it has; an unreadable file gives an empty list.
     static std::optional<QStringList> loadFolderHistory(const QString& file, const AnsiCodec& codec);
+    // The folders the content of such a file names, by the same rules.
+    static QStringList parseFolderHistory(const QByteArray& content, const AnsiCodec& codec);
 
     // Writes every folder in order, each followed by CR LF; an empty list writes one empty line.
     // The file is replaced whole or not at all. False when it could not be written.

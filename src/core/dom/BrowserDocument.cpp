@@ -119,6 +119,10 @@ DomElement BrowserDocument::getElementById(const QString& id) const {
 }
 
 QString BrowserDocument::resolve(const QString& reference) const {
+    // An empty reference names the document itself without its fragment, as in a DOM (an empty
+    // QUrl is not valid, so it would not resolve).
+    if (reference.trimmed().isEmpty() && !m_base.isEmpty())
+        return m_base.adjusted(QUrl::RemoveFragment).toString(QUrl::FullyEncoded);
     const QUrl relative(reference.trimmed(), QUrl::TolerantMode);
     if (!relative.isValid())
         return reference.trimmed();

@@ -3,6 +3,7 @@
 #include "BrowserDocument.h"
 
 #include <gumbo.h>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -160,9 +161,38 @@ void escapeInto(QString& out, const QString& text, bool attributeMode) {
     }
 }
 
-void serializeChildren(QString& out, const GumboNode* node);
+const GumboNode* childOf(const GumboNode* node, unsigned index) {
+    return static_cast<const GumboNode*>(node->v.element.children.data[index]);
+}
 
-void serializeNode(QString& out, const GumboNode* node, const GumboNode* parent) {
+// A walk over the tree below an element with an explicit stack instead of recursion: a page
+// nested a few hundred thousand levels deep (a hostile or broken page, a saved file) must not
+// exhaust the call stack. `enter` is called for every node in document order and returns whether
+// to descend into it; `leave` follows the last descendant of every node descended into.
+template <typename Enter, typename Leave> void walkBelow(const GumboNode* root, Enter enter, Leave leave) {
+    struct Frame {
+        const GumboNode* node;
+        unsigned next;
+    };
+    std::vector<Frame> stack{{root, 0}};
+    while (!stack.empty()) {
+        const Frame top = stack.back();
+        if (top.next >= top.node->v.element.children.length) {
+            stack.pop_back();
+            if (!stack.empty())
+                leave(top.node);
+            continue;
+        }
+        ++stack.back().next;
+        const GumboNode* child = childOf(top.node, top.next);
+        if (enter(child, top.node))
+            stack.push_back({child, 0});
+    }
+}
+
+// Writes a text or comment node; for an element, its start tag. Returns whether the element's
+// content and end tag follow (not for void elements).
+bool serializeStart(QString& out, const GumboNode* node, const GumboNode* parent) {
     switch (node->type) {
     case GUMBO_NODE_TEXT:
     case GUMBO_NODE_WHITESPACE:
@@ -173,16 +203,15 @@ void serializeNode(QString& out, const GumboNode* node, const GumboNode* parent)
             out += text;
         else
             escapeInto(out, text, false);
-        return;
+        return false;
     }
     case GUMBO_NODE_COMMENT:
         out += u"<!--"_s + QString::fromUtf8(node->v.text.text) + u"-->"_s;
-        return;
+        return false;
     case GUMBO_NODE_ELEMENT:
     case GUMBO_NODE_TEMPLATE: {
-        const QString name = serializedName(node);
         out += u'<';
-        out += name;
+        out += serializedName(node);
         const GumboVector& attributes = node->v.element.attributes;
         for (unsigned i = 0; i < attributes.length; ++i) {
             const auto* attr = static_cast<const GumboAttribute*>(attributes.data[i]);
@@ -193,62 +222,41 @@ void serializeNode(QString& out, const GumboNode* node, const GumboNode* parent)
             out += u'"';
         }
         out += u'>';
-        if (node->type == GUMBO_NODE_ELEMENT && isVoid(node->v.element.tag))
-            return;
-        serializeChildren(out, node);
-        out += u"</"_s + name + u'>';
-        return;
+        return !(node->type == GUMBO_NODE_ELEMENT && isVoid(node->v.element.tag));
     }
     default:
-        return;
+        return false;
     }
 }
 
+void serializeEnd(QString& out, const GumboNode* node) {
+    out += u"</"_s + serializedName(node) + u'>';
+}
+
 void serializeChildren(QString& out, const GumboNode* node) {
-    const GumboVector& children = node->v.element.children;
-    for (unsigned i = 0; i < children.length; ++i)
-        serializeNode(out, static_cast<const GumboNode*>(children.data[i]), node);
+    walkBelow(
+        node,
+        [&out](const GumboNode* child, const GumboNode* parent) {
+            return serializeStart(out, child, parent);
+        },
+        [&out](const GumboNode* done) { serializeEnd(out, done); });
+}
+
+void serializeNode(QString& out, const GumboNode* node, const GumboNode* parent) {
+    if (!serializeStart(out, node, parent))
+        return;
+    serializeChildren(out, node);
+    serializeEnd(out, node);
 }
 
 // Collects rendered text: runs of blanks become one space, block elements and <br> break lines.
 class TextCollector {
 public:
-    void add(const GumboNode* node) {
-        switch (node->type) {
-        case GUMBO_NODE_TEXT:
-        case GUMBO_NODE_WHITESPACE:
-        case GUMBO_NODE_CDATA:
-            addText(QString::fromUtf8(node->v.text.text));
-            return;
-        case GUMBO_NODE_ELEMENT: {
-            const GumboTag tag = node->v.element.tag;
-            if (isHidden(tag))
-                return;
-            if (tag == GUMBO_TAG_BR) {
-                lineBreak(true);
-                return;
-            }
-            if (tag == GUMBO_TAG_PRE) {
-                lineBreak(false);
-                addPreformatted(node);
-                lineBreak(false);
-                return;
-            }
-            const bool block = isBlock(tag);
-            if (block)
-                lineBreak(false);
-            const GumboVector& children = node->v.element.children;
-            for (unsigned i = 0; i < children.length; ++i)
-                add(static_cast<const GumboNode*>(children.data[i]));
-            if (block)
-                lineBreak(false);
-            else if (tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH)
-                pendingSpace = !text.isEmpty() && !text.endsWith(u'\n');
-            return;
-        }
-        default:
-            return;
-        }
+    // The text of everything below `node`.
+    void addChildren(const GumboNode* node) {
+        walkBelow(
+            node, [this](const GumboNode* child, const GumboNode*) { return enter(child); },
+            [this](const GumboNode* done) { leave(done); });
     }
 
     QString result() const {
@@ -259,6 +267,45 @@ public:
     }
 
 private:
+    // Returns whether the children of `node` are walked next.
+    bool enter(const GumboNode* node) {
+        switch (node->type) {
+        case GUMBO_NODE_TEXT:
+        case GUMBO_NODE_WHITESPACE:
+        case GUMBO_NODE_CDATA:
+            addText(QString::fromUtf8(node->v.text.text));
+            return false;
+        case GUMBO_NODE_ELEMENT: {
+            const GumboTag tag = node->v.element.tag;
+            if (isHidden(tag))
+                return false;
+            if (tag == GUMBO_TAG_BR) {
+                lineBreak(true);
+                return false;
+            }
+            if (tag == GUMBO_TAG_PRE) {
+                lineBreak(false);
+                addPreformatted(node);
+                lineBreak(false);
+                return false;
+            }
+            if (isBlock(tag))
+                lineBreak(false);
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+    void leave(const GumboNode* node) {
+        const GumboTag tag = node->v.element.tag;
+        if (isBlock(tag))
+            lineBreak(false);
+        else if (tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH)
+            pendingSpace = !text.isEmpty() && !text.endsWith(u'\n');
+    }
+
     void addText(const QString& piece) {
         for (QChar c : piece) {
             if (isCollapsible(c)) {
@@ -272,15 +319,16 @@ private:
         }
     }
 
+    // Text below a <pre> as written; elements inside contribute their text.
     void addPreformatted(const GumboNode* node) {
-        const GumboVector& children = node->v.element.children;
-        for (unsigned i = 0; i < children.length; ++i) {
-            const auto* child = static_cast<const GumboNode*>(children.data[i]);
-            if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE)
-                text += QString::fromUtf8(child->v.text.text);
-            else if (child->type == GUMBO_NODE_ELEMENT)
-                addPreformatted(child);
-        }
+        walkBelow(
+            node,
+            [this](const GumboNode* child, const GumboNode*) {
+                if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE)
+                    text += QString::fromUtf8(child->v.text.text);
+                return child->type == GUMBO_NODE_ELEMENT;
+            },
+            [](const GumboNode*) {});
     }
 
     // A forced break (<br>) always adds a line; a block boundary only ends a non-empty line.
@@ -324,9 +372,7 @@ QString DomElement::innerText() const {
         return {};
     const GumboNode* node = m_document->m_elements[size_t(m_index)].node;
     TextCollector collector;
-    const GumboVector& children = node->v.element.children;
-    for (unsigned i = 0; i < children.length; ++i)
-        collector.add(static_cast<const GumboNode*>(children.data[i]));
+    collector.addChildren(node);
     return collector.result();
 }
 

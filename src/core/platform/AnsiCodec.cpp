@@ -40,9 +40,15 @@ QString AnsiCodec::truncateToBytes(const QString& text, qsizetype maxBytes) cons
     // Walk whole characters (code points) and stop before the one that would not fit.
     qsizetype used = 0;
     qsizetype end = 0;
+    // Half a surrogate pair is no character: within text it is encoded as a replacement character,
+    // but alone the encoder waits for the other half and reports no bytes at all.
+    const qsizetype loneSurrogateBytes = byteLength(QString(QChar::ReplacementCharacter));
     while (end < text.size()) {
-        const qsizetype step = (text.at(end).isHighSurrogate() && end + 1 < text.size()) ? 2 : 1;
-        const qsizetype bytes = byteLength(text.mid(end, step));
+        const bool pair =
+            text.at(end).isHighSurrogate() && end + 1 < text.size() && text.at(end + 1).isLowSurrogate();
+        const qsizetype step = pair ? 2 : 1;
+        const qsizetype bytes =
+            text.at(end).isSurrogate() && !pair ? loneSurrogateBytes : byteLength(text.mid(end, step));
         if (used + bytes > maxBytes)
             break;
         used += bytes;

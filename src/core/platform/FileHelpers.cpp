@@ -48,6 +48,14 @@ QString sanitizeFileName(const QString& name, const AnsiCodec& codec) {
     while (end > start && s.at(end - 1) == u'.')
         --end;
     s = s.mid(start, end - start);
+    // Half a surrogate pair (an escaped %uD800 in a server's name, say) cannot name a file; as a
+    // replacement character it is written, counted and cut like any other.
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (s.at(i).isSurrogate())
+            s[i] = QChar::ReplacementCharacter;
+    }
     s = codec.truncateToBytes(s, kMaxNameBytes);
 #ifndef Q_OS_WIN
     const AnsiCodec diskNames(u"UTF-8"_s);

@@ -18,7 +18,8 @@ QChar separator();
 QString withTrailingSeparator(const QString& folder);
 
 // Removes characters not allowed in file names, line breaks and NULs, leading and trailing dots,
-// and cuts the name to 200 bytes in the ANSI code page without splitting a character.
+// turns halves of surrogate pairs into replacement characters, and cuts the name to 200 bytes in
+// the ANSI code page without splitting a character.
 QString sanitizeFileName(const QString& name, const AnsiCodec& codec);
 
 // Creates every missing level of `path` (each level cleaned by sanitizeFileName) and returns the

@@ -3,6 +3,8 @@
 #include "ArticleListModel.h"
 #include "dom/BrowserDocument.h"
 
+#include <QUrl>
+
 using namespace Qt::StringLiterals;
 
 namespace mojing {
@@ -13,6 +15,11 @@ const QString kOpenAccessIcon = u"/access_free.gif"_s;
 const QString kPdfIcon = u"/images/pdf-icon-large.png"_s;
 const QString kFileType = u"pdf"_s;
 const QString kOrigin = u"搜索"_s;
+
+bool isAbsoluteAddress(const QString& address) {
+    const QUrl url(address);
+    return url.isValid() && !url.isRelative();
+}
 } // namespace
 
 QString Harvester::trimSpaces(const QString& text) {
@@ -53,6 +60,9 @@ int Harvester::harvest(const BrowserDocument& document, bool openAccessOnly, con
             continue;
         const QString title = trimSpaces(link.innerText());
         const QString address = trimSpaces(link.href());
+        // A link without an address, or with one that does not parse, names no PDF.
+        if (!isAbsoluteAddress(address))
+            continue;
         if (!entry.innerHTML().contains(kPdfIcon, Qt::CaseInsensitive))
             continue;
         list.addArticle(title, pdfAddressOf(address), pageUrl, kFileType, saveFolder, kOrigin);

@@ -9,6 +9,7 @@ class BrowserDocument;
 
 // Turns the entries of a journal platform's result page into rows of the article list: every entry
 // that offers a PDF (optionally only the open-access ones) becomes a row keyed by its PDF address.
+// An entry whose link gives no absolute address is skipped.
 class Harvester {
 public:
     // Walks the page's result list and hands each qualifying entry to the list. Returns the number

@@ -4,6 +4,7 @@
 #include "platform/FileHelpers.h"
 
 #include <QFile>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -83,16 +84,6 @@ Test test(const QByteArray& buffer, const std::vector<std::pair<int, quint8>>& b
     return Test::Match;
 }
 
-// `count` bytes from `offset`; bytes beyond the end of the file read as zero.
-QByteArray readPadded(QFile& file, qint64 offset, qint64 count) {
-    QByteArray data(count, '\0');
-    if (file.seek(offset)) {
-        const qint64 got = file.read(data.data(), count);
-        Q_UNUSED(got);
-    }
-    return data;
-}
-
 // The leading-byte answer: a type, "" for no match, nullopt when detection must end with "".
 std::optional<QString> leadingAnswer(const QByteArray& buffer) {
     for (const Signature& s : signatures()) {
@@ -136,6 +127,29 @@ bool looksLikeDescriptor(const QString& text) {
     return true;
 }
 
+// The detection over any content: `length` bytes, of which `read` returns `count` from `offset`
+// with bytes beyond the end reading as zero. Only the head, the trailer and (for small files) the
+// whole content are read, so a large file is never loaded whole.
+QString detect(qint64 length, const std::function<QByteArray(qint64 offset, qint64 count)>& read,
+               const AnsiCodec& codec) {
+    const QByteArray buffer = read(0, std::min(length, kHeaderBytes) + 1);
+
+    const std::optional<QString> leading = leadingAnswer(buffer);
+    if (!leading)
+        return {};
+    if (!leading->isEmpty())
+        return leading->toLower();
+
+    if (length > kTrailerMinLength &&
+        read(length - kTrailerMinLength, kTrailerMinLength + 1).startsWith("TAG"))
+        return u"mp3"_s;
+    if (length < kWebPageLimit && looksLikeWebPage(codec.decode(buffer)))
+        return u"htm"_s;
+    if (length < kDescriptorLimit && looksLikeDescriptor(codec.decode(read(0, length + 1))))
+        return u"caa"_s;
+    return {};
+}
+
 } // namespace
 
 QString detectFileType(const QString& path, const AnsiCodec& codec) {
@@ -144,23 +158,28 @@ QString detectFileType(const QString& path, const AnsiCodec& codec) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const qint64 len = file.size();
-    const QByteArray buffer = readPadded(file, 0, std::min(len, kHeaderBytes) + 1);
+    return detect(
+        file.size(),
+        [&file](qint64 offset, qint64 count) {
+            QByteArray data(count, '\0');
+            if (file.seek(offset)) {
+                const qint64 got = file.read(data.data(), count);
+                Q_UNUSED(got);
+            }
+            return data;
+        },
+        codec);
+}
 
-    const std::optional<QString> leading = leadingAnswer(buffer);
-    if (!leading)
-        return {};
-    if (!leading->isEmpty())
-        return leading->toLower();
-
-    if (len > kTrailerMinLength &&
-        readPadded(file, len - kTrailerMinLength, kTrailerMinLength + 1).startsWith("TAG"))
-        return u"mp3"_s;
-    if (len < kWebPageLimit && looksLikeWebPage(codec.decode(buffer)))
-        return u"htm"_s;
-    if (len < kDescriptorLimit && looksLikeDescriptor(codec.decode(readPadded(file, 0, len + 1))))
-        return u"caa"_s;
-    return {};
+QString detectFileTypeOfBytes(const QByteArray& content, const AnsiCodec& codec) {
+    return detect(
+        content.size(),
+        [&content](qint64 offset, qint64 count) {
+            QByteArray data = content.mid(offset, count);
+            data.resize(count, '\0');
+            return data;
+        },
+        codec);
 }
 
 } // namespace mojing::FileTypeDetector

@@ -14,6 +14,13 @@ const QString kPage = uR"(<!DOCTYPE html><html><head><title>T</title></head><bod
 </body></html>)"_s;
 const QString kPageUrl = u"https://journals.example/search/results?q=1"_s;
 
+// `inner` inside `depth` nested elements `tag`, closed again.
+QString nested(const QString& tag, int depth, const QString& inner) {
+    return QString(u'<' + tag + u'>').repeated(depth) + inner + QString(u"</"_s + tag + u'>').repeated(depth);
+}
+// Deeper than the call stack would allow a recursive walk (it overflowed at about 87,000).
+constexpr int kDeep = 200'000;
+
 TEST(BrowserDocument, FindsElementsByTagIgnoringCaseInDocumentOrderAtAnyDepth) {
     const auto doc = BrowserDocument::parse(kPage, kPageUrl);
     struct Case {
@@ -56,6 +63,11 @@ TEST(BrowserDocument, ElementSearchCoversDescendantsOnly) {
 TEST(BrowserDocument, AttributesAndAddressesResolveLikeTheDom) {
     const auto doc = BrowserDocument::parse(kPage, kPageUrl);
     const DomCollection links = doc->getElementsByTagName(u"a"_s);
+    // Addresses a fuzzed page brought up: an empty one and one that does not parse.
+    const DomCollection odd =
+        BrowserDocument::parse(
+            u"<a href=\"\">self</a><a href=\"  \">blank</a><a href=\"http://[bad\">x</a>"_s, kPageUrl)
+            ->getElementsByTagName(u"a"_s);
     struct Case {
         const char* name;
         QString actual;
@@ -66,6 +78,9 @@ TEST(BrowserDocument, AttributesAndAddressesResolveLikeTheDom) {
         {"document-relative link", links.item(1).href(), u"https://journals.example/search/two.html"_s},
         {"absolute link kept", links.item(2).href(), u"https://other.example/x"_s},
         {"link without href", links.item(3).href(), QString()},
+        {"empty href is the document itself", odd.item(0).href(), kPageUrl},
+        {"blank href is the document itself", odd.item(1).href(), kPageUrl},
+        {"unparsable href kept as written", odd.item(2).href(), u"http://[bad"_s},
         {"image source", doc->getElementsByTagName(u"img"_s).item(0).src(),
          u"https://journals.example/pics/a.gif"_s},
         {"class text kept as written", links.item(1).className(), u" Next "_s},
@@ -100,6 +115,9 @@ TEST(BrowserDocument, InnerTextCollapsesWhitespaceLikeRenderedText) {
          u"xy"_s},
         {"no-break space kept", u"<a>a&nbsp;b</a>"_s, u"a\u00A0b"_s},
         {"empty element", u"<a></a>"_s, QString()},
+        {"text nested 200,000 deep", u"<a>"_s + nested(u"span"_s, kDeep, u" deep "_s) + u"</a>"_s, u"deep"_s},
+        {"block 200,000 deep", u"<a>x"_s + nested(u"span"_s, kDeep, u"<div>y</div>z"_s) + u"</a>"_s,
+         u"x\ny\nz"_s},
     };
     for (const Case& c : cases) {
         const auto doc = BrowserDocument::parse(c.html, u"about:blank"_s);
@@ -126,6 +144,8 @@ TEST(BrowserDocument, SerialisesMarkupFromTheParsedTree) {
         {"comment kept", u"<li><!-- c -->x</li>"_s, u"<li><!-- c -->x</li>"_s, u"<!-- c -->x"_s},
         {"script text raw", u"<li><script>a<b</script></li>"_s, u"<li><script>a<b</script></li>"_s,
          u"<script>a<b</script>"_s},
+        {"nested 200,000 deep", u"<li>"_s + nested(u"span"_s, kDeep, u"x"_s) + u"</li>"_s,
+         u"<li>"_s + nested(u"span"_s, kDeep, u"x"_s) + u"</li>"_s, nested(u"span"_s, kDeep, u"x"_s)},
     };
     for (const Case& c : cases) {
         const auto doc = BrowserDocument::parse(u"<ul>"_s + c.html + u"</ul>"_s, u"about:blank"_s);

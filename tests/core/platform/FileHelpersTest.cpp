@@ -30,6 +30,12 @@ TEST(SanitizeFileName, Table) {
         {"201 ASCII characters lose one", QString(201, u'x'), QString(200, u'x')},
         {"disk limit keeps whole characters", u"xy"_s + QString(100, QChar(0x4E2D)),
          u"xy"_s + QString(77, QChar(0x4E2D))},
+        // From a fuzzed header: escaped halves of surrogate pairs slipped past both limits.
+        {"halves of surrogate pairs become replacement characters",
+         u"a"_s + QChar(0xDDDD) + u"b"_s + QChar(0xD800) + QChar(0xD800) + QChar(0xDC00),
+         u"a\uFFFDb\uFFFD"_s + QChar(0xD800) + QChar(0xDC00)},
+        {"300 halves of surrogate pairs fit a 255-byte disk name", QString(300, QChar(0xDDDD)),
+         QString(78, QChar::ReplacementCharacter)},
     };
     for (const SanitizeCase& c : cases)
         EXPECT_EQ(FileHelpers::sanitizeFileName(c.input, gbk), c.expected) << c.name;
@@ -41,6 +47,11 @@ TEST(SanitizeFileName, CodePageLimitCountsDoubleByteCharacters) {
     EXPECT_EQ(gbk.truncateToBytes(chinese, 200), QString(100, QChar(0x4E2D))) << "150 characters keep 100";
     EXPECT_EQ(gbk.truncateToBytes(u"x"_s + chinese, 200), u"x"_s + QString(99, QChar(0x4E2D)))
         << "a double-byte character is never cut in half";
+    const AnsiCodec utf8(u"UTF-8"_s);
+    EXPECT_EQ(utf8.truncateToBytes(QString(300, QChar(0xDDDD)), 200), QString(66, QChar(0xDDDD)))
+        << "half a surrogate pair counts as the replacement character it is encoded as";
+    EXPECT_EQ(utf8.truncateToBytes(u"\U0001F600"_s.repeated(60), 200), u"\U0001F600"_s.repeated(50))
+        << "a whole pair is never cut in half";
 }
 
 TEST(SanitizeFileName, LongestCleanNameCanBeCreatedWithCounterAndExtension) {

@@ -107,6 +107,10 @@ TEST(Harvester, WhichEntriesBecomeRows) {
          true,
          {u"https://journals.example/pdf/2"_s, u"https://journals.example/pdf/1"_s},
          2},
+        // Links a fuzzed page brought up: every harvested PDF address is absolute.
+        {"link without href", results(u"<li>"_s + kFree + u"<a>H</a>"_s + kPdf + u"</li>"_s), false, {}, 0},
+        {"link whose address does not parse", results(entry(kFree, u"http://[bad"_s, u"I"_s)), false, {}, 0},
+        {"empty href is the page itself", results(entry(kFree, QString(), u"J"_s)), false, {kPageUrl}, 1},
         {"first image decides open access",
          results(u"<li>"_s + kRestricted + kFree + u"<a href=\"/full/g\">G</a>"_s + kPdf + u"</li>"_s),
          true,

@@ -97,8 +97,11 @@ TEST_F(FileTypeDetectorTest, Signatures) {
         {"xls", compound(hex("09081000"), 600), u"xls"_s},
         {"ppt", compound(hex("000000f0"), 600), u"ppt"_s},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(FileTypeDetector::detectFileType(write(c.content), gbk), c.expected) << c.name;
+        EXPECT_EQ(FileTypeDetector::detectFileTypeOfBytes(c.content, gbk), c.expected)
+            << c.name << " (bytes)";
+    }
 }
 
 TEST_F(FileTypeDetectorTest, BufferBoundaries) {
@@ -129,6 +132,10 @@ TEST_F(FileTypeDetectorTest, BufferBoundaries) {
         if (QByteArray(c.name) == "missing file")
             path = dir.filePath(u"nothing-here.pdf"_s);
         EXPECT_EQ(FileTypeDetector::detectFileType(path, gbk), c.expected) << c.name;
+        if (QByteArray(c.name) != "missing file") {
+            EXPECT_EQ(FileTypeDetector::detectFileTypeOfBytes(c.content, gbk), c.expected)
+                << c.name << " (bytes)";
+        }
     }
 }
 
@@ -156,8 +163,11 @@ TEST_F(FileTypeDetectorTest, TrailerAndText) {
         {"descriptor missing one marker", QByteArray(descriptor(2048)).replace("DOCTYPE=", "DOCTYPX="),
          QString()},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(FileTypeDetector::detectFileType(write(c.content), gbk), c.expected) << c.name;
+        EXPECT_EQ(FileTypeDetector::detectFileTypeOfBytes(c.content, gbk), c.expected)
+            << c.name << " (bytes)";
+    }
 }
 
 } // namespace

@@ -1,0 +1,39 @@
+// The list file of `mojing download --list`: url<TAB>name[<TAB>type[<TAB>folder]] lines in UTF-8
+// or the ANSI code page, written by users or other programs.
+
+#include "FuzzSupport.h"
+
+#include "platform/AnsiCodec.h"
+
+#include "DownloadArguments.h"
+
+#include <QDir>
+#include <QUrl>
+
+using namespace mojing;
+using namespace Qt::StringLiterals;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const AnsiCodec gbk(u"GBK"_s);
+    static const QString defaultFolder = u"/downloads/"_s;
+    QString error;
+    const std::vector<DownloadArguments::Entry> entries =
+        DownloadArguments::parseList(fuzz::bytesOf(data, size), u"list.txt"_s, defaultFolder, gbk, error);
+    FUZZ_CHECK(entries.empty() != error.isEmpty(), error);
+    for (const DownloadArguments::Entry& e : entries) {
+        const QUrl url(e.url);
+        const QString scheme = url.scheme().toLower();
+        FUZZ_CHECK(url.isValid() && (scheme == u"http"_s || scheme == u"https"_s) && !url.host().isEmpty(),
+                   e.url);
+        // The name only ever names a file inside the folder.
+        FUZZ_CHECK(!e.name.isEmpty(), e.url);
+        FUZZ_CHECK(!fuzz::hasPathSeparator(e.name), e.name);
+        FUZZ_CHECK(!e.name.startsWith(u'.'), e.name);
+        FUZZ_CHECK(!e.name.contains(u'\n') && !e.name.contains(u'\r') && !e.name.contains(QChar(0)), e.name);
+        FUZZ_CHECK(e.type.size() <= 10, e.type);
+        for (QChar c : e.type)
+            FUZZ_CHECK(c.isLetterOrNumber(), e.type);
+        FUZZ_CHECK(QDir::isAbsolutePath(e.folder) && e.folder.endsWith(u'/'), e.folder);
+    }
+    return 0;
+}
