@@ -85,6 +85,7 @@ double methodSeconds(int method, const QString& url, const QString& folder, qint
     if (method == 1) {
         Method1Transfer m1(session, network);
         m1.downloadCurrentRow(0);
+        t.pump.waitUntil([&] { return !m1.isRunning(); }, Millis(600000));
     } else {
         Method2Slots m2(session, network);
         m2.startDownload(1, 0, url, folder + u"big.bin"_s);

@@ -108,6 +108,7 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
     if (folder.trimmed().isEmpty())
         folder = defaultSaveFolder();
 
+    bool proxyGiven = false;
     auto fail = [&error](const QString& why) -> std::optional<DownloadArguments> {
         error = why;
         return std::nullopt;
@@ -177,6 +178,7 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
             if (host.isEmpty() || !ok || n < 1 || n > 65535)
                 return fail(u"--proxy must be HOST:PORT"_s);
             o.proxyEnabled = true;
+            proxyGiven = true;
             o.proxyHost = host;
             o.proxyPort = port;
         } else if (arg == u"--referer"_s) {
@@ -227,6 +229,8 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
     if (a.listFile.isEmpty() == a.urls.isEmpty())
         return fail(a.urls.isEmpty() ? u"give --list FILE or at least one address"_s
                                      : u"give either --list FILE or addresses, not both"_s);
+    if (proxyGiven && !o.usesMethod1())
+        a.warnings << u"--proxy is a method-1 setting; method 2 follows the system proxy configuration"_s;
     a.folder = absoluteFolder(folder);
     return a;
 }

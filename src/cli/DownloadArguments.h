@@ -19,6 +19,8 @@ struct DownloadArguments {
     QString referer;
     QString listFile;
     QStringList urls;
+    // What the run should say before it starts (arguments that will have no effect).
+    QStringList warnings;
 
     // Site login before the first transfer and after every transfer that ends as a web page.
     QString loginUrl;

@@ -88,6 +88,10 @@ QString stateWord(RowState state) {
     return u"failed"_s;
 }
 
+QString tooLargeText(double limitMB) {
+    return u"over the size limit ("_s + QString::number(limitMB) + u" MB)"_s;
+}
+
 QString fileLabel(const DownloadRow& row) {
     return row.type.isEmpty() ? row.name : row.name + u'.' + row.type;
 }
@@ -95,8 +99,9 @@ QString fileLabel(const DownloadRow& row) {
 // Progress display: live lines on a terminal, one line per finished row otherwise.
 class ProgressReport {
 public:
-    ProgressReport(const DownloadListModel& list, QTextStream& out, bool live)
-        : m_list(list), m_out(out), m_live(live), m_reported(size_t(list.count()), false) {}
+    ProgressReport(const DownloadListModel& list, QTextStream& out, bool live, double limitMB)
+        : m_list(list), m_out(out), m_live(live), m_limitMB(limitMB),
+          m_reported(size_t(list.count()), false) {}
 
     void update() {
         if (m_live)
@@ -124,8 +129,12 @@ private:
             m_reported[size_t(i)] = true;
             if (m_live)
                 continue; // the live view shows them in its totals
-            m_out << stateWord(r.state) << u'\t' << fileLabel(r) << u'\t'
-                  << (r.state == RowState::Finished ? r.percent : r.size) << u'\n';
+            // "大文件，跳过" reads as finished in the list; here it is said plainly.
+            if (r.percent == DownloadListModel::kTooLarge)
+                m_out << u"skipped\t"_s << fileLabel(r) << u'\t' << tooLargeText(m_limitMB) << u'\n';
+            else
+                m_out << stateWord(r.state) << u'\t' << fileLabel(r) << u'\t'
+                      << (r.state == RowState::Finished ? r.percent : r.size) << u'\n';
         }
         m_out.flush();
     }
@@ -159,6 +168,7 @@ private:
     const DownloadListModel& m_list;
     QTextStream& m_out;
     bool m_live;
+    double m_limitMB;
     std::vector<bool> m_reported;
     int m_lines = 0;
 };
@@ -199,6 +209,8 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
         return 2;
     }
     const DownloadArguments& request = *parsed;
+    for (const QString& warning : request.warnings)
+        err << u"mojing download: warning: "_s << warning << u'\n';
 #ifndef MOJING_WITH_BROWSER
     if (!request.loginUrl.isEmpty()) {
         err << u"mojing download: the site login needs the browser engine, which this build does not have "
@@ -257,7 +269,9 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
         const QString asked = requestedTypes.value(r.key);
         const bool errorPage = DownloadListOps::isWebPageType(r.type, false) && !asked.isEmpty() &&
                                !DownloadListOps::isWebPageType(asked, true);
-        return r.state == RowState::Finished && !errorPage;
+        // The list counts a file over the size limit as done with; it did not arrive.
+        const bool tooLarge = r.percent == DownloadListModel::kTooLarge;
+        return r.state == RowState::Finished && !errorPage && !tooLarge;
     };
     auto countGood = [&] {
         int good = 0;
@@ -305,7 +319,7 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     }
 
     const bool live = ::isatty(STDOUT_FILENO) == 1;
-    ProgressReport report(session.list(), out, live);
+    ProgressReport report(session.list(), out, live, session.options().maxFileSizeMB);
     QEventLoop loop;
     QTimer watch;
     watch.setInterval(live ? int(timing.tick.count() / 4) : int(timing.tick.count()));
@@ -334,8 +348,9 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     bool allFinished = true;
     for (int i = 0; i < list.count(); ++i) {
         const DownloadRow& r = list.at(i);
-        // A server's error page arrives as a web page in place of the file that was asked for;
-        // the list shows it as fetched, but the run did not get what it was asked to get.
+        if (r.percent == DownloadListModel::kTooLarge)
+            err << u"mojing download: not fetched, "_s << tooLargeText(session.options().maxFileSizeMB)
+                << u": "_s << fileLabel(r) << u'\n';
         allFinished = allFinished && gotWhatWasAsked(i);
         out << int(r.state) << u'\t' << r.name << u'\t' << r.type << u'\t' << r.size << u'\t' << r.percent
             << u'\t' << list.filePath(i) << u'\n';

@@ -15,15 +15,43 @@ void FakeTransferMethods::startMethod1(int row) {
     }
     starts.push_back({0, row, DownloadListModel::currentUrl(list.at(row).key), list.filePath(row)});
     executing = true;
+    m_method1Row = row;
     if (duringMethod1)
         duringMethod1(row);
+    if (!method1Runs && m_method1Row == row)
+        finishMethod1();
+}
+
+void FakeTransferMethods::finishMethod1() {
+    const int row = m_method1Row;
+    if (row < 0)
+        return;
+    m_method1Row = -1;
     executing = false;
-    if (list.at(row).state == RowState::Downloading) {
+    DownloadListModel& list = m_session.list();
+    if (list.isValidIndex(row) && list.at(row).state == RowState::Downloading) {
         list.setState(row, method1Outcome);
         if (method1Outcome == RowState::Finished)
             list.setPercent(row, u"100%"_s);
     }
     m_session.markTransferEnded();
+    reportMethod1Finished(row);
+}
+
+void FakeTransferMethods::cancelMethod1() {
+    ++cancels;
+    const int row = m_method1Row;
+    if (row < 0)
+        return;
+    m_method1Row = -1;
+    executing = false;
+    DownloadListModel& list = m_session.list();
+    if (list.isValidIndex(row)) {
+        list.setSize(row, DownloadListModel::kCancelled);
+        list.setState(row, RowState::Failed);
+    }
+    m_session.markTransferEnded();
+    reportMethod1Finished(row);
 }
 
 void FakeTransferMethods::startMethod2(int slot, int row, const QString& url, const QString& path) {

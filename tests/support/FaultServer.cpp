@@ -17,6 +17,14 @@ namespace mojing {
 namespace {
 constexpr qint64 kGeneratedPiece = 64 * 1024;
 
+void closeLater(QTcpSocket* socket, int delayMs) {
+    if (delayMs <= 0) {
+        socket->disconnectFromHost();
+        return;
+    }
+    QTimer::singleShot(delayMs, socket, [socket] { socket->disconnectFromHost(); });
+}
+
 QByteArray generatedBytes(qint64 offset, qint64 count) {
     QByteArray out(count, Qt::Uninitialized);
     for (qint64 i = 0; i < count; ++i)
@@ -203,7 +211,7 @@ void FaultServer::answer(QTcpSocket* socket, const Request& request) {
     socket->setProperty("closing", true);
     if (!reply.raw.isEmpty()) {
         socket->write(reply.raw);
-        socket->disconnectFromHost();
+        closeLater(socket, reply.closeDelayMs);
         return;
     }
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reply.reason + "\r\n";
@@ -234,9 +242,10 @@ void FaultServer::sendBody(QTcpSocket* socket, const Reply& reply) {
     }
     if (reply.closeAfter >= 0 && reply.closeAfter < body.size())
         body = body.left(reply.closeAfter);
-    auto finish = [socket, stall, close] {
+    const int delay = reply.closeDelayMs;
+    auto finish = [socket, stall, close, delay] {
         if (!stall && close)
-            socket->disconnectFromHost();
+            closeLater(socket, delay);
     };
     if (reply.dripBytes <= 0) {
         socket->write(body);

@@ -44,6 +44,9 @@ public:
         qint64 closeAfter = -1;
         // Sent instead of the whole response when not empty.
         QByteArray raw;
+        // The connection is closed this long after everything was sent (0: at once), so that
+        // the close arrives on its own rather than with the last data.
+        int closeDelayMs = 0;
     };
 
     struct Request {

@@ -1,7 +1,6 @@
 #include "DownloadEngine.h"
 
 #include "DownloadSession.h"
-#include "transfer/InetControl.h"
 
 namespace mojing {
 
@@ -27,7 +26,7 @@ int DownloadEngine::busySlots() const {
 }
 
 bool DownloadEngine::inetExecuting() const {
-    return m_methods.method1().inet().stillExecuting();
+    return m_methods.method1Executing();
 }
 
 } // namespace mojing

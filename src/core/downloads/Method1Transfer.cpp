@@ -4,21 +4,26 @@
 #include "FileTypeCorrector.h"
 #include "Naming.h"
 #include "platform/AnsiCodec.h"
-#include "platform/EventPump.h"
 #include "platform/FileHelpers.h"
 #include "platform/Timing.h"
 #include "transfer/HeaderHelpers.h"
 #include "transfer/InetControl.h"
+#include "transfer/PartFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
 namespace mojing {
 
 namespace {
+
+// Chunks are read for at most this long before the event loop gets its turn again: from a fast
+// server many chunks are waiting, and one turn per chunk would make the loop, not the network,
+// the limit, while a longer slice would make the window stutter.
+constexpr qint64 kReadSliceMs = 4;
 
 bool isWebType(const QString& type, bool withXml) {
     return type.compare(u"htm"_s, Qt::CaseInsensitive) == 0 ||
@@ -39,14 +44,50 @@ double megabytes(qint64 bytes) {
 } // namespace
 
 Method1Transfer::Method1Transfer(DownloadSession& session, NetworkLayer& network, QObject* parent)
-    : QObject(parent), m_session(session),
-      m_inet(std::make_unique<InetControl>(network, session.context().pump)) {
-    connect(m_inet.get(), &InetControl::stateChanged, this, [this](int state) {
+    : QObject(parent), m_session(session), m_inet(std::make_unique<InetControl>(network)) {
+    InetControl* inet = m_inet.get();
+    connect(inet, &InetControl::stateChanged, this, [this](int state) {
         m_session.showStatus(3, stateText(state, m_inet->responseCode(), m_inet->responseInfo()));
     });
+    // The checks run from the event loop, never inside the network's own signal.
+    connect(inet, &InetControl::headersArrived, this, [this] {
+        if (m_phase == Phase::Headers)
+            post(&Method1Transfer::onHeaders);
+    });
+    connect(inet, &InetControl::responseFinished, this, [this] {
+        if (m_phase == Phase::Headers)
+            post(&Method1Transfer::onHeaders);
+        else if (m_phase == Phase::Streaming)
+            scheduleRead();
+    });
+    connect(inet, &InetControl::bodyDataArrived, this, [this] {
+        if (m_phase == Phase::Streaming)
+            scheduleRead();
+        else if (m_phase == Phase::Fallback)
+            m_lastProgressMs = m_session.context().timing.nowMs();
+    });
+    connect(inet, &InetControl::openUrlFinished, this, [this](const QByteArray& body) {
+        if (m_phase == Phase::Fallback)
+            onFallbackBody(body);
+    });
+    m_headerTimer.setSingleShot(true);
+    connect(&m_headerTimer, &QTimer::timeout, this, [this] {
+        if (m_phase == Phase::Headers)
+            onHeaders(); // the wait is over: whatever headers arrived decide
+    });
+    m_stallTimer.setInterval(int(session.context().timing.tick.count()));
+    connect(&m_stallTimer, &QTimer::timeout, this, &Method1Transfer::onStallCheck);
 }
 
-Method1Transfer::~Method1Transfer() = default;
+Method1Transfer::~Method1Transfer() {
+    // Nothing is reported any more: the session and the scheduler may be going too.
+    ++m_generation;
+    m_headerTimer.stop();
+    m_stallTimer.stop();
+    m_inet->disconnect(this);
+    m_inet->cancel();
+    m_part.reset(); // removes the part
+}
 
 QString Method1Transfer::siteRoot(const QString& url) {
     const qsizetype scheme = url.indexOf(u"://"_s);
@@ -121,9 +162,17 @@ void Method1Transfer::setupConnection(const QString& url) {
     }
 }
 
+void Method1Transfer::post(void (Method1Transfer::*step)()) {
+    QTimer::singleShot(0, this, [this, step, generation = m_generation] {
+        if (generation == m_generation)
+            (this->*step)();
+    });
+}
+
 void Method1Transfer::downloadCurrentRow(int row) {
-    DownloadListModel& list = m_session.list();
-    if (m_inet->stillExecuting() || m_running) {
+    if (m_inet->stillExecuting() || isRunning()) {
+        // The transfer that holds the channel reports its own end.
+        DownloadListModel& list = m_session.list();
         list.setState(row, RowState::Waiting);
         list.setSize(row, DownloadListModel::kWaitAgain);
         return;
@@ -131,232 +180,326 @@ void Method1Transfer::downloadCurrentRow(int row) {
     downloadRow(row);
 }
 
-bool Method1Transfer::downloadRow(int row) {
+void Method1Transfer::downloadRow(int row) {
     DownloadListModel& list = m_session.list();
-    if (!list.isValidIndex(row))
-        return false;
-    AppContext& ctx = m_session.context();
-    const Timing& timing = ctx.timing;
-    const DownloadOptions& options = m_session.options();
-    InetControl& inet = *m_inet;
+    if (!list.isValidIndex(row)) {
+        emit rowFinished(row, false);
+        return;
+    }
+    ++m_generation;
+    m_row = row;
+    m_readQueued = false;
+    m_size = 0;
+    m_length = 0;
+    m_path.clear();
+    m_phase = Phase::Headers;
 
     const QString url = DownloadListModel::currentUrl(list.at(row).key);
     setupConnection(url);
-    m_running = true;
     m_session.showStatus(2, u"正在下载:"_s + list.at(row).name);
-
     const QString tag = list.at(row).tag;
     const QString headers = u"Referer: "_s + (tag.isEmpty() ? siteRoot(url) : tag) + u"\r\n"_s;
-    inet.execute(url, u"GET"_s, QString(), headers);
-    ctx.pump.pumpOnce();
-    // Waiting for the response headers; the body is read below, chunk by chunk.
-    ctx.pump.waitUntil([&inet] { return !inet.stillExecuting() || inet.headersAvailable(); },
-                       timing.headerWait);
+    m_headerTimer.start(int(m_session.context().timing.headerWait.count()));
+    m_inet->execute(url, u"GET"_s, QString(), headers);
+}
 
-    bool result = false;
-    bool correct = false;
+void Method1Transfer::onHeaders() {
+    if (m_phase != Phase::Headers)
+        return;
+    m_headerTimer.stop();
+    DownloadListModel& list = m_session.list();
+    if (!list.isValidIndex(m_row)) {
+        fail(QString());
+        return;
+    }
+    AppContext& ctx = m_session.context();
+    const DownloadOptions& options = m_session.options();
+    InetControl& inet = *m_inet;
+    const int row = m_row;
+
     const QString block = inet.getHeader();
-    auto fail = [&](const QString& sizeText) {
+    if (block.isEmpty()) {
+        fail(QString());
+        return;
+    }
+    const qint64 size = asNumber(inet.getHeader(u"Content-Length"_s)).value_or(0);
+    if (megabytes(size) > options.maxFileSizeMB) {
         inet.cancel();
-        if (!sizeText.isNull())
-            list.setSize(row, sizeText);
-        list.setState(row, RowState::Failed);
-        result = false;
-    };
+        list.setState(row, RowState::Finished);
+        list.setPercent(row, DownloadListModel::kTooLarge);
+        finish(true, false);
+        return;
+    }
 
-    [&] {
-        if (block.isEmpty()) {
+    const HeaderHelpers::ContentType contentType =
+        HeaderHelpers::splitContentType(inet.getHeader(u"Content-Type"_s).trimmed());
+    QString extension = HeaderHelpers::mimeTypeToExtension(contentType.mimeType);
+    const QString disposition = HeaderHelpers::dispositionFromHeader(block);
+    const QString dispositionExtension = HeaderHelpers::dispositionFileName(disposition, ctx.codec).extension;
+    if (extension.isEmpty() && !dispositionExtension.isEmpty())
+        extension = dispositionExtension;
+    if (extension.isEmpty() && !contentType.charset.isEmpty())
+        extension = u"htm"_s;
+    const bool success = HeaderHelpers::isSuccessStatus(block);
+
+    list.setName(row, FileHelpers::sanitizeFileName(list.at(row).name, ctx.codec));
+    const quint64 generation = m_generation;
+    // May ask the user (a modal message), during which Stop or a close can end this transfer.
+    const QString folder = FileHelpers::createFolderPath(list.at(row).folder, ctx.codec, &ctx.prompts);
+    if (generation != m_generation)
+        return;
+    list.setFolder(row, FileHelpers::withTrailingSeparator(folder));
+    if (!extension.isEmpty())
+        list.setType(row, extension);
+    if (folder.isEmpty()) {
+        // No usable folder: nothing is written anywhere else (such as the file system root).
+        fail(DownloadListModel::kFailed);
+        return;
+    }
+
+    if (options.policy == DuplicatePolicy::Rename) {
+        const Naming::TargetChoice choice =
+            Naming::chooseTarget(list.at(row).folder, list.at(row).name, list.at(row).type, options.policy);
+        list.setName(row, choice.name);
+        m_path = choice.path;
+    } else {
+        m_path = list.filePath(row);
+    }
+
+    if (QFileInfo::exists(m_path) || QFileInfo(m_path).isSymLink()) {
+        QFile::remove(m_path);
+        if (QFileInfo::exists(m_path)) {
+            const QString length = QString::number(QFileInfo(m_path).size());
+            list.setSize(row, length);
+            list.setReceived(row, length);
+            list.setPercent(row, DownloadListModel::kCannotReplace);
             fail(QString());
             return;
         }
-        const qint64 size = asNumber(inet.getHeader(u"Content-Length"_s)).value_or(0);
-        if (megabytes(size) > options.maxFileSizeMB) {
+    }
+
+    m_size = size;
+    if (size > 0) {
+        list.setSize(row, QString::number(size));
+    } else if (success) {
+        list.setSize(row, DownloadListModel::kUnknown);
+    } else {
+        startFallback();
+        return;
+    }
+    startStreaming();
+}
+
+void Method1Transfer::startStreaming() {
+    m_session.list().setReceived(m_row, u"0"_s);
+    m_part = std::make_unique<PartFile>(m_path);
+    if (!m_part->open()) {
+        fail(DownloadListModel::kFailed);
+        return;
+    }
+    m_phase = Phase::Streaming;
+    m_length = 0;
+    m_lastProgressMs = m_session.context().timing.nowMs();
+    m_stallTimer.start();
+    scheduleRead(); // part of the body may be waiting already
+}
+
+void Method1Transfer::scheduleRead() {
+    if (m_readQueued)
+        return;
+    m_readQueued = true;
+    QTimer::singleShot(0, this, [this, generation = m_generation] {
+        if (generation != m_generation)
+            return;
+        m_readQueued = false;
+        if (m_phase == Phase::Streaming)
+            readChunks();
+    });
+}
+
+void Method1Transfer::readChunks() {
+    DownloadListModel& list = m_session.list();
+    if (!list.isValidIndex(m_row)) {
+        abandon(QString());
+        return;
+    }
+    const Timing& timing = m_session.context().timing;
+    const double maxMB = m_session.options().maxFileSizeMB;
+    InetControl& inet = *m_inet;
+    QElapsedTimer slice;
+    slice.start();
+    for (;;) {
+        const QByteArray chunk = inet.getChunk(kChunkBytes);
+        if (!chunk.isEmpty()) {
+            if (!m_part->write(chunk)) {
+                abandon(DownloadListModel::kFailed); // the disk refuses more
+                return;
+            }
+            m_length += chunk.size();
+            m_lastProgressMs = timing.nowMs();
+            list.setReceived(m_row, QString::number(m_length));
+            const auto total = asNumber(list.at(m_row).size);
+            if (total && *total > 0)
+                list.setPercent(m_row, QString::number(m_length * 100 / *total) + u'%');
+        }
+        // Nothing more can arrive once the response has ended and its data has been read.
+        const bool drained = chunk.isEmpty() && inet.responseEnded() && inet.bytesBuffered() == 0;
+        if (m_size > 0 && m_length >= m_size) {
+            completeStream();
+            return;
+        }
+        if (m_size == 0 && drained && !inet.transportFailed()) {
+            completeStream();
+            return;
+        }
+        if (m_size == 0 && megabytes(m_length) > maxMB) {
+            // Skipped, like a file announced as too large: no part of it stays to be taken for
+            // the file by a later run.
             inet.cancel();
-            list.setState(row, RowState::Finished);
-            list.setPercent(row, DownloadListModel::kTooLarge);
-            result = true;
+            m_part.reset();
+            list.setState(m_row, RowState::Finished);
+            list.setPercent(m_row, DownloadListModel::kTooLarge);
+            finish(true, false);
             return;
         }
-
-        const HeaderHelpers::ContentType contentType =
-            HeaderHelpers::splitContentType(inet.getHeader(u"Content-Type"_s).trimmed());
-        QString extension = HeaderHelpers::mimeTypeToExtension(contentType.mimeType);
-        const QString disposition = HeaderHelpers::dispositionFromHeader(block);
-        const QString dispositionExtension =
-            HeaderHelpers::dispositionFileName(disposition, ctx.codec).extension;
-        if (extension.isEmpty() && !dispositionExtension.isEmpty())
-            extension = dispositionExtension;
-        if (extension.isEmpty() && !contentType.charset.isEmpty())
-            extension = u"htm"_s;
-        const bool success = HeaderHelpers::isSuccessStatus(block);
-
-        list.setName(row, FileHelpers::sanitizeFileName(list.at(row).name, ctx.codec));
-        const QString folder = FileHelpers::createFolderPath(list.at(row).folder, ctx.codec, &ctx.prompts);
-        list.setFolder(row, FileHelpers::withTrailingSeparator(folder));
-        if (!extension.isEmpty())
-            list.setType(row, extension);
-        if (folder.isEmpty()) {
-            // No usable folder: nothing is written anywhere else (such as the file system root).
-            fail(DownloadListModel::kFailed);
+        if (drained) {
+            // The connection ended before the announced size arrived (or broke off): waiting
+            // out the stall limit cannot bring the rest.
+            abandon(DownloadListModel::kFailed);
             return;
         }
-
-        QString path;
-        if (options.policy == DuplicatePolicy::Rename) {
-            const Naming::TargetChoice choice = Naming::chooseTarget(list.at(row).folder, list.at(row).name,
-                                                                     list.at(row).type, options.policy);
-            list.setName(row, choice.name);
-            path = choice.path;
-        } else {
-            path = list.filePath(row);
-        }
-
-        if (QFile::exists(path)) {
-            QFile::remove(path);
-            if (QFile::exists(path)) {
-                const QString length = QString::number(QFile(path).size());
-                list.setSize(row, length);
-                list.setReceived(row, length);
-                list.setPercent(row, DownloadListModel::kCannotReplace);
-                fail(QString());
-                return;
-            }
-        }
-
-        if (size > 0) {
-            list.setSize(row, QString::number(size));
-        } else if (success) {
-            list.setSize(row, DownloadListModel::kUnknown);
-        } else {
-            result = openUrlFallback(row, path);
-            correct = true;
+        if (chunk.isEmpty())
+            return; // the next arrival continues
+        if (slice.elapsed() >= kReadSliceMs) {
+            scheduleRead(); // the event loop's turn
             return;
         }
-
-        // Streaming.
-        list.setReceived(row, u"0"_s);
-        ctx.pump.pumpOnce();
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        if (!file.exists()) {
-            fail(DownloadListModel::kFailed);
-            return;
-        }
-        auto abandon = [&](const QString& sizeText) {
-            file.close();
-            file.remove();
-            fail(sizeText);
-        };
-        qint64 length = 0;
-        qint64 lastProgressMs = timing.nowMs();
-        QElapsedTimer sinceYield;
-        sinceYield.start();
-        for (;;) {
-            const QByteArray chunk = inet.getChunk(kChunkBytes, timing.tick);
-            // Events run between chunks; from a fast server many chunks arrive within one
-            // millisecond, and one turn of the event loop per millisecond keeps the window as
-            // responsive while the loop itself no longer dominates the transfer.
-            if (sinceYield.elapsed() >= 1) {
-                ctx.pump.pumpOnce();
-                sinceYield.restart();
-            }
-            if (!chunk.isEmpty() && file.write(chunk) == chunk.size()) {
-                length += chunk.size();
-                lastProgressMs = timing.nowMs();
-                list.setReceived(row, QString::number(length));
-                const auto total = asNumber(list.at(row).size);
-                if (total && *total > 0)
-                    list.setPercent(row, QString::number(length * 100 / *total) + u'%');
-            }
-            // Nothing more can arrive once the response has ended and its data has been read.
-            const bool stopped = inet.cancelled();
-            const bool drained = chunk.isEmpty() && inet.responseEnded() && inet.bytesBuffered() == 0;
-            if (size > 0 && length >= size)
-                break;
-            if (size == 0 && drained && !stopped && !inet.transportFailed())
-                break;
-            if (size == 0 && megabytes(length) > options.maxFileSizeMB) {
-                inet.cancel();
-                file.close();
-                list.setState(row, RowState::Finished);
-                list.setPercent(row, DownloadListModel::kTooLarge);
-                result = true;
-                return;
-            }
-            if (stopped) {
-                abandon(DownloadListModel::kCancelled);
-                return;
-            }
-            if (drained) {
-                // The connection ended before the announced size arrived (or broke off): waiting
-                // out the stall limit cannot bring the rest.
-                abandon(DownloadListModel::kFailed);
-                return;
-            }
-            if (timing.nowMs() - lastProgressMs > timing.stallLimit.count()) {
-                abandon(DownloadListModel::kFailed);
-                return;
-            }
-        }
-        file.close();
-        list.setState(row, RowState::Finished);
-        if (asNumber(list.at(row).received) && list.at(row).size == DownloadListModel::kUnknown) {
-            list.setSize(row, list.at(row).received);
-            list.setPercent(row, u"100%"_s);
-        }
-        result = true;
-        correct = true;
-    }();
-
-    if (correct)
-        FileTypeCorrector::correctRowFileType(list, row, ctx.codec);
-    finishRow(row);
-    m_running = false;
-    return result;
+    }
 }
 
-void Method1Transfer::finishRow(int row) {
+void Method1Transfer::completeStream() {
     DownloadListModel& list = m_session.list();
+    const bool placed = m_part->commit();
+    m_part.reset();
+    if (!placed) {
+        fail(DownloadListModel::kFailed);
+        return;
+    }
+    list.setState(m_row, RowState::Finished);
+    if (asNumber(list.at(m_row).received) && list.at(m_row).size == DownloadListModel::kUnknown) {
+        list.setSize(m_row, list.at(m_row).received);
+        list.setPercent(m_row, u"100%"_s);
+    }
+    finish(true, true);
+}
+
+void Method1Transfer::startFallback() {
+    m_phase = Phase::Fallback;
+    m_session.list().setSize(m_row, DownloadListModel::kUnknown);
     m_inet->cancel();
-    m_session.showStatus(2, u"完成下载:"_s + list.at(row).name);
-    m_session.markTransferEnded();
-    const QString type = list.at(row).type;
-    if (isWebType(type, true))
-        m_session.playSound(101);
-    if (list.at(row).state == RowState::Failed)
-        m_session.playSound(103);
-    if (m_session.options().siteLogin && isWebType(type, true))
-        emit m_session.siteLoginRequested(row);
+    m_lastProgressMs = m_session.context().timing.nowMs();
+    m_stallTimer.start();
+    m_inet->openUrl(DownloadListModel::currentUrl(m_session.list().at(m_row).key));
 }
 
-bool Method1Transfer::openUrlFallback(int row, const QString& path) {
+void Method1Transfer::onFallbackBody(const QByteArray& body) {
     DownloadListModel& list = m_session.list();
-    AppContext& ctx = m_session.context();
-    list.setSize(row, DownloadListModel::kUnknown);
-    while (m_inet->stillExecuting()) {
+    const int row = m_row;
+    if (!list.isValidIndex(row)) {
+        fail(QString());
+        return;
+    }
+    if (body.isEmpty()) {
+        list.setSize(row, QString());
+        list.setReceived(row, QString());
+        list.setPercent(row, QString());
+        fail(QString());
+        return;
+    }
+    PartFile file(m_path);
+    if (!file.open() || !file.write(body) || !file.commit()) {
+        // What arrived could not be written: the row is no finished file.
+        list.setReceived(row, QString());
+        list.setPercent(row, QString());
+        fail(DownloadListModel::kFailed);
+        return;
+    }
+    list.setSize(row, QString::number(QFileInfo(m_path).size()));
+    list.setReceived(row, QString::number(body.size()));
+    list.setPercent(row, u"100%"_s);
+    list.setState(row, RowState::Finished);
+    finish(true, true);
+}
+
+void Method1Transfer::onStallCheck() {
+    const Timing& timing = m_session.context().timing;
+    if (timing.nowMs() - m_lastProgressMs <= timing.stallLimit.count())
+        return;
+    if (m_phase == Phase::Streaming) {
+        abandon(DownloadListModel::kFailed);
+    } else if (m_phase == Phase::Fallback) {
         m_inet->cancel();
-        ctx.pump.pumpOnce();
+        onFallbackBody({});
     }
-    ctx.pump.pumpOnce();
-    const QByteArray data =
-        m_inet->openUrl(DownloadListModel::currentUrl(list.at(row).key), ctx.timing.stallLimit);
-    if (!data.isEmpty()) {
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(data);
-            file.commit();
-        }
-        list.setSize(row, QString::number(QFile(path).size()));
-        list.setReceived(row, QString::number(data.size()));
-        list.setPercent(row, u"100%"_s);
-        list.setState(row, RowState::Finished);
-        return true;
+}
+
+void Method1Transfer::cancel() {
+    m_inet->cancel();
+    switch (m_phase) {
+    case Phase::Idle:
+        return;
+    case Phase::Headers:
+        fail(QString());
+        return;
+    case Phase::Streaming:
+        abandon(DownloadListModel::kCancelled);
+        return;
+    case Phase::Fallback:
+        onFallbackBody({});
+        return;
     }
-    list.setSize(row, QString());
-    list.setReceived(row, QString());
-    list.setPercent(row, QString());
-    list.setState(row, RowState::Failed);
-    return false;
+}
+
+void Method1Transfer::abandon(const QString& sizeText) {
+    m_part.reset(); // removes what arrived
+    fail(sizeText);
+}
+
+void Method1Transfer::fail(const QString& sizeText) {
+    m_inet->cancel();
+    DownloadListModel& list = m_session.list();
+    if (list.isValidIndex(m_row)) {
+        if (!sizeText.isNull())
+            list.setSize(m_row, sizeText);
+        list.setState(m_row, RowState::Failed);
+    }
+    finish(false, false);
+}
+
+void Method1Transfer::finish(bool ok, bool correctType) {
+    const int row = m_row;
+    ++m_generation; // steps still queued for this transfer do nothing
+    m_phase = Phase::Idle;
+    m_readQueued = false;
+    m_headerTimer.stop();
+    m_stallTimer.stop();
+    m_part.reset();
+    m_inet->cancel();
+    DownloadListModel& list = m_session.list();
+    if (list.isValidIndex(row)) {
+        if (correctType)
+            FileTypeCorrector::correctRowFileType(list, row, m_session.context().codec);
+        m_session.showStatus(2, u"完成下载:"_s + list.at(row).name);
+        m_session.markTransferEnded();
+        const QString type = list.at(row).type;
+        if (isWebType(type, true))
+            m_session.playSound(101);
+        if (list.at(row).state == RowState::Failed)
+            m_session.playSound(103);
+        if (m_session.options().siteLogin && isWebType(type, true))
+            emit m_session.siteLoginRequested(row);
+    }
+    emit rowFinished(row, ok);
 }
 
 } // namespace mojing

@@ -2,6 +2,7 @@
 
 #include "DownloadSession.h"
 #include "platform/FileHelpers.h"
+#include "transfer/Downloader.h"
 
 #include <QFileInfo>
 
@@ -33,11 +34,12 @@ bool needsDownload(DownloadSession& session, int row) {
     DownloadListModel& list = session.list();
     if (!list.isValidIndex(row))
         return false;
-    const DownloadRow& r = list.at(row);
-    // The dot is always there: an empty type names "name." which the file system may treat as
-    // "name"; here it simply is a different name, which is harmless.
-    const QString path = FileHelpers::withTrailingSeparator(r.folder) + r.name + u'.' + r.type;
-    if (session.options().policy == DuplicatePolicy::Skip && QFileInfo(path).isFile()) {
+    // The same path the transfer writes: without a type the name has no dot.
+    const QString path = list.filePath(row);
+    // A bare placeholder is the trace of a download that never finished (its program was
+    // killed), not a file to keep.
+    if (session.options().policy == DuplicatePolicy::Skip && QFileInfo(path).isFile() &&
+        !Downloader::isPlaceholder(path)) {
         const QString length = QString::number(QFileInfo(path).size());
         list.setState(row, RowState::Finished);
         list.setSize(row, length);
@@ -51,7 +53,7 @@ bool needsDownload(DownloadSession& session, int row) {
 TargetChoice chooseTarget(const QString& folder, const QString& name, const QString& type,
                           DuplicatePolicy policy) {
     const QString dir = FileHelpers::withTrailingSeparator(folder);
-    const QString suffix = u'.' + type;
+    const QString suffix = type.isEmpty() ? QString() : u'.' + type;
     TargetChoice choice{name, dir + name + suffix};
     if (policy == DuplicatePolicy::Overwrite || !pathTaken(choice.path))
         return choice;

@@ -13,12 +13,12 @@ namespace Naming {
 
 struct TargetChoice {
     QString name; // the name to use (may carry a "[001]" counter)
-    QString path; // folder + name + "." + type
+    QString path; // folder + name (+ "." + type when the type is not empty)
 };
 
 // 「确定是需要下载」 Decides whether a row must be downloaded. With the policy "跳过" and an existing target
-// the row becomes Finished with both size columns set to the file's length and "已存在，跳过"; the result is
-// then false.
+// (the row's file path; a bare two-byte download placeholder does not count) the row becomes Finished
+// with both size columns set to the file's length and "已存在，跳过"; the result is then false.
 bool needsDownload(DownloadSession& session, int row);
 
 // 「重命名保存路径」 Chooses the target: unchanged when the policy is "覆盖" or the path is free; otherwise

@@ -27,6 +27,12 @@ Scheduler::Scheduler(DownloadSession& session, TransferMethods& methods, QObject
     connect(&m_down, &QTimer::timeout, this, &Scheduler::schedulerTick);
     connect(&m_status, &QTimer::timeout, this, &Scheduler::statusTick);
     m_slotRows.fill(-1);
+    // A method-1 row runs on after the tick that started it; the channel is free once it ends.
+    m_methods.setMethod1Finished([this](int) { m_transferBusy = false; });
+}
+
+Scheduler::~Scheduler() {
+    m_methods.setMethod1Finished(nullptr);
 }
 
 int Scheduler::slotRow(int slot) const {
@@ -131,8 +137,7 @@ void Scheduler::tickMethod1() {
         list.clearProgress(row);
         m_slotRows[1] = row;
         m_transferBusy = true;
-        m_methods.startMethod1(row); // may run the whole transfer, letting events run
-        m_transferBusy = false;
+        m_methods.startMethod1(row); // its end clears the flag, perhaps before this returns
         return;
     }
 }

@@ -26,6 +26,7 @@ public:
     static constexpr int kStopRuleLimit = 5;
 
     Scheduler(DownloadSession& session, TransferMethods& methods, QObject* parent = nullptr);
+    ~Scheduler() override;
 
     // "开始下载": enables the scheduler timer.
     void start();
@@ -52,7 +53,7 @@ public:
     bool requestClose();
 
     // 「TransferBusy」 True while a transfer is active: set when a row is handed to a method, cleared
-    // when method 1 returns, by Stop and by the status tick once nothing runs.
+    // when the method-1 row has ended, by Stop and by the status tick once nothing runs.
     bool transferBusy() const { return m_transferBusy; }
     // The scheduler's own flag; tests set it to examine the status tick's rule.
     void setTransferBusy(bool busy) { m_transferBusy = busy; }

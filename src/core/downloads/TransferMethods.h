@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace mojing {
 
@@ -11,12 +12,13 @@ class TransferMethods {
 public:
     virtual ~TransferMethods() = default;
 
-    // Method 1: downloads the row through the single transfer channel. May run the whole transfer
-    // before it returns, letting events run meanwhile.
+    // Method 1: starts the row on the single transfer channel (or re-queues it while the channel
+    // is busy). The transfer runs on from the event loop; its end is reported to the handler of
+    // setMethod1Finished(), possibly before startMethod1() returns.
     virtual void startMethod1(int row) = 0;
-    // Method 1: whether the transfer channel is executing a request.
+    // Method 1: whether a transfer is under way on the channel.
     virtual bool method1Executing() const = 0;
-    // Method 1: abandons the current request (a running transfer then ends at its next step).
+    // Method 1: abandons the current transfer; its end is reported before this returns.
     virtual void cancelMethod1() = 0;
 
     // Method 2: whether slot `slot` (1..6) is serving a row.
@@ -25,6 +27,18 @@ public:
     virtual void startMethod2(int slot, int row, const QString& url, const QString& path) = 0;
     // Method 2: ends every slot's download without reporting it.
     virtual void unloadAllSlots() = 0;
+
+    // Who hears that a method-1 row has ended (the scheduler; reset it with nullptr).
+    void setMethod1Finished(std::function<void(int row)> handler) { m_method1Finished = std::move(handler); }
+
+protected:
+    void reportMethod1Finished(int row) {
+        if (m_method1Finished)
+            m_method1Finished(row);
+    }
+
+private:
+    std::function<void(int row)> m_method1Finished;
 };
 
 } // namespace mojing

@@ -1,13 +1,12 @@
 #include "Downloader.h"
 
 #include "NetworkLayer.h"
+#include "PartFile.h"
 #include "platform/EventPump.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkReply>
-#include <QSaveFile>
-#include <QTemporaryFile>
-#include <filesystem>
 
 using namespace Qt::StringLiterals;
 
@@ -18,10 +17,8 @@ namespace {
 // flat whatever the file size.
 constexpr qint64 kReadBuffer = 4 * 1024 * 1024;
 
-void writePlaceholder(const QString& path) {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write("\x01\x00", 2);
+bool isRedirectStatus(int code) {
+    return code == 301 || code == 302 || code == 303 || code == 305 || code == 307 || code == 308;
 }
 } // namespace
 
@@ -35,10 +32,21 @@ Downloader::~Downloader() {
     cancelAsyncRead();
 }
 
+bool Downloader::isPlaceholder(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() != kPlaceholder.size())
+        return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.readAll() == kPlaceholder;
+}
+
 void Downloader::beginDownload(const QString& url, const QString& saveFile, const QString& referer) {
     Q_UNUSED(referer);
     m_saveFile = saveFile;
-    writePlaceholder(saveFile);
+    QFile placeholder(saveFile);
+    if (placeholder.open(QIODevice::WriteOnly))
+        placeholder.write(kPlaceholder);
+    placeholder.close();
     m_lastActivityMs = m_timing.nowMs();
     m_watchdog.start();
     m_url = QString(url).replace(u"&amp;"_s, u"&"_s, Qt::CaseInsensitive).trimmed();
@@ -47,8 +55,8 @@ void Downloader::beginDownload(const QString& url, const QString& saveFile, cons
 
 void Downloader::startRead() {
     m_received = 0;
-    // A hidden sibling of the target (same folder, so the final rename never crosses a disk).
-    m_body = std::make_unique<QTemporaryFile>(m_saveFile + u".XXXXXX.part"_s);
+    m_bytesMax = 0;
+    m_body = std::make_unique<PartFile>(m_saveFile);
     if (!m_body->open())
         m_body.reset(); // bytes are still counted; the completion then has nothing to put in place
     m_reply = m_network.get(QUrl(m_url));
@@ -58,9 +66,19 @@ void Downloader::startRead() {
     }
     m_reply->setReadBufferSize(kReadBuffer);
     connect(m_reply, &QNetworkReply::readyRead, this, &Downloader::onReadyRead);
+    connect(m_reply, &QNetworkReply::redirected, this, &Downloader::onRedirected);
     connect(m_reply, &QNetworkReply::finished, this, &Downloader::onFinished);
     if (!m_fallback) // the second fetch reports no progress
         connect(m_reply, &QNetworkReply::metaDataChanged, this, &Downloader::reportProgress);
+}
+
+void Downloader::onRedirected() {
+    // What a redirect announced or carried belongs to it, not to the file that follows.
+    m_received = 0;
+    m_bytesMax = 0;
+    m_bytesRead = 0;
+    if (m_body && m_body->size() > 0 && !m_body->open())
+        m_body.reset();
 }
 
 void Downloader::reportProgress() {
@@ -68,6 +86,9 @@ void Downloader::reportProgress() {
     // and may stay silent for a body that arrives in one piece and then stalls.
     if (!m_reply || m_fallback)
         return;
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (isRedirectStatus(status) && m_reply->hasRawHeader("Location"))
+        return; // a hop being followed; its Content-Length is not the file's
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
     const qint64 total = length.isValid() ? length.toLongLong() : 0;
     if (total < 1)
@@ -82,8 +103,8 @@ void Downloader::onReadyRead() {
         return;
     const QByteArray data = m_reply->readAll();
     m_received += data.size();
-    if (m_body)
-        m_body->write(data);
+    if (m_body && !m_body->write(data))
+        m_body.reset(); // a full disk: the download cannot be put in place
     if (!data.isEmpty())
         reportProgress();
 }
@@ -91,9 +112,19 @@ void Downloader::onReadyRead() {
 void Downloader::onFinished() {
     if (m_done)
         return;
+    QPointer<Downloader> alive(this);
     onReadyRead();
+    if (!alive || m_done)
+        return; // the host ended the download from the progress event (too large)
     const qint64 received = m_received;
+    bool broken = false;
     if (m_reply) {
+        // Qt does not always report a connection that ended early (it may take the close for
+        // the end of the body), so a body shorter or longer than its announced length counts
+        // as broken too.
+        const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+        broken = NetworkLayer::isTransportError(m_reply->error()) ||
+                 (received > 0 && length.isValid() && length.toLongLong() != received);
         m_reply->disconnect(this);
         m_reply->deleteLater();
         m_reply = nullptr;
@@ -105,19 +136,28 @@ void Downloader::onFinished() {
             startRead();
             return;
         }
-        m_done = true;
-        emit downloadError(u"无法下载"_s, m_saveFile);
+        fail(u"无法下载"_s);
+        return;
+    }
+    if (broken) {
+        // The connection ended before the response did (a cut body, a failed proxy): what
+        // arrived is not the file.
+        fail(u"无法下载"_s);
         return;
     }
     m_done = true;
-    if (!commit()) {
+    m_watchdog.stop();
+    m_committed = m_body && m_body->commit();
+    m_body.reset();
+    if (!m_committed) {
         // The bytes arrived but could not be put in place (no such folder, disk full, a name
         // the file system refuses): that is a failed download, not a finished one.
-        emit downloadError(u"无法下载"_s, m_saveFile);
+        m_done = false;
+        fail(u"无法下载"_s);
         return;
     }
     if (m_fallback) {
-        const qint64 length = QFile(m_saveFile).size();
+        const qint64 length = QFileInfo(m_saveFile).size();
         emit downloadComplete(length, length, m_saveFile);
         return;
     }
@@ -125,23 +165,12 @@ void Downloader::onFinished() {
     emit downloadComplete(received, m_bytesMax >= 1 ? m_bytesMax : received, m_saveFile);
 }
 
-bool Downloader::commit() {
-    if (!m_body)
-        return false;
-    // Renamed over the target in one step (the placeholder or an older file is replaced whole).
-    // Unlike a save file it is not forced to disk first: a download can be fetched again, and
-    // syncing hundreds of megabytes would double the time of a large file.
-    // A temporary file is private to its owner; the download gets the placeholder's permissions.
-    if (QFile::exists(m_saveFile))
-        m_body->setPermissions(QFile::permissions(m_saveFile));
-    m_body->close();
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(m_body->fileName().toStdU16String()),
-                            std::filesystem::path(m_saveFile.toStdU16String()), error);
-    if (!error)
-        m_body->setAutoRemove(false);
-    m_body.reset();
-    return !error;
+void Downloader::fail(const QString& description) {
+    m_done = true;
+    m_watchdog.stop();
+    abortRead();
+    removePlaceholder();
+    emit downloadError(description, m_saveFile);
 }
 
 void Downloader::onWatchdog() {
@@ -156,12 +185,8 @@ void Downloader::onWatchdog() {
         m_lastActivityMs = m_timing.nowMs();
         return;
     }
-    if (m_timing.nowMs() - m_lastActivityMs >= m_timing.watchdogLimit.count()) {
-        m_watchdog.stop();
-        abortRead();
-        m_done = true;
-        emit downloadError(u"超时"_s, m_saveFile);
-    }
+    if (m_timing.nowMs() - m_lastActivityMs >= m_timing.watchdogLimit.count())
+        fail(u"超时"_s);
 }
 
 void Downloader::abortRead() {
@@ -175,10 +200,19 @@ void Downloader::abortRead() {
     m_body.reset(); // removes the temporary file
 }
 
+void Downloader::removePlaceholder() {
+    // Only the placeholder itself: a file that replaced it meanwhile is not this download's.
+    if (!m_committed && !m_saveFile.isEmpty() && isPlaceholder(m_saveFile))
+        QFile::remove(m_saveFile);
+}
+
 void Downloader::cancelAsyncRead() {
+    const bool wasRunning = !m_done;
     m_done = true;
     m_watchdog.stop();
     abortRead();
+    if (wasRunning)
+        removePlaceholder();
 }
 
 } // namespace mojing

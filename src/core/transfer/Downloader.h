@@ -9,12 +9,12 @@
 #include <memory>
 
 class QNetworkReply;
-class QTemporaryFile;
 
 namespace mojing {
 
 class EventPump;
 class NetworkLayer;
+class PartFile;
 
 // Downloads one address to one file without blocking the UI: an asynchronous read with progress,
 // a stall watchdog, exactly one second fetch when the read delivers nothing, and three events.
@@ -22,18 +22,24 @@ class NetworkLayer;
 // download and is then discarded.
 //
 // The body is streamed into a temporary sibling of the target and renamed into place when the
-// read completes, so memory stays flat and the target is replaced whole, never appended to.
+// read has completed without a transport error, so memory stays flat and the target is replaced
+// whole, never appended to. Sizes are those of the final response: a redirect's own length
+// does not count.
 class Downloader : public QObject {
     Q_OBJECT
 public:
+    // The two bytes (01 00) that reserve the target's name while the download runs.
+    static inline const QByteArray kPlaceholder = QByteArray("\x01\x00", 2);
+
     Downloader(NetworkLayer& network, EventPump& pump, const Timing& timing, QObject* parent = nullptr);
     ~Downloader() override;
 
-    // Takes the target name at once with a two-byte placeholder (01 00), so that the next slot's
-    // unique-name check sees it, then starts reading `url` ("&amp;" read as "&"). The referrer is
-    // accepted and not sent.
+    // Takes the target name at once with the placeholder, so that the next slot's unique-name
+    // check sees it, then starts reading `url` ("&amp;" read as "&"). The referrer is accepted
+    // and not sent.
     void beginDownload(const QString& url, const QString& saveFile, const QString& referer = {});
-    // Cancels the read in progress; no event follows.
+    // Cancels the read in progress; no event follows. The placeholder goes unless the file was
+    // put in place.
     void cancelAsyncRead();
 
     QString url() const { return m_url; }
@@ -41,39 +47,45 @@ public:
     qint64 bytesMax() const { return m_bytesMax; }
     qint64 bytesRead() const { return m_bytesRead; }
 
+    // True when `path` holds nothing but a placeholder (left behind by a killed program).
+    static bool isPlaceholder(const QString& path);
+
 signals:
     // During the read, only when the total size is known.
     void downloadProgress(qint64 bytesRead, qint64 bytesMax, const QString& saveFile);
     // The file has been written.
     void downloadComplete(qint64 bytesRead, qint64 bytesMax, const QString& saveFile);
-    // "超时" (no progress for the watchdog limit) or "无法下载" (the second fetch got nothing, or
-    // what arrived could not be written to the target).
+    // "超时" (no progress for the watchdog limit) or "无法下载" (the transfer broke off, the second
+    // fetch got nothing, or what arrived could not be put in place). The placeholder is gone.
     void downloadError(const QString& description, const QString& saveFile);
 
 private:
     void startRead();
     void onReadyRead();
+    void onRedirected();
     void reportProgress();
     void onFinished();
     void onWatchdog();
     void abortRead();
-    bool commit();
+    void fail(const QString& description);
+    void removePlaceholder();
 
     NetworkLayer& m_network;
     EventPump& m_pump;
     const Timing& m_timing;
     QTimer m_watchdog;
     QPointer<QNetworkReply> m_reply;
-    std::unique_ptr<QTemporaryFile> m_body;
+    std::unique_ptr<PartFile> m_body;
     QString m_url;
     QString m_saveFile;
     qint64 m_bytesMax = 0;
     qint64 m_bytesRead = 0;
-    qint64 m_received = 0; // bytes actually received (with or without a known total)
+    qint64 m_received = 0; // bytes of the current response received (with or without a known total)
     qint64 m_lastSeen = 0;
     qint64 m_lastActivityMs = 0;
     bool m_fallback = false; // the second fetch is running
     bool m_done = false;
+    bool m_committed = false; // the file is in place
 };
 
 } // namespace mojing

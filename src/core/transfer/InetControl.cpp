@@ -1,8 +1,7 @@
 #include "InetControl.h"
 
-#include "platform/EventPump.h"
-
 #include <QNetworkReply>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -29,8 +28,7 @@ HeaderList parseHeaderLines(const QString& lines) {
 }
 } // namespace
 
-InetControl::InetControl(NetworkLayer& network, EventPump& pump, QObject* parent)
-    : QObject(parent), m_network(network), m_pump(pump) {}
+InetControl::InetControl(NetworkLayer& network, QObject* parent) : QObject(parent), m_network(network) {}
 
 InetControl::~InetControl() {
     release();
@@ -51,7 +49,17 @@ void InetControl::execute(const QString& url, const QString& operation, const QS
     cancel();
     m_responseCode = 0;
     m_responseInfo.clear();
+    m_wholeResource = false;
     attach(start(url, requestHeaders));
+}
+
+void InetControl::openUrl(const QString& url) {
+    cancel();
+    m_responseCode = 0;
+    m_responseInfo.clear();
+    m_wholeResource = true;
+    m_resource.clear();
+    attach(start(url, {}));
 }
 
 QNetworkReply* InetControl::start(const QString& url, const QString& requestHeaders) {
@@ -77,8 +85,21 @@ void InetControl::attach(QNetworkReply* reply) {
         m_responseCode = int(QNetworkReply::ProtocolUnknownError);
         m_responseInfo = u"unsupported address"_s;
         setState(icError);
+        // Reported from the event loop, as any other end is, never from inside the call.
+        m_reply = nullptr;
+        QTimer::singleShot(0, this, [this, generation = ++m_generation] {
+            if (generation != m_generation || m_cancelled)
+                return;
+            if (m_wholeResource) {
+                m_wholeResource = false;
+                emit openUrlFinished({});
+            } else {
+                emit responseFinished();
+            }
+        });
         return;
     }
+    ++m_generation;
     m_reply = reply;
     reply->setReadBufferSize(kReadBuffer);
     setExecuting(true);
@@ -88,7 +109,9 @@ void InetControl::attach(QNetworkReply* reply) {
     connect(reply, &QNetworkReply::metaDataChanged, this, [this] { captureHeaders(); });
     connect(reply, &QNetworkReply::readyRead, this, [this] {
         captureHeaders();
-        m_pump.wake();
+        if (m_wholeResource && m_reply)
+            m_resource += m_reply->readAll();
+        emit bodyDataArrived();
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         captureHeaders();
@@ -100,7 +123,17 @@ void InetControl::attach(QNetworkReply* reply) {
         }
         setExecuting(false);
         setState(answered ? icResponseCompleted : icError);
-        m_pump.wake();
+        if (m_wholeResource) {
+            m_resource += reply->readAll();
+            // A body cut short is not the resource.
+            QByteArray body = transportFailed() ? QByteArray() : std::exchange(m_resource, {});
+            m_resource.clear();
+            m_wholeResource = false;
+            release();
+            emit openUrlFinished(body);
+            return;
+        }
+        emit responseFinished();
     });
 }
 
@@ -125,13 +158,11 @@ void InetControl::captureHeaders() {
     m_headerBlock = block;
     m_headersAvailable = true;
     setState(icResponseReceived);
+    emit headersArrived();
 }
 
 bool InetControl::transportFailed() const {
-    // QNetworkReply::NetworkError: 1..99 connection errors, 101..199 proxy errors; the others
-    // describe a response that did arrive.
-    return m_responseCode > 0 && m_responseCode < 200 &&
-           m_responseCode != int(QNetworkReply::OperationCanceledError);
+    return m_responseCode != 0 && NetworkLayer::isTransportError(QNetworkReply::NetworkError(m_responseCode));
 }
 
 QString InetControl::getHeader() const {
@@ -149,39 +180,16 @@ QString InetControl::getHeader(const QString& name) const {
     return {};
 }
 
-QByteArray InetControl::getChunk(qint64 maxBytes, Millis waitLimit) {
-    if (!m_reply)
-        return {};
-    if (m_reply->bytesAvailable() == 0 && !m_ended)
-        m_pump.waitUntil([this] { return !m_reply || m_ended || m_reply->bytesAvailable() > 0; }, waitLimit);
-    if (!m_reply)
+QByteArray InetControl::getChunk(qint64 maxBytes) {
+    if (!m_reply || m_wholeResource)
         return {};
     return m_reply->read(maxBytes);
 }
 
-QByteArray InetControl::openUrl(const QString& url, Millis stallLimit) {
-    cancel();
-    m_responseCode = 0;
-    m_responseInfo.clear();
-    attach(start(url, {}));
-    QByteArray body;
-    while (m_reply && !m_ended) {
-        const bool moved = m_pump.waitUntil(
-            [this] { return !m_reply || m_ended || m_reply->bytesAvailable() > 0; }, stallLimit);
-        if (!moved) {
-            cancel();
-            return {};
-        }
-        if (m_reply)
-            body += m_reply->readAll();
-    }
-    if (m_reply)
-        body += m_reply->readAll();
-    release();
-    return body;
-}
-
 void InetControl::cancel() {
+    ++m_generation; // a pending report of an unsupported address is void
+    m_wholeResource = false;
+    m_resource.clear();
     if (!m_reply)
         return;
     release();

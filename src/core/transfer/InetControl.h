@@ -1,7 +1,6 @@
 #pragma once
 
 #include "NetworkLayer.h"
-#include "platform/Timing.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -12,11 +11,9 @@ class QNetworkReply;
 
 namespace mojing {
 
-class EventPump;
-
-// The Internet Transfer control of method 1 (and of the downloader's fallback): one request at a
-// time, started asynchronously, whose header block and body are then read from the UI thread.
-// Waits let the event loop run; none spins.
+// The Internet Transfer control of method 1: one request at a time, started asynchronously, whose
+// header block and body are then read from the UI thread as they arrive. Nothing here waits: the
+// signals say when there is something to read.
 class InetControl : public QObject {
     Q_OBJECT
 public:
@@ -31,7 +28,7 @@ public:
         icResponseCompleted = 12,
     };
 
-    InetControl(NetworkLayer& network, EventPump& pump, QObject* parent = nullptr);
+    explicit InetControl(NetworkLayer& network, QObject* parent = nullptr);
     ~InetControl() override;
 
     // Connection properties. accessType 2 with Proxy "host:port" sends requests through that
@@ -59,14 +56,13 @@ public:
     QString getHeader() const;
     // One header's value (case-insensitive name), or empty.
     QString getHeader(const QString& name) const;
-    // The next part of the body, at most `maxBytes`. Waits until data or the end arrives, or
-    // `waitLimit` passes; empty when nothing came (at the end of the body, or after the limit
-    // while the response is still going on: responseEnded() tells them apart).
-    QByteArray getChunk(qint64 maxBytes, Millis waitLimit);
-    // Fetches a whole resource synchronously; empty when nothing came. Gives up when no data
-    // arrives for `stallLimit`.
-    QByteArray openUrl(const QString& url, Millis stallLimit);
-    // Abandons the current request.
+    // The next part of the body that has arrived, at most `maxBytes`; empty when nothing is waiting
+    // (at the end of the body, or while more is on its way: responseEnded() tells them apart).
+    QByteArray getChunk(qint64 maxBytes);
+    // Starts fetching a whole resource; openUrlFinished() brings it. bodyDataArrived() reports
+    // that data is still coming.
+    void openUrl(const QString& url);
+    // Abandons the current request (a pending openUrl() then reports nothing).
     void cancel();
     // The last request was abandoned by cancel() (before it ended by itself).
     bool cancelled() const { return m_cancelled; }
@@ -83,6 +79,14 @@ signals:
     void stateChanged(int state);
     // stillExecuting() changed.
     void executingChanged(bool executing);
+    // The response headers are there (getHeader has something to say).
+    void headersArrived();
+    // Body data arrived.
+    void bodyDataArrived();
+    // The response has ended (whole, broken off or unanswered); cancel() reports nothing.
+    void responseFinished();
+    // What openUrl() fetched: the whole body, or empty when nothing (or not all of it) came.
+    void openUrlFinished(const QByteArray& body);
 
 private:
     QNetworkReply* start(const QString& url, const QString& requestHeaders);
@@ -93,8 +97,10 @@ private:
     void setExecuting(bool executing);
 
     NetworkLayer& m_network;
-    EventPump& m_pump;
     QPointer<QNetworkReply> m_reply;
+    bool m_wholeResource = false; // openUrl() is collecting the body
+    quint64 m_generation = 0;     // bumped per request and by cancel()
+    QByteArray m_resource;
     bool m_executing = false;
     bool m_headersAvailable = false;
     bool m_ended = false;

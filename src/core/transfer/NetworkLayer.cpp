@@ -2,6 +2,7 @@
 
 #include "SharedCookieJar.h"
 
+#include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
@@ -9,21 +10,67 @@ using namespace Qt::StringLiterals;
 
 namespace mojing {
 
+namespace {
+
+// Asks the system for every request (and every redirect hop) of one manager, without switching
+// the process-wide setting.
+class SystemProxyFactory : public QNetworkProxyFactory {
+public:
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override {
+        return systemProxyForQuery(query);
+    }
+};
+
+} // namespace
+
 NetworkLayer::NetworkLayer(QObject* parent)
-    : QObject(parent), m_manager(new QNetworkAccessManager(this)), m_jar(new SharedCookieJar(this)),
-      m_userAgent(u"Mozilla/5.0 (X11; Linux x86_64)"_s) {
-    m_manager->setCookieJar(m_jar);
-    m_jar->setParent(this); // shared with the browsers' bridge; lives as long as the layer
-    // Redirects are followed by Qt itself (the user-verified policy loses replies after a few hops
-    // in this Qt release); they never go from https to http, and other schemes are refused.
-    m_manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    : QObject(parent), m_jar(new SharedCookieJar(this)), m_userAgent(u"Mozilla/5.0 (X11; Linux x86_64)"_s) {
+    m_system = createManager();
+    m_system->setProxyFactory(new SystemProxyFactory); // the manager owns it
 }
 
-NetworkLayer::~NetworkLayer() = default;
+NetworkLayer::~NetworkLayer() {
+    // The managers and their replies go before the jar they share.
+    qDeleteAll(m_viaProxy);
+    delete m_system;
+}
+
+QNetworkAccessManager* NetworkLayer::createManager() {
+    auto* manager = new QNetworkAccessManager(this);
+    manager->setCookieJar(m_jar);
+    m_jar->setParent(this); // shared by every manager and the browsers' bridge; lives as long as the layer
+    // Redirects are followed by Qt itself (the user-verified policy loses replies after a few hops
+    // in this Qt release); they never go from https to http, and other schemes are refused.
+    manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    return manager;
+}
+
+QNetworkAccessManager* NetworkLayer::managerFor(const std::optional<QNetworkProxy>& proxy) {
+    if (!proxy)
+        return m_system;
+    // Qt asks the manager for a proxy again at every redirect hop, so a proxy that was set only
+    // while the first request was created would be lost on the way: each proxy has its own.
+    const QString key = proxy->hostName() + u':' + QString::number(proxy->port());
+    QNetworkAccessManager*& manager = m_viaProxy[key];
+    if (!manager) {
+        manager = createManager();
+        manager->setProxy(*proxy);
+    }
+    return manager;
+}
 
 bool NetworkLayer::isAllowedScheme(const QUrl& url) {
     const QString scheme = url.scheme().toLower();
     return scheme == u"http"_s || scheme == u"https"_s;
+}
+
+bool NetworkLayer::isTransportError(QNetworkReply::NetworkError error) {
+    // 1..99 connection errors (a closed connection, a timeout, TLS), 101..199 proxy errors,
+    // 301..399 protocol errors (a malformed or cut-off response). 201..299 and 401..499 are HTTP
+    // error statuses: the server's page arrived whole.
+    const int code = int(error);
+    return code != int(QNetworkReply::OperationCanceledError) &&
+           ((code > 0 && code < 200) || (code >= 300 && code < 400));
 }
 
 QNetworkRequest NetworkLayer::buildRequest(const QUrl& url, const HeaderList& headers) const {
@@ -50,16 +97,9 @@ void NetworkLayer::refuseOtherSchemes(QNetworkReply* reply) {
 
 QNetworkReply* NetworkLayer::get(const QUrl& url, const HeaderList& headers,
                                  const std::optional<QNetworkProxy>& proxy) {
-    const QNetworkRequest request = buildRequest(url, headers);
-    // The proxy is taken when the request is created, so a per-request proxy is set around it.
-    const QNetworkProxy previous = m_manager->proxy();
-    if (proxy)
-        m_manager->setProxy(*proxy);
-    QNetworkReply* reply = isAllowedScheme(url) ? m_manager->get(request) : nullptr;
-    if (proxy)
-        m_manager->setProxy(previous);
-    if (!reply)
+    if (!isAllowedScheme(url))
         return nullptr;
+    QNetworkReply* reply = managerFor(proxy)->get(buildRequest(url, headers));
     refuseOtherSchemes(reply);
     return reply;
 }
@@ -71,7 +111,7 @@ QNetworkReply* NetworkLayer::send(const QByteArray& method, const QUrl& url, con
     const QNetworkRequest request = buildRequest(url, headers);
     // A HEAD answer announces a length it never sends; only the manager's own HEAD knows that.
     QNetworkReply* reply =
-        method == "HEAD" ? m_manager->head(request) : m_manager->sendCustomRequest(request, method, body);
+        method == "HEAD" ? m_system->head(request) : m_system->sendCustomRequest(request, method, body);
     refuseOtherSchemes(reply);
     return reply;
 }

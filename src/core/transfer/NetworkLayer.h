@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
+#include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QObject>
 #include <QPair>
@@ -11,18 +13,17 @@
 #include <QUrl>
 #include <optional>
 
-class QNetworkReply;
-
 namespace mojing {
 
 class SharedCookieJar;
 
 using HeaderList = QList<QPair<QByteArray, QByteArray>>;
 
-// The HTTP layer of every transfer: one access manager and one cookie jar for the whole process
-// (the GUI bridges the jar with the browsers' cookie store). Requests carry the configured
-// User-Agent, never use a cached copy, verify TLS certificates, and follow at most 20 redirects,
-// to http and https targets only.
+// The HTTP layer of every transfer: one cookie jar for the whole process (the GUI bridges it with
+// the browsers' cookie store) and one access manager per way out: the system's proxy
+// configuration, or one named proxy. Requests carry the configured User-Agent, never use a cached
+// copy, verify TLS certificates, and follow at most 20 redirects, to http and https targets only;
+// every hop of a request leaves the way its first did.
 class NetworkLayer : public QObject {
     Q_OBJECT
 public:
@@ -31,15 +32,15 @@ public:
     explicit NetworkLayer(QObject* parent = nullptr);
     ~NetworkLayer() override;
 
-    QNetworkAccessManager& manager() { return *m_manager; }
     SharedCookieJar& cookieJar() { return *m_jar; }
 
     void setUserAgent(const QString& userAgent) { m_userAgent = userAgent; }
     QString userAgent() const { return m_userAgent; }
 
-    // Starts a GET. `proxy` applies to this request only (method 1's proxy option); without it
-    // the system's proxy settings apply. The caller owns the reply (deleteLater it). Null for an
-    // address that is not http or https.
+    // Starts a GET. With `proxy` (method 1's proxy option) the request and each of its redirects
+    // go through that proxy; without it the system's proxy configuration applies (the proxy
+    // environment variables, or the desktop's settings). The caller owns the reply (deleteLater
+    // it). Null for an address that is not http or https.
     QNetworkReply* get(const QUrl& url, const HeaderList& headers = {},
                        const std::optional<QNetworkProxy>& proxy = std::nullopt);
     // Starts a request with any method and body (the HTTP request control), under the same rules
@@ -49,12 +50,18 @@ public:
 
     // Only http and https targets are fetched or followed.
     static bool isAllowedScheme(const QUrl& url);
+    // The error says the transfer itself broke (connection, proxy, TLS, redirects, a body cut
+    // short), as opposed to an HTTP error status whose page did arrive.
+    static bool isTransportError(QNetworkReply::NetworkError error);
 
 private:
     QNetworkRequest buildRequest(const QUrl& url, const HeaderList& headers) const;
     static void refuseOtherSchemes(QNetworkReply* reply);
+    QNetworkAccessManager* managerFor(const std::optional<QNetworkProxy>& proxy);
+    QNetworkAccessManager* createManager();
 
-    QNetworkAccessManager* m_manager;
+    QNetworkAccessManager* m_system;
+    QHash<QString, QNetworkAccessManager*> m_viaProxy; // "host:port" -> its manager
     SharedCookieJar* m_jar;
     QString m_userAgent;
 };

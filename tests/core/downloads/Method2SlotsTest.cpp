@@ -31,11 +31,12 @@ public:
     }
 
     // Starts a row on `slot` the way the scheduler does, then waits until the slot is free.
-    int start(int slot, const QString& url, const QString& name = u"paper"_s, bool wait = true) {
-        session.list().addRow(url, name, u"pdf"_s, folder, QString());
+    int start(int slot, const QString& url, const QString& name = u"paper"_s, bool wait = true,
+              const QString& type = u"pdf"_s) {
+        session.list().addRow(url, name, type, folder, QString());
         const int row = session.list().count() - 1;
         const Naming::TargetChoice target =
-            Naming::chooseTarget(folder, name, u"pdf"_s, session.options().policy);
+            Naming::chooseTarget(folder, name, type, session.options().policy);
         session.list().setName(row, target.name);
         method2.startDownload(slot, row, url, target.path);
         if (wait)
@@ -70,6 +71,9 @@ TEST_F(Method2Test, OutcomesOfOneRow) {
     FaultServer::Reply dripNoLength = noLength;
     dripNoLength.dripBytes = 500;
     dripNoLength.dripIntervalMs = 60; // 11 pieces: longer than the watchdog limit in all
+    server.route(u"/m2-target-no-length"_s, noLength);
+    FaultServer::Reply redirectWithLength = FaultServer::redirect("/m2-target-no-length");
+    redirectWithLength.body = QByteArray(50, 'r'); // "Content-Length: 50"
 
     struct Case {
         const char* name;
@@ -98,23 +102,23 @@ TEST_F(Method2Test, OutcomesOfOneRow) {
          {u"paper.pdf"_s},
          kPdf,
          1},
-        {"999 of 1000 bytes fails at 99%",
+        {"999 of 1000 bytes fails at 99% and leaves nothing",
          short999,
          RowState::Failed,
          u"1000"_s,
          u"999"_s,
          u"99%"_s,
-         {u"paper.pdf"_s},
-         QByteArray(999, 'x'),
+         {},
+         QByteArray(),
          1},
-        {"stall keeps the last progress",
+        {"stall keeps the last progress, not the placeholder",
          stall,
          RowState::Failed,
          n,
          u"1000"_s,
          u"19%"_s,
-         {u"paper.pdf"_s},
-         kPlaceholder,
+         {},
+         QByteArray(),
          1},
         {"nothing received: exactly one second fetch",
          empty,
@@ -122,17 +126,26 @@ TEST_F(Method2Test, OutcomesOfOneRow) {
          QString(),
          QString(),
          QString(),
-         {u"paper.pdf"_s},
-         kPlaceholder,
+         {},
+         QByteArray(),
          2},
-        {"announced size over the limit leaves the placeholder",
+        {"announced size over the limit leaves no placeholder",
          huge,
          RowState::Finished,
          u"67108864"_s,
          QString(),
          u"大文件，跳过"_s,
+         {},
+         QByteArray(),
+         1},
+        {"a redirect's own length is not the file's",
+         redirectWithLength,
+         RowState::Finished,
+         n,
+         n,
+         u"100%"_s,
          {u"paper.pdf"_s},
-         kPlaceholder,
+         kPdf,
          1},
         {"slow body without length is no stall",
          dripNoLength,
@@ -220,6 +233,18 @@ TEST_F(Method2Test, PlaceholderMakesTheNextSlotChooseANewName) {
     EXPECT_EQ(contentOf(u"same[001].pdf"_s), kPdf);
 }
 
+TEST_F(Method2Test, BareAddressWithoutTypeEndsAsPdf) {
+    // "/doi/pdf/10.1177/0044118X15598528" served as application/pdf: the row has no type, so its
+    // file has no dot until the content names it.
+    server.route(u"/doi/pdf/10.1177/0044118X15598528"_s, FaultServer::ok(kPdf));
+    const int row =
+        start(1, server.url(u"/doi/pdf/10.1177/0044118X15598528"_s), u"0044118X15598528"_s, true, QString());
+    EXPECT_EQ(session.list().at(row).state, RowState::Finished);
+    EXPECT_EQ(session.list().at(row).type, u"pdf"_s);
+    EXPECT_EQ(files(), QStringList{u"0044118X15598528.pdf"_s});
+    EXPECT_EQ(contentOf(u"0044118X15598528.pdf"_s), kPdf);
+}
+
 TEST_F(Method2Test, AmpersandEntityIsRequestedAsAmpersand) {
     server.route(u"/get?a=1&b=2"_s, FaultServer::ok(kPdf));
     start(1, server.url(u"/get?a=1&AMP;b=2 "_s));
@@ -240,7 +265,7 @@ TEST_F(Method2Test, StopUnloadsWithoutEvents) {
     t.pump.sleepFor(200ms);
     EXPECT_EQ(session.list().at(row).state, RowState::Downloading); // the scheduler's Stop marks it
     EXPECT_EQ(session.list().at(row).received, before.received);
-    EXPECT_EQ(files(), QStringList{u"p.pdf"_s}); // the placeholder; no temporary sibling is left
+    EXPECT_TRUE(files().isEmpty()) << "neither the placeholder nor a temporary sibling is left";
 }
 
 TEST_F(Method2Test, WebPageCorrectedSoundAndLogin) {

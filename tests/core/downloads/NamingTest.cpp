@@ -101,6 +101,18 @@ TEST_F(NamingTest, RenameTargetTable) {
          u"pdf"_s,
          DuplicatePolicy::Rename,
          u"r[1000]"_s},
+        {"no type, no dot",
+         {},
+         u"0044118X15598528"_s,
+         QString(),
+         DuplicatePolicy::Rename,
+         u"0044118X15598528"_s},
+        {"no type, clash with the dotless name",
+         {u"a"_s},
+         u"a"_s,
+         QString(),
+         DuplicatePolicy::Rename,
+         u"a[001]"_s},
     };
     for (const RenameCase& c : cases) {
         freshFolder();
@@ -108,7 +120,8 @@ TEST_F(NamingTest, RenameTargetTable) {
             touch(f);
         const Naming::TargetChoice choice = Naming::chooseTarget(path(), c.rowName, c.type, c.policy);
         EXPECT_EQ(choice.name, c.expectedName) << c.name;
-        EXPECT_EQ(choice.path, folder() + c.expectedName + u'.' + c.type) << c.name;
+        EXPECT_EQ(choice.path, folder() + c.expectedName + (c.type.isEmpty() ? QString() : u'.' + c.type))
+            << c.name;
     }
 }
 
@@ -160,6 +173,35 @@ TEST_F(NamingTest, SkipPolicyFinishesExistingRowsWithoutDownload) {
     EXPECT_EQ(row.size, u"1234"_s);
     EXPECT_EQ(row.received, u"1234"_s);
     EXPECT_EQ(row.percent, u"已存在，跳过"_s);
+}
+
+TEST_F(NamingTest, SkipPolicyLooksAtTheRowsOwnPath) {
+    // The row's file path is what the transfers write: no dot without a type, and a bare
+    // placeholder of a download that never finished is no file to keep.
+    TestContext t;
+    DownloadSession session(t.context());
+    session.options().policy = DuplicatePolicy::Skip;
+    touch(u"dotless"_s, 10);
+    touch(u"dotted."_s, 10);
+    QFile placeholder(folder() + u"killed.pdf"_s);
+    ASSERT_TRUE(placeholder.open(QIODevice::WriteOnly));
+    placeholder.write(QByteArray("\x01\x00", 2));
+    placeholder.close();
+    touch(u"two.pdf"_s, 2); // two bytes, but not the placeholder's
+    struct Case {
+        const char* name;
+        QString rowName, type;
+        bool needed;
+    } cases[] = {
+        {"no type: the dotless file exists", u"dotless"_s, QString(), false},
+        {"no type: a dotted name is another file", u"dotted"_s, QString(), true},
+        {"a placeholder is fetched again", u"killed"_s, u"pdf"_s, true},
+        {"a real two-byte file is kept", u"two"_s, u"pdf"_s, false},
+    };
+    for (const Case& c : cases) {
+        session.list().addRow(u"http://h/"_s + c.rowName, c.rowName, c.type, path(), {});
+        EXPECT_EQ(Naming::needsDownload(session, session.list().count() - 1), c.needed) << c.name;
+    }
 }
 
 } // namespace

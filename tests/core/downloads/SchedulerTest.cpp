@@ -223,6 +223,36 @@ TEST(Scheduler, MethodOneStartsOneRowAtATime) {
     EXPECT_EQ(rig.methods.starts.size(), 2u);
 }
 
+TEST(Scheduler, MethodOneRowRunsOnAfterItsTickUntilItsEndIsReported) {
+    Rig rig;
+    rig.session.options().method = 1;
+    rig.methods.method1Runs = true;
+    rig.add(u"http://h/a.pdf"_s);
+    rig.add(u"http://h/b.pdf"_s);
+    rig.scheduler.start();
+    rig.pauseOver();
+    rig.scheduler.schedulerTick();
+    ASSERT_EQ(rig.methods.starts.size(), 1u);
+    EXPECT_TRUE(rig.scheduler.transferBusy()) << "the row is still under way after the tick";
+    rig.pauseOver();
+    rig.scheduler.schedulerTick();
+    rig.scheduler.statusTick();
+    EXPECT_EQ(rig.methods.starts.size(), 1u) << "no second row while the first runs";
+    EXPECT_TRUE(rig.scheduler.transferBusy());
+
+    rig.methods.finishMethod1();
+    EXPECT_FALSE(rig.scheduler.transferBusy());
+    EXPECT_EQ(rig.state(0), RowState::Finished);
+    rig.pauseOver();
+    rig.scheduler.schedulerTick();
+    EXPECT_EQ(rig.methods.starts.size(), 2u);
+
+    rig.scheduler.stop(); // Stop ends the running row at once
+    EXPECT_EQ(rig.state(1), RowState::Failed);
+    EXPECT_FALSE(rig.scheduler.transferBusy());
+    EXPECT_FALSE(rig.methods.method1Executing());
+}
+
 TEST(Scheduler, StopDuringMethodOneCancelsAndFailsTheRow) {
     Rig rig;
     rig.session.options().method = 1;

@@ -7,6 +7,7 @@
 
 #include <QNetworkCookie>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace mojing;
 using namespace Qt::StringLiterals;
@@ -16,9 +17,19 @@ namespace {
 
 class NetworkLayerTest : public ::testing::Test {
 public:
+    // The whole resource at `url` as openUrl() delivers it.
+    QByteArray openUrl(InetControl& inet, const QString& url) {
+        std::optional<QByteArray> body;
+        QObject::connect(
+            &inet, &InetControl::openUrlFinished, &inet, [&](const QByteArray& b) { body = b; },
+            Qt::SingleShotConnection);
+        inet.openUrl(url);
+        EXPECT_TRUE(t.pump.waitUntil([&] { return body.has_value(); }, 5000ms)) << url.toStdString();
+        return body.value_or(QByteArray());
+    }
     QByteArray fetch(const QString& path) {
-        InetControl inet(network, t.pump);
-        return inet.openUrl(server.url(path), 5000ms);
+        InetControl inet(network);
+        return openUrl(inet, server.url(path));
     }
     TestContext t;
     NetworkLayer network;
@@ -60,8 +71,8 @@ TEST_F(NetworkLayerTest, RequestHeadersAndRefusedSchemes) {
     EXPECT_EQ(server.requests().at(0).header("User-Agent"), QByteArray("TestAgent/1.0"));
     EXPECT_EQ(server.requests().at(0).header("Accept-Encoding"), QByteArray("identity"));
     EXPECT_EQ(network.get(QUrl(u"file:///etc/passwd"_s)), nullptr);
-    InetControl inet(network, t.pump);
-    EXPECT_TRUE(inet.openUrl(u"ftp://127.0.0.1/x"_s, 1000ms).isEmpty());
+    InetControl inet(network);
+    EXPECT_TRUE(openUrl(inet, u"ftp://127.0.0.1/x"_s).isEmpty());
     EXPECT_FALSE(inet.stillExecuting());
 }
 
@@ -92,19 +103,21 @@ TEST_F(NetworkLayerTest, HeaderBlockAndChunks) {
     FaultServer::Reply r = FaultServer::ok("0123456789", "application/pdf");
     r.headers.append(qMakePair(QByteArray("Content-Disposition"), QByteArray("attachment; filename=a.pdf")));
     server.route(u"/a"_s, r);
-    InetControl inet(network, t.pump);
+    InetControl inet(network);
     inet.execute(server.url(u"/a"_s), u"GET"_s, QString(), u"Referer: http://r/\r\n"_s);
     EXPECT_TRUE(inet.stillExecuting());
-    t.pump.waitUntil([&] { return inet.headersAvailable(); }, 5000ms);
+    ASSERT_TRUE(t.pump.waitUntil([&] { return inet.headersAvailable(); }, 5000ms));
     const QString block = inet.getHeader();
     EXPECT_TRUE(block.startsWith(u"HTTP/1.1 200 OK\r\n"_s)) << block.toStdString();
     EXPECT_EQ(inet.getHeader(u"content-length"_s), u"10"_s);
     EXPECT_EQ(inet.getHeader(u"Content-Disposition"_s), u"attachment; filename=a.pdf"_s);
     QByteArray body;
     for (;;) {
-        const QByteArray chunk = inet.getChunk(4, 1000ms);
+        const QByteArray chunk = inet.getChunk(4);
         if (chunk.isEmpty() && inet.responseEnded())
             break;
+        if (chunk.isEmpty()) // nothing waiting yet: the event loop brings more
+            t.pump.waitUntil([&] { return inet.bytesBuffered() > 0 || inet.responseEnded(); }, 1000ms);
         EXPECT_LE(chunk.size(), 4);
         body += chunk;
     }
@@ -113,12 +126,47 @@ TEST_F(NetworkLayerTest, HeaderBlockAndChunks) {
     EXPECT_EQ(server.requests().at(0).header("Referer"), QByteArray("http://r/"));
 }
 
+TEST(NetworkLayer, TransportErrorsAreTheTransfersOwn) {
+    const std::pair<QNetworkReply::NetworkError, bool> cases[] = {
+        {QNetworkReply::NoError, false},
+        {QNetworkReply::RemoteHostClosedError, true},
+        {QNetworkReply::TimeoutError, true},
+        {QNetworkReply::OperationCanceledError, false}, // our own cancel
+        {QNetworkReply::SslHandshakeFailedError, true},
+        {QNetworkReply::TooManyRedirectsError, true},
+        {QNetworkReply::ProxyConnectionRefusedError, true},
+        {QNetworkReply::ContentNotFoundError, false}, // a 404 page arrived
+        {QNetworkReply::ProtocolFailure, true},
+        {QNetworkReply::InternalServerError, false},
+    };
+    for (const auto& [error, transport] : cases)
+        EXPECT_EQ(NetworkLayer::isTransportError(error), transport) << int(error);
+}
+
+TEST_F(NetworkLayerTest, SystemProxyConfigurationAppliesWithoutAProxyOption) {
+    // The environment is this system's proxy configuration; the proxy answers every request.
+    FaultServer proxy;
+    proxy.route(u"/a"_s, FaultServer::ok("via proxy"));
+    const QByteArray before = qgetenv("http_proxy");
+    qputenv("http_proxy", proxy.origin().toLatin1());
+    NetworkLayer layer;
+    InetControl inet(layer);
+    const QByteArray body = openUrl(inet, u"http://files.invalid/a"_s);
+    if (before.isNull())
+        qunsetenv("http_proxy");
+    else
+        qputenv("http_proxy", before);
+    EXPECT_EQ(body, QByteArray("via proxy"));
+    ASSERT_EQ(proxy.requests().size(), 1);
+    EXPECT_EQ(proxy.requests().at(0).target, QByteArray("http://files.invalid/a"));
+}
+
 TEST_F(NetworkLayerTest, BadCertificateIsRefused) {
     FaultServer tls(true);
     ASSERT_TRUE(tls.tlsReady());
     tls.route(u"/a"_s, FaultServer::ok("secret"));
-    InetControl inet(network, t.pump);
-    EXPECT_TRUE(inet.openUrl(tls.url(u"/a"_s), 5000ms).isEmpty());
+    InetControl inet(network);
+    EXPECT_TRUE(openUrl(inet, tls.url(u"/a"_s)).isEmpty());
     EXPECT_TRUE(inet.getHeader().isEmpty());
     EXPECT_NE(inet.responseCode(), 0);
 }

@@ -52,13 +52,16 @@ TEST(CookieBridge, CookiesCrossBothWays) {
     login.setPath(u"/"_s);
     profile.cookieStore()->setCookie(login, QUrl(server.origin() + u"/"_s));
     ASSERT_TRUE(pump.waitUntil([&] { return jarHas(network.cookieJar(), "login"); }, 10000ms));
-    InetControl inet(network, pump);
-    inet.openUrl(server.url(u"/check"_s), 5000ms);
+    InetControl inet(network);
+    int fetched = 0;
+    QObject::connect(&inet, &InetControl::openUrlFinished, &inet, [&] { ++fetched; });
+    inet.openUrl(server.url(u"/check"_s));
+    ASSERT_TRUE(pump.waitUntil([&] { return fetched == 1; }, 5000ms));
     ASSERT_EQ(server.requests().size(), 1);
     EXPECT_TRUE(server.requests().at(0).header("Cookie").contains("login=ok"));
 
     // Downloads -> browser.
-    inet.openUrl(server.url(u"/set"_s), 5000ms);
+    inet.openUrl(server.url(u"/set"_s));
     EXPECT_TRUE(pump.waitUntil([&] { return seenByBrowser.contains("fromDownload"); }, 10000ms));
     delete page; // pages go before their profile
 }

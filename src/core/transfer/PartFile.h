@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+namespace mojing {
+
+// A download on its way to disk. The bytes go into a hidden temporary file in the target's folder
+// (".mojing-XXXXXX.part"), which is renamed over the target in one step once the download is
+// whole. The target therefore holds either the complete new file or whatever was there before;
+// a failed, stopped or killed download never leaves a part under the final name. Destroyed
+// without commit(), it removes its temporary file.
+class PartFile {
+public:
+    explicit PartFile(QString target);
+    ~PartFile();
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+
+    // Creates the temporary file; false when the folder does not take it.
+    bool open();
+    bool isOpen() const { return m_file.isOpen(); }
+    // Appends; false when not everything could be written.
+    bool write(const QByteArray& bytes);
+    // Bytes written so far.
+    qint64 size() const { return m_written; }
+    // Puts the bytes in place under the target's name (replacing a file there); false when that
+    // failed, and the temporary file is gone either way.
+    bool commit();
+    // Removes the temporary file.
+    void discard();
+
+    QString target() const { return m_target; }
+    QString temporaryPath() const { return m_file.fileName(); }
+
+private:
+    QString m_target;
+    QFile m_file;
+    qint64 m_written = 0;
+};
+
+} // namespace mojing
