@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -58,9 +59,12 @@ protected:
         out = home.filePath(u"out"_s);
     }
 
-    RunResult run(const QStringList& args, const std::function<void(QProcess&)>& whileRunning = {}) {
+    RunResult run(const QStringList& args, const std::function<void(QProcess&)>& whileRunning = {},
+                  const QList<QPair<QString, QString>>& extraEnv = {}) {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const auto& [name, value] : extraEnv)
+            env.insert(name, value);
         env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
         env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
         env.insert(u"HOME"_s, home.path());
@@ -90,7 +94,7 @@ TEST_F(DownloadCommandTest, MethodTwoFetchesFilesWithAndWithoutLength) {
     ASSERT_TRUE(nginx.start(u"200k"_s)) << nginx.errorText().toStdString();
 
     const RunResult r = run({u"--folder"_s, out, u"--slots"_s, u"3"_s, nginx.url(u"papers/a.pdf"_s),
-                       nginx.url(u"nolength/b.pdf"_s), nginx.url(u"slow/c.pdf"_s)});
+                             nginx.url(u"nolength/b.pdf"_s), nginx.url(u"slow/c.pdf"_s)});
     EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_EQ(fileContent(out + u"/a.pdf"_s), a);
     EXPECT_EQ(fileContent(out + u"/b.pdf"_s), b);
@@ -113,9 +117,10 @@ TEST_F(DownloadCommandTest, MethodOneGoesThroughTheProxyWithTheReferer) {
     TinyproxyPeer proxy;
     ASSERT_TRUE(proxy.start()) << proxy.errorText().toStdString();
 
-    const RunResult r = run({u"--method"_s, u"1"_s, u"--proxy"_s, u"127.0.0.1:"_s + QString::number(proxy.port()),
-                       u"--referer"_s, u"http://journal.example/article/1"_s, u"--folder"_s, out,
-                       nginx.url(u"a.pdf"_s), nginx.url(u"nolength/b.pdf"_s)});
+    const RunResult r =
+        run({u"--method"_s, u"1"_s, u"--proxy"_s, u"127.0.0.1:"_s + QString::number(proxy.port()),
+             u"--referer"_s, u"http://journal.example/article/1"_s, u"--folder"_s, out, nginx.url(u"a.pdf"_s),
+             nginx.url(u"nolength/b.pdf"_s)});
     EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_EQ(fileContent(out + u"/a.pdf"_s), a);
     EXPECT_EQ(fileContent(out + u"/b.pdf"_s), b);
@@ -186,6 +191,95 @@ TEST_F(DownloadCommandTest, InterruptStopsLikeTheStopButton) {
     EXPECT_EQ(rows[0][0], u"4"_s);
     EXPECT_EQ(rows[1][0], u"1"_s) << "nothing starts after the stop";
     EXPECT_FALSE(QFile::exists(out + u"/big.pdf"_s)) << "no partial file stays";
+}
+
+TEST_F(DownloadCommandTest, FileOverTheSizeLimitIsSkippedWithoutATraceAndDidNotArrive) {
+    QFile big(nginx.www() + u"/mid.bin"_s);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    big.resize(3 * 1024 * 1024); // sparse
+    big.close();
+    ASSERT_TRUE(nginx.start()) << nginx.errorText().toStdString();
+    for (const QString& method : {u"2"_s, u"1"_s}) {
+        SCOPED_TRACE(method.toStdString());
+        QDir(out).removeRecursively();
+        const RunResult r = run(
+            {u"--method"_s, method, u"--max-size"_s, u"1"_s, u"--folder"_s, out, nginx.url(u"mid.bin"_s)});
+        EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(u"over the size limit (1 MB)"_s)) << r.err.toStdString();
+        ASSERT_EQ(r.rows().size(), 1);
+        EXPECT_EQ(r.rows()[0][4], u"大文件，跳过"_s);
+        EXPECT_TRUE(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty())
+            << QDir(out).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
+    }
+    // A later run that skips existing files still fetches it: nothing was taken for the file.
+    const RunResult again = run(
+        {u"--policy"_s, u"跳过"_s, u"--max-size"_s, u"10"_s, u"--folder"_s, out, nginx.url(u"mid.bin"_s)});
+    EXPECT_EQ(again.exitCode, 0) << again.out.toStdString() << again.err.toStdString();
+    EXPECT_EQ(QFileInfo(out + u"/mid.bin"_s).size(), 3 * 1024 * 1024);
+}
+
+TEST_F(DownloadCommandTest, RedirectsKeepTheWholeFileAndTheBareAddressEndsAsPdf) {
+    // nginx answers /redirect/... with a 302 page of its own length; the target below /nolength/
+    // comes without one. The bare address has no extension and is served as octet-stream.
+    const QByteArray b = pdfBytes(30000, 11), bare = pdfBytes(20000, 12);
+    nginx.putFile(u"nolength/b.pdf"_s, b);
+    nginx.putFile(u"doi/pdf/10.1177/0044118X15598528"_s, bare);
+    ASSERT_TRUE(nginx.start()) << nginx.errorText().toStdString();
+    for (const QString& method : {u"2"_s, u"1"_s}) {
+        SCOPED_TRACE(method.toStdString());
+        QDir(out).removeRecursively();
+        const RunResult r =
+            run({u"--method"_s, method, u"--folder"_s, out, nginx.url(u"redirect/nolength/b.pdf"_s),
+                 nginx.url(u"doi/pdf/10.1177/0044118X15598528"_s)});
+        EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_EQ(fileContent(out + u"/b.pdf"_s), b);
+        EXPECT_EQ(fileContent(out + u"/0044118X15598528.pdf"_s), bare);
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2)
+            << QDir(out).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
+        const QList<QStringList> rows = r.rows();
+        ASSERT_EQ(rows.size(), 2);
+        EXPECT_EQ(rows[0][3], QString::number(b.size()));
+        EXPECT_EQ(rows[0][4], u"100%"_s);
+        EXPECT_EQ(rows[1][2], u"pdf"_s);
+    }
+}
+
+TEST_F(DownloadCommandTest, ProxyOptionCarriesEveryHopOfMethodOne) {
+    if (!TinyproxyPeer::available())
+        GTEST_SKIP() << "tinyproxy is not installed (scripts/deps.sh installs it)";
+    const QByteArray a = pdfBytes(20000, 13);
+    nginx.putFile(u"a.pdf"_s, a);
+    ASSERT_TRUE(nginx.start()) << nginx.errorText().toStdString();
+    TinyproxyPeer proxy;
+    ASSERT_TRUE(proxy.start()) << proxy.errorText().toStdString();
+    const RunResult r =
+        run({u"--method"_s, u"1"_s, u"--proxy"_s, u"127.0.0.1:"_s + QString::number(proxy.port()),
+             u"--folder"_s, out, nginx.url(u"redirect/a.pdf"_s)});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(fileContent(out + u"/a.pdf"_s), a);
+    const QString log = nginx.accessLog();
+    EXPECT_TRUE(log.contains(u"/redirect/a.pdf|1.1 "_s + TinyproxyPeer::kViaName)) << log.toStdString();
+    EXPECT_TRUE(log.contains(u"/a.pdf|1.1 "_s + TinyproxyPeer::kViaName)) << log.toStdString();
+    EXPECT_FALSE(log.contains(u"/a.pdf|-|"_s)) << "no hop goes around the proxy: " << log.toStdString();
+}
+
+TEST_F(DownloadCommandTest, MethodTwoFollowsTheSystemProxyAndSaysTheOptionIsMethodOnes) {
+    if (!TinyproxyPeer::available())
+        GTEST_SKIP() << "tinyproxy is not installed (scripts/deps.sh installs it)";
+    const QByteArray a = pdfBytes(20000, 14);
+    nginx.putFile(u"a.pdf"_s, a);
+    ASSERT_TRUE(nginx.start()) << nginx.errorText().toStdString();
+    TinyproxyPeer proxy;
+    ASSERT_TRUE(proxy.start()) << proxy.errorText().toStdString();
+    const QString viaEnvironment = u"http://127.0.0.1:"_s + QString::number(proxy.port());
+    const RunResult r = run(
+        {u"--method"_s, u"2"_s, u"--proxy"_s, u"127.0.0.1:1"_s, u"--folder"_s, out, nginx.url(u"a.pdf"_s)},
+        {}, {{u"http_proxy"_s, viaEnvironment}, {u"no_proxy"_s, QString()}});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"warning: --proxy is a method-1 setting"_s)) << r.err.toStdString();
+    EXPECT_EQ(fileContent(out + u"/a.pdf"_s), a);
+    EXPECT_TRUE(nginx.accessLog().contains(u"/a.pdf|1.1 "_s + TinyproxyPeer::kViaName))
+        << nginx.accessLog().toStdString();
 }
 
 TEST_F(DownloadCommandTest, BadArgumentsExitWithTwo) {

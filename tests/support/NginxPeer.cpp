@@ -60,7 +60,8 @@ bool NginxPeer::start(const QString& slowRate) {
         "    listen 127.0.0.1:%2;\n"
         "    root %1/www;\n"
         "    location /slow/ { limit_rate %3; }\n"
-        "    location /nolength/ { gzip on; gzip_min_length 0; gzip_types *; gzip_proxied any; }\n"
+        "    location /nolength/ { sub_filter_types *; sub_filter 'mojing-never-matches' ''; }\n"
+        "    location /redirect/ { rewrite ^/redirect/(.*)$ /$1 redirect; }\n"
         "  }\n"
         "}\n"_s.arg(dir, QString::number(m_port), slowRate);
     if (!m_peer.writeFile(u"nginx.conf"_s, config)) {

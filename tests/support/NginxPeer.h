@@ -9,7 +9,8 @@ namespace mojing {
 
 // A real nginx on a loopback port, started from a temporary configuration for end-to-end tests.
 // Files put under www() are served at http://127.0.0.1:port()/...; below /slow/ the rate is
-// limited, below /nolength/ responses are compressed on the fly and carry no Content-Length.
+// limited, below /nolength/ responses pass a body filter and come chunked, without Content-Length, and
+// /redirect/x answers with a 302 (and a page of its own length) to /x.
 // Each request's path and Via header end up in accessLog().
 //
 //   NginxPeer nginx;
