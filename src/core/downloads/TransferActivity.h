@@ -15,7 +15,7 @@ public:
     virtual bool transferBusy() const { return false; }
     // Method-2 slots now serving a row.
     virtual int busySlots() const { return 0; }
-    // The method-1 transfer channel is executing a request.
+    // Method 1 has a transfer under way (its channel may be between two requests).
     virtual bool inetExecuting() const { return false; }
 
     // Loaded downloader instances, counting the permanent template: 1 means no slot is running.

@@ -74,6 +74,29 @@ TEST(DownloadArguments, StoredSettingsAreTheDefaults) {
     EXPECT_EQ(b->folder, t.path(u"x"_s) + QDir::separator());
 }
 
+TEST(DownloadArguments, ProxyWithMethodTwoIsSaidToHaveNoEffect) {
+    TestContext t;
+    t.settings.write(u"设置"_s, u"下载方式"_s, u"2"_s);
+    struct Case {
+        const char* name;
+        QStringList args;
+        bool warned;
+    } cases[] = {
+        {"method 2 from the settings", {u"--proxy"_s, u"h:1"_s, u"http://h/a"_s}, true},
+        {"method 2 given after the proxy",
+         {u"--proxy"_s, u"h:1"_s, u"--method"_s, u"2"_s, u"http://h/a"_s},
+         true},
+        {"method 1", {u"--method"_s, u"1"_s, u"--proxy"_s, u"h:1"_s, u"http://h/a"_s}, false},
+        {"no proxy option", {u"http://h/a"_s}, false},
+    };
+    for (const Case& c : cases) {
+        QString error;
+        const auto a = DownloadArguments::parse(c.args, t.settings, error);
+        ASSERT_TRUE(a.has_value()) << c.name << error.toStdString();
+        EXPECT_EQ(!a->warnings.isEmpty(), c.warned) << c.name;
+    }
+}
+
 TEST(DownloadArguments, NamesFromAddressesStayInsideTheFolder) {
     struct Case {
         const char* name;
