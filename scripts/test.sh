@@ -29,6 +29,8 @@ sanitize)
     # new/delete size check reports although the memory is handled correctly; that check alone
     # is off.
     export ASAN_OPTIONS="new_delete_type_mismatch=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+    # Leaks are checked, except those the browser engine keeps until the process ends.
+    export LSAN_OPTIONS="suppressions=$root/scripts/engine-leaks.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
     export UBSAN_OPTIONS="print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
     timeout=1200
     ;;
