@@ -85,7 +85,8 @@ private:
     qint64 m_lastActivityMs = 0;
     bool m_fallback = false; // the second fetch is running
     bool m_done = false;
-    bool m_committed = false; // the file is in place
+    bool m_committed = false;  // the file is in place
+    bool m_readQueued = false; // the rest of the buffered body is read on the next turn
 };
 
 } // namespace mojing
