@@ -7,6 +7,7 @@
 #include "downloads/OptionDialog.h"
 #include "search/ArticleListModel.h"
 #include "settings/SettingKeys.h"
+#include "support/NextDialog.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
@@ -31,23 +32,6 @@ using namespace Qt::StringLiterals;
 using namespace SettingKeys;
 
 namespace {
-
-// Runs `act` on the next modal dialog of type T once it is shown: each try that finds none
-// schedules a copy of itself (a try that held on to itself would never be freed).
-template <typename T> struct NextDialog {
-    std::function<void(T&)> act;
-    void operator()() const {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            act(*dialog);
-            return;
-        }
-        QTimer::singleShot(5, *this);
-    }
-};
-
-template <typename T> void onNextDialog(std::function<void(T&)> act) {
-    QTimer::singleShot(0, NextDialog<T>{std::move(act)});
-}
 
 class AnalysisWindowsTest : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 #include "SearchWindow.h"
 #include "WindowFlow.h"
 #include "downloads/FileDownloadWindow.h"
+#include "support/NextDialog.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 #include "tools/CacheDialog.h"
@@ -32,21 +33,6 @@ using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 namespace {
-
-// Runs `act` on the next modal dialog of type T once it is shown.
-template <typename T> void onNextDialog(std::function<void(T&)> act) {
-    QTimer::singleShot(0, [act] {
-        auto tryNow = std::make_shared<std::function<void()>>();
-        *tryNow = [act, tryNow] {
-            if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-                act(*dialog);
-                return;
-            }
-            QTimer::singleShot(5, *tryNow);
-        };
-        (*tryNow)();
-    });
-}
 
 QAbstractButton* button(QWidget& w, const QString& name) {
     return w.findChild<QAbstractButton*>(name);
