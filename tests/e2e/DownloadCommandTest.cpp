@@ -1,4 +1,5 @@
 #include "support/NginxPeer.h"
+#include "support/PeerProcess.h"
 #include "support/QtPrinters.h"
 #include "support/TinyproxyPeer.h"
 
@@ -216,6 +217,34 @@ TEST_F(DownloadCommandTest, FileOverTheSizeLimitIsSkippedWithoutATraceAndDidNotA
         {u"--policy"_s, u"跳过"_s, u"--max-size"_s, u"10"_s, u"--folder"_s, out, nginx.url(u"mid.bin"_s)});
     EXPECT_EQ(again.exitCode, 0) << again.out.toStdString() << again.err.toStdString();
     EXPECT_EQ(QFileInfo(out + u"/mid.bin"_s).size(), 3 * 1024 * 1024);
+}
+
+// A chunked body whose server goes away before its last chunk is not a file, with either method.
+// The server runs in a process of its own: only there does the close reach the client as it would
+// from a real server.
+TEST_F(DownloadCommandTest, CutChunkedBodyFailsAndLeavesNothing) {
+    const QString python = PeerProcess::findBinary({u"/usr/bin/python3"_s}, u"python3"_s);
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 is not installed (scripts/deps.sh installs it)";
+    PeerProcess server;
+    const int port = freeLoopbackPort();
+    ASSERT_TRUE(server.start(
+        python, {QStringLiteral(MOJING_TEST_SUPPORT) + u"/cut_chunked_server.py"_s, QString::number(port)},
+        port))
+        << server.output().toStdString();
+    const QString origin = u"http://127.0.0.1:"_s + QString::number(port);
+    for (const QString& method : {u"2"_s, u"1"_s}) {
+        for (const QString& path : {u"/inside/a.pdf"_s, u"/no-last-chunk/b.pdf"_s}) {
+            SCOPED_TRACE(QString(method + u' ' + path).toStdString());
+            QDir(out).removeRecursively();
+            const RunResult r = run({u"--method"_s, method, u"--folder"_s, out, origin + path});
+            EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+            ASSERT_EQ(r.rows().size(), 1);
+            EXPECT_EQ(r.rows()[0][0], u"4"_s);
+            EXPECT_TRUE(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty())
+                << QDir(out).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
+        }
+    }
 }
 
 TEST_F(DownloadCommandTest, RedirectsKeepTheWholeFileAndTheBareAddressEndsAsPdf) {
