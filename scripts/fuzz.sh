@@ -18,6 +18,10 @@ corpus="${MOJING_FUZZ_CORPUS:-${XDG_CACHE_HOME:-$HOME/.cache}/mojing/fuzz-corpus
 "$root/scripts/deps.sh" clang libclang-rt-14-dev || exit 2
 
 # Everything the fuzzers link is compiled by clang with the same instrumentation (cmake/Fuzzing.cmake).
+# Other clones of the repository share the compiler cache (as in scripts/build.sh).
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
+export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
+mkdir -p "$(dirname "$dir")"
 CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Fuzz -DMOJING_FUZZ=ON \
     -DMOJING_GUI=OFF -DMOJING_TESTS=OFF -DMOJING_BENCH=OFF >"$dir.configure.log" 2>&1 ||
     { cat "$dir.configure.log"; echo "fuzz: configure failed"; exit 2; }
