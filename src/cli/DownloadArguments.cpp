@@ -57,8 +57,8 @@ QString cleanType(const QString& type) {
 QString DownloadArguments::usage() {
     return u"download [--folder DIR] [--method 1|2] [--slots N] [--pause S] "
            "[--policy skip|overwrite|rename] [--max-size MB] [--proxy HOST:PORT] [--referer URL] "
-           "[--auto-retry] [--login-url URL (--account NAME --password-file FILE|- | --ip-login)] "
-           "(--list FILE | URL...)"_s;
+           "[--auto-retry] [--manifest FILE] "
+           "[--login-url URL (--account NAME --password-file FILE|- | --ip-login)] (--list FILE | URL...)"_s;
 }
 
 QString DownloadArguments::readPassword(const QString& path, QString& error) {
@@ -206,6 +206,11 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
         } else if (arg == u"--password"_s) {
             return fail(u"--password is not accepted: other users can read a command line; "
                         "use --password-file FILE, or --password-file - to type it"_s);
+        } else if (arg == u"--manifest"_s) {
+            const std::optional<QString> v = takeValue();
+            if (!v || v->isEmpty())
+                return fail(u"--manifest needs a file"_s);
+            a.manifest = *v;
         } else if (arg == u"--list"_s) {
             const std::optional<QString> v = takeValue();
             if (!v || v->isEmpty())

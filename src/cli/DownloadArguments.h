@@ -19,6 +19,8 @@ struct DownloadArguments {
     QString referer;
     QString listFile;
     QStringList urls;
+    // A record of every row that ended, appended as they end (empty: none).
+    QString manifest;
     // What the run should say before it starts (arguments that will have no effect).
     QStringList warnings;
 

@@ -4,6 +4,7 @@
 #include "ConsoleShell.h"
 #include "DownloadArguments.h"
 #include "downloads/DownloadEngine.h"
+#include "downloads/DownloadManifest.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/SiteLogin.h"
 #include "platform/AnsiCodec.h"
@@ -96,11 +97,17 @@ QString fileLabel(const DownloadRow& row) {
     return row.type.isEmpty() ? row.name : row.name + u'.' + row.type;
 }
 
+// Whole seconds left until `untilMs`, rounded up.
+qint64 secondsLeft(qint64 untilMs, qint64 nowMs) {
+    return std::max<qint64>(0, (untilMs - nowMs + 999) / 1000);
+}
+
 // Progress display: live lines on a terminal, one line per finished row otherwise.
 class ProgressReport {
 public:
-    ProgressReport(const DownloadListModel& list, QTextStream& out, bool live, double limitMB)
-        : m_list(list), m_out(out), m_live(live), m_limitMB(limitMB),
+    ProgressReport(const DownloadListModel& list, const HostPauses& pauses, const Timing& timing,
+                   QTextStream& out, bool live, double limitMB)
+        : m_list(list), m_pauses(pauses), m_timing(timing), m_out(out), m_live(live), m_limitMB(limitMB),
           m_reported(size_t(list.count()), false) {}
 
     void update() {
@@ -157,6 +164,12 @@ private:
                   << (r.size.isEmpty() ? u"?"_s : r.size) << u"  "_s << r.percent << u'\n';
             ++m_lines;
         }
+        const qint64 now = m_timing.nowMs();
+        for (const HostPauses::Entry& pause : m_pauses.active(now)) {
+            m_out << u"  waiting for "_s << pause.host << u" (it asked for a pause): "_s
+                  << secondsLeft(pause.untilMs, now) << u" s left\n"_s;
+            ++m_lines;
+        }
         const int total = qMax(1, m_list.count());
         const int filled = done * kBarWidth / total;
         m_out << u'[' << QString(filled, u'#') << QString(kBarWidth - filled, u'-') << u"] "_s << done << u'/'
@@ -166,6 +179,8 @@ private:
     }
 
     const DownloadListModel& m_list;
+    const HostPauses& m_pauses;
+    const Timing& m_timing;
     QTextStream& m_out;
     bool m_live;
     double m_limitMB;
@@ -280,15 +295,28 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
         return good;
     };
 
+    DownloadManifest manifest(session);
+    if (!request.manifest.isEmpty() && !manifest.open(request.manifest, error)) {
+        err << u"mojing download: "_s << error << u'\n';
+        return 2;
+    }
+
     NetworkLayer network;
     DownloadEngine engine(session, network);
     Scheduler& scheduler = engine.scheduler();
+    // No ticks to wait for: the first row starts at once, and the run ends with its last row.
+    scheduler.setImmediate(true);
     SiteLogin* login = nullptr;
 #ifdef MOJING_WITH_BROWSER
     std::unique_ptr<HeadlessLogin> headless;
     if (!account.address.isEmpty()) {
         headless = attachSiteLogin(account, session, network, context, err);
         login = &headless->login();
+        // Rows held back while the login ran go on the moment it ends.
+        QObject::connect(login, &SiteLogin::runningChanged, &scheduler, [&scheduler](bool running) {
+            if (!running)
+                QTimer::singleShot(0, &scheduler, &Scheduler::wake);
+        });
     }
 #endif
     int rounds = 0;
@@ -319,19 +347,38 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     }
 
     const bool live = ::isatty(STDOUT_FILENO) == 1;
-    ProgressReport report(session.list(), out, live, session.options().maxFileSizeMB);
+    ProgressReport report(session.list(), scheduler.hostPauses(), timing, out, live,
+                          session.options().maxFileSizeMB);
+    QObject::connect(&scheduler, &Scheduler::hostPaused, &scheduler,
+                     [&](const QString& host, qint64 untilMs) {
+                         if (live)
+                             return; // the live view shows the pause and counts it down
+                         err << u"mojing download: "_s << host << u" asked for a pause; its rows wait "_s
+                             << secondsLeft(untilMs, timing.nowMs()) << u" s\n"_s;
+                         err.flush();
+                     });
     QEventLoop loop;
-    QTimer watch;
-    watch.setInterval(live ? int(timing.tick.count() / 4) : int(timing.tick.count()));
-    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+    auto checkEnd = [&] {
         report.update();
         // A login under way may still bring rows back, unless the user stopped.
         const bool loginBusy = login && login->isRunning() && !interrupted;
         const bool settled = !scheduler.isRunning() && engine.idle() && !loginBusy;
         if (settled && (interrupted || session.list().isListFinished()))
             loop.quit();
-    });
+    };
+    // Checked as soon as a row's end has been dealt with (the scheduler's own reaction runs
+    // first), and by a watch that also redraws the live view.
+    QObject::connect(&session, &DownloadSession::rowEnded, &loop,
+                     [&] { QTimer::singleShot(0, &loop, checkEnd); });
+    QObject::connect(&scheduler, &Scheduler::runningChanged, &loop,
+                     [&] { QTimer::singleShot(0, &loop, checkEnd); });
+    QTimer watch;
+    watch.setInterval(live ? int(timing.tick.count() / 4) : int(timing.tick.count()));
+    QObject::connect(&watch, &QTimer::timeout, &loop, checkEnd);
 
+    // The pause is one between files: the first file has none before it.
+    session.lastTransferEndMs =
+        timing.nowMs() - (qint64(session.options().pauseSeconds) + 1) * timing.tick.count();
     scheduler.startStatusTimer();
     // The first rows wait for the first login.
     if (login)

@@ -1,9 +1,12 @@
+#include "platform/EventPump.h"
+#include "support/FaultServer.h"
 #include "support/NginxPeer.h"
 #include "support/PeerProcess.h"
 #include "support/QtPrinters.h"
 #include "support/TinyproxyPeer.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -60,9 +63,8 @@ protected:
         out = home.filePath(u"out"_s);
     }
 
-    RunResult run(const QStringList& args, const std::function<void(QProcess&)>& whileRunning = {},
-                  const QList<QPair<QString, QString>>& extraEnv = {}) {
-        QProcess process;
+    void start(QProcess& process, const QStringList& args,
+               const QList<QPair<QString, QString>>& extraEnv = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const auto& [name, value] : extraEnv)
             env.insert(name, value);
@@ -72,14 +74,34 @@ protected:
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(MOJING_BINARY), QStringList{u"download"_s} + args);
         EXPECT_TRUE(process.waitForStarted(10000));
-        if (whileRunning)
-            whileRunning(process);
-        EXPECT_TRUE(process.waitForFinished(120000)) << "mojing download did not end";
+    }
+    static RunResult resultOf(QProcess& process) {
         RunResult r;
         r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         r.out = QString::fromUtf8(process.readAllStandardOutput());
         r.err = QString::fromUtf8(process.readAllStandardError());
         return r;
+    }
+
+    RunResult run(const QStringList& args, const std::function<void(QProcess&)>& whileRunning = {},
+                  const QList<QPair<QString, QString>>& extraEnv = {}) {
+        QProcess process;
+        start(process, args, extraEnv);
+        if (whileRunning)
+            whileRunning(process);
+        EXPECT_TRUE(process.waitForFinished(120000)) << "mojing download did not end";
+        return resultOf(process);
+    }
+
+    // Like run(), with this process's event loop running meanwhile (a fault server in the test
+    // answers the program's requests).
+    RunResult runServing(const QStringList& args) {
+        QProcess process;
+        start(process, args);
+        EventPump pump;
+        EXPECT_TRUE(pump.waitUntil([&] { return process.state() == QProcess::NotRunning; }, Millis(60000)))
+            << "mojing download did not end";
+        return resultOf(process);
     }
 
     QTemporaryDir home;
@@ -316,6 +338,165 @@ TEST_F(DownloadCommandTest, BadArgumentsExitWithTwo) {
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains(u"--slots must be a number from 1 to 6"_s)) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(u"usage: mojing download"_s));
+}
+
+TEST_F(DownloadCommandTest, BrokenOffDownloadResumesWhereItStopped) {
+    // nginx serves the file slowly, with byte ranges and an ETag; it goes away while the file
+    // arrives and comes back before the automatic retry.
+    const QByteArray big = randomBytes(600000, 15);
+    nginx.putFile(u"slow/big.bin"_s, big);
+    ASSERT_TRUE(nginx.start(u"300k"_s)) << nginx.errorText().toStdString();
+    const auto rangeAnswers = [&] {
+        int n = 0;
+        for (const QString& line : nginx.accessLog().split(u'\n'))
+            n += line.startsWith(u"/slow/big.bin|"_s) && line.endsWith(u"|206"_s) ? 1 : 0;
+        return n;
+    };
+    for (const QString& method : {u"1"_s, u"2"_s}) {
+        const int rangesBefore = rangeAnswers();
+        SCOPED_TRACE(method.toStdString());
+        QDir(out).removeRecursively();
+        const RunResult r =
+            run({u"--method"_s, method, u"--auto-retry"_s, u"--pause"_s, u"1"_s, u"--folder"_s, out,
+                 nginx.url(u"slow/big.bin"_s)},
+                [&](QProcess& p) {
+                    const auto partSize = [&] {
+                        qint64 size = 0;
+                        for (const QFileInfo& f :
+                             QDir(out).entryInfoList({u".mojing-*.part"_s}, QDir::Files | QDir::Hidden))
+                            size = std::max(size, f.size());
+                        return size;
+                    };
+                    for (int i = 0; i < 100 && partSize() < 150000; ++i)
+                        p.waitForFinished(50);
+                    nginx.stop();
+                    // The broken-off part is kept (beside, never under, the file's name).
+                    for (int i = 0;
+                         i < 100 &&
+                         QDir(out).entryList({u".mojing-*.resume"_s}, QDir::Files | QDir::Hidden).isEmpty();
+                         ++i)
+                        p.waitForFinished(20);
+                    EXPECT_FALSE(QFile::exists(out + u"/big.bin"_s));
+                    ASSERT_TRUE(nginx.restart()) << nginx.errorText().toStdString();
+                });
+        EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(fileContent(out + u"/big.bin"_s) == big) << "not the server's file";
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{u"big.bin"_s});
+        EXPECT_EQ(rangeAnswers(), rangesBefore + 1) << nginx.accessLog().toStdString();
+    }
+}
+
+TEST_F(DownloadCommandTest, ManifestRecordsEveryRowThatEnded) {
+    const QByteArray a = pdfBytes(5000, 16), b = pdfBytes(7000, 17);
+    nginx.putFile(u"a.pdf"_s, a);
+    nginx.putFile(u"b.pdf"_s, b);
+    ASSERT_TRUE(nginx.start()) << nginx.errorText().toStdString();
+    const QString manifest = home.filePath(u"manifest.tsv"_s);
+    QFile earlier(manifest);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("an earlier run\n");
+    earlier.close();
+    const RunResult r =
+        run({u"--slots"_s, u"1"_s, u"--manifest"_s, manifest, u"--folder"_s, out, nginx.url(u"a.pdf"_s),
+             nginx.url(u"redirect/b.pdf"_s), nginx.url(u"gone.pdf"_s)});
+    EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+    const QStringList lines = QString::fromUtf8(fileContent(manifest)).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << "appended: " << lines.join(u'|').toStdString();
+    EXPECT_EQ(lines[0], u"an earlier run"_s);
+    const auto sha = [](const QByteArray& bytes) {
+        return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    };
+    const struct {
+        QString requested, final, status, type, bytes, sha256, path;
+    } expected[] = {
+        {nginx.url(u"a.pdf"_s), nginx.url(u"a.pdf"_s), u"200"_s, u"application/pdf"_s,
+         QString::number(a.size()), sha(a), out + u"/a.pdf"_s},
+        {nginx.url(u"redirect/b.pdf"_s), nginx.url(u"b.pdf"_s), u"200"_s, u"application/pdf"_s,
+         QString::number(b.size()), sha(b), out + u"/b.pdf"_s},
+        {nginx.url(u"gone.pdf"_s), nginx.url(u"gone.pdf"_s), u"404"_s, u"text/html"_s, QString(), QString(),
+         out + u"/gone.htm"_s},
+    };
+    for (int i = 0; i < 3; ++i) {
+        const QStringList cells = lines[i + 1].split(u'\t');
+        ASSERT_EQ(cells.size(), 9) << lines[i + 1].toStdString();
+        EXPECT_TRUE(QDateTime::fromString(cells[0], Qt::ISODate).isValid()) << cells[0].toStdString();
+        EXPECT_EQ(cells[1], u"3"_s);
+        EXPECT_EQ(cells[2], expected[i].requested);
+        EXPECT_EQ(cells[3], expected[i].final);
+        EXPECT_EQ(cells[4], expected[i].status);
+        EXPECT_EQ(cells[5], expected[i].type);
+        if (!expected[i].bytes.isNull())
+            EXPECT_EQ(cells[6], expected[i].bytes);
+        if (!expected[i].sha256.isNull())
+            EXPECT_EQ(cells[7], expected[i].sha256);
+        else
+            EXPECT_EQ(cells[7], sha(fileContent(cells[8]))) << "the error page that was kept";
+        EXPECT_EQ(cells[8], expected[i].path);
+    }
+}
+
+TEST_F(DownloadCommandTest, KilledRunKeepsTheManifestLinesOfFinishedRows) {
+    const QByteArray a = pdfBytes(3000, 18);
+    nginx.putFile(u"a.pdf"_s, a);
+    nginx.putFile(u"slow/big.pdf"_s, pdfBytes(400000, 19));
+    ASSERT_TRUE(nginx.start(u"20k"_s)) << nginx.errorText().toStdString();
+    const QString manifest = home.filePath(u"manifest.tsv"_s);
+    run({u"--slots"_s, u"1"_s, u"--manifest"_s, manifest, u"--folder"_s, out, nginx.url(u"a.pdf"_s),
+         nginx.url(u"slow/big.pdf"_s)},
+        [&](QProcess& p) {
+            for (int i = 0; i < 100 && !fileContent(manifest).endsWith('\n'); ++i)
+                p.waitForFinished(50);
+            p.kill(); // no chance to write anything more
+        });
+    const QStringList lines = QString::fromUtf8(fileContent(manifest)).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1);
+    const QStringList cells = lines[0].split(u'\t');
+    ASSERT_EQ(cells.size(), 9);
+    EXPECT_EQ(cells[2], nginx.url(u"a.pdf"_s));
+    EXPECT_EQ(cells[7], QString::fromLatin1(QCryptographicHash::hash(a, QCryptographicHash::Sha256).toHex()));
+}
+
+TEST_F(DownloadCommandTest, ServerAskingForAPauseHoldsItsHostOnly) {
+    // The fault server asks for a pause of one second, then serves; nginx is another host.
+    const QByteArray a = pdfBytes(3000, 20), b = pdfBytes(3000, 21);
+    nginx.putFile(u"b.pdf"_s, b);
+    ASSERT_TRUE(nginx.start()) << nginx.errorText().toStdString();
+    FaultServer busy;
+    FaultServer::Reply pause = FaultServer::ok("<html>later</html>", "text/html");
+    pause.status = 429;
+    pause.reason = "Too Many Requests";
+    pause.headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("1")));
+    busy.routeSequence(u"/a.pdf"_s, {pause, FaultServer::ok(a)});
+    busy.route(u"/c.pdf"_s, FaultServer::ok(a));
+    for (const QString& method : {u"1"_s, u"2"_s}) {
+        SCOPED_TRACE(method.toStdString());
+        QDir(out).removeRecursively();
+        busy.routeSequence(u"/a.pdf"_s, {pause, FaultServer::ok(a)});
+        const qsizetype before = busy.requests().size();
+        const QString manifest = home.filePath(u"manifest"_s + method);
+        const RunResult r = runServing({u"--method"_s, method, u"--slots"_s, u"1"_s, u"--auto-retry"_s,
+                                        u"--manifest"_s, manifest, u"--folder"_s, out, busy.url(u"/a.pdf"_s),
+                                        busy.url(u"/c.pdf"_s), nginx.url(u"b.pdf"_s)});
+        EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(u"failed\ta.pdf\t服务器要求暂停下载"_s)) << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(u"127.0.0.1:"_s + QString::number(busy.port()) +
+                                   u" asked for a pause; its rows wait 1 s"_s))
+            << r.err.toStdString();
+        EXPECT_EQ(fileContent(out + u"/a.pdf"_s), a);
+        EXPECT_EQ(fileContent(out + u"/b.pdf"_s), b);
+        const QList<FaultServer::Request> requests = busy.requests().mid(before);
+        ASSERT_EQ(requests.size(), 3);
+        EXPECT_EQ(requests[0].path(), QByteArray("/a.pdf"));
+        // Nothing more goes to the resting host before its second is over, whatever comes next.
+        EXPECT_GE(requests[1].atMs - requests[0].atMs, 1000) << requests[1].path().toStdString();
+        EXPECT_GE(requests[2].atMs - requests[0].atMs, 1000) << requests[2].path().toStdString();
+        // The other host went on meanwhile: its file ended right after the pause request.
+        QStringList ended;
+        for (const QString& line : QString::fromUtf8(fileContent(manifest)).split(u'\n', Qt::SkipEmptyParts))
+            ended << line.section(u'\t', 2, 2).section(u'/', -1) + u':' + line.section(u'\t', 4, 4);
+        ASSERT_EQ(ended.size(), 4) << ended.join(u' ').toStdString();
+        EXPECT_EQ(ended.mid(0, 2), (QStringList{u"a.pdf:429"_s, u"b.pdf:200"_s}));
+    }
 }
 
 } // namespace

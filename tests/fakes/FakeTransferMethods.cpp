@@ -6,6 +6,19 @@ using namespace Qt::StringLiterals;
 
 namespace mojing {
 
+namespace {
+void reportEnd(DownloadSession& session, int row, int status, const QString& retryAfter) {
+    if (!session.list().isValidIndex(row))
+        return;
+    RowOutcome outcome;
+    outcome.row = row;
+    outcome.requestedUrl = DownloadListModel::currentUrl(session.list().at(row).key);
+    outcome.httpStatus = status;
+    outcome.retryAfter = retryAfter;
+    session.reportRowEnded(outcome);
+}
+} // namespace
+
 void FakeTransferMethods::startMethod1(int row) {
     DownloadListModel& list = m_session.list();
     if (executing) {
@@ -35,6 +48,7 @@ void FakeTransferMethods::finishMethod1() {
             list.setPercent(row, u"100%"_s);
     }
     m_session.markTransferEnded();
+    reportEnd(m_session, row, method1Status, method1RetryAfter);
     reportMethod1Finished(row);
 }
 
@@ -51,6 +65,7 @@ void FakeTransferMethods::cancelMethod1() {
         list.setState(row, RowState::Failed);
     }
     m_session.markTransferEnded();
+    reportEnd(m_session, row, 0, {});
     reportMethod1Finished(row);
 }
 
@@ -66,15 +81,17 @@ void FakeTransferMethods::unloadAllSlots() {
     m_busy.clear();
 }
 
-void FakeTransferMethods::finishSlot(int slot, RowState state) {
+void FakeTransferMethods::finishSlot(int slot, RowState state, int httpStatus, const QString& retryAfter) {
     const auto it = m_busy.find(slot);
     if (it == m_busy.end())
         return;
-    m_session.list().setState(it->second, state);
+    const int row = it->second;
+    m_session.list().setState(row, state);
     if (state == RowState::Finished)
-        m_session.list().setPercent(it->second, u"100%"_s);
+        m_session.list().setPercent(row, u"100%"_s);
     m_busy.erase(it);
     m_session.markTransferEnded();
+    reportEnd(m_session, row, httpStatus, retryAfter);
 }
 
 } // namespace mojing

@@ -35,8 +35,10 @@ public:
     explicit FakeTransferMethods(DownloadSession& session) : m_session(session) {}
 
     std::vector<Start> starts;
-    // The state a method-1 transfer ends in.
+    // The state a method-1 transfer ends in, and what its answer said (reported with its end).
     RowState method1Outcome = RowState::Finished;
+    int method1Status = 0;
+    QString method1RetryAfter;
     // Called in the middle of a method-1 transfer (e.g. to press Stop meanwhile).
     std::function<void(int row)> duringMethod1;
     bool executing = false;
@@ -54,8 +56,9 @@ public:
 
     // Ends the running method-1 row with `method1Outcome` and reports it.
     void finishMethod1();
-    // Ends the download of `slot` in `state`, as the slot's completion or error would.
-    void finishSlot(int slot, RowState state);
+    // Ends the download of `slot` in `state`, as the slot's completion or error would, after an
+    // answer with `httpStatus` (and `retryAfter`).
+    void finishSlot(int slot, RowState state, int httpStatus = 0, const QString& retryAfter = {});
     int busySlotCount() const { return int(m_busy.size()); }
 
 private:

@@ -1,5 +1,6 @@
 #include "FaultServer.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QPointer>
 #include <QProcess>
@@ -119,6 +120,11 @@ void FaultServer::route(const QString& path, const Reply& reply) {
     m_routes.insert(path, reply);
 }
 
+void FaultServer::routeSequence(const QString& path, const QList<Reply>& replies) {
+    m_sequences.insert(path, replies);
+    m_sequenceServed.insert(path, 0);
+}
+
 void FaultServer::routeGenerated(const QString& path, qint64 size) {
     m_generated.insert(path, size);
 }
@@ -170,6 +176,7 @@ void FaultServer::serve(QTcpSocket* socket) {
                     request.headers.append(
                         qMakePair(line.left(colon).trimmed(), line.mid(colon + 1).trimmed()));
             }
+            request.atMs = QDateTime::currentMSecsSinceEpoch();
             m_requests.append(request);
             answer(socket, request);
             if (socket->property("closing").toBool())
@@ -200,7 +207,12 @@ void FaultServer::answer(QTcpSocket* socket, const Request& request) {
         return;
     }
     Reply reply;
-    if (m_routes.contains(path)) {
+    if (m_sequences.contains(path) && !m_sequences.value(path).isEmpty()) {
+        const QList<Reply>& replies = m_sequences[path];
+        int& served = m_sequenceServed[path];
+        reply = replies.at(std::min<qsizetype>(served, replies.size() - 1));
+        ++served;
+    } else if (m_routes.contains(path)) {
         reply = m_routes.value(path);
     } else {
         reply.status = 404;
@@ -208,6 +220,8 @@ void FaultServer::answer(QTcpSocket* socket, const Request& request) {
         reply.body = "<html><head><title>404</title></head><body>not found</body></html>";
         reply.headers.append(qMakePair(QByteArray("Content-Type"), QByteArray("text/html; charset=utf-8")));
     }
+    if (reply.ranges)
+        answerRange(request, reply);
     socket->setProperty("closing", true);
     if (!reply.raw.isEmpty()) {
         socket->write(reply.raw);
@@ -229,6 +243,34 @@ void FaultServer::answer(QTcpSocket* socket, const Request& request) {
         return;
     }
     sendBody(socket, reply);
+}
+
+void FaultServer::answerRange(const Request& request, Reply& reply) {
+    const QByteArray range = request.header("Range").trimmed();
+    if (!range.startsWith("bytes=") || !range.endsWith('-'))
+        return;
+    bool ok = false;
+    const qint64 first = range.mid(6, range.size() - 7).toLongLong(&ok);
+    if (!ok || first < 0 || first >= reply.body.size())
+        return;
+    const QByteArray ifRange = request.header("If-Range");
+    if (!ifRange.isEmpty()) {
+        bool matches = false;
+        for (const auto& [name, value] : reply.headers) {
+            const bool validator = name.compare("ETag", Qt::CaseInsensitive) == 0 ||
+                                   name.compare("Last-Modified", Qt::CaseInsensitive) == 0;
+            matches = matches || (validator && value == ifRange);
+        }
+        if (!matches)
+            return; // the file changed: all of it
+    }
+    const qint64 total = reply.body.size();
+    reply.status = 206;
+    reply.reason = "Partial Content";
+    reply.headers.append(qMakePair(QByteArray("Content-Range"), "bytes " + QByteArray::number(first) + '-' +
+                                                                    QByteArray::number(total - 1) + '/' +
+                                                                    QByteArray::number(total)));
+    reply.body = reply.body.mid(first);
 }
 
 void FaultServer::sendBody(QTcpSocket* socket, const Reply& reply) {

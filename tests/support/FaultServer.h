@@ -47,12 +47,17 @@ public:
         // The connection is closed this long after everything was sent (0: at once), so that
         // the close arrives on its own rather than with the last data.
         int closeDelayMs = 0;
+        // Answers "Range: bytes=N-" with a 206 and the rest of the body, as a static file
+        // server does, unless an If-Range names neither the ETag nor the Last-Modified header
+        // of this reply (then the whole body comes with a 200).
+        bool ranges = false;
     };
 
     struct Request {
         QByteArray method;
         QByteArray target; // as sent: a path, or an absolute address when used as a proxy
         QList<QPair<QByteArray, QByteArray>> headers;
+        qint64 atMs = 0;         // when it arrived (milliseconds since the epoch)
         QByteArray path() const; // the path (and query) of the target
         QByteArray header(const QByteArray& name) const;
     };
@@ -67,6 +72,8 @@ public:
     QString url(const QString& path) const { return origin() + path; }
 
     void route(const QString& path, const Reply& reply);
+    // Successive requests of `path` get successive replies; the last one answers every later request.
+    void routeSequence(const QString& path, const QList<Reply>& replies);
     // Answers `path` with a body generated on the fly (large files without holding them).
     void routeGenerated(const QString& path, qint64 size);
     // Unknown paths get 404 with a short HTML page.
@@ -81,12 +88,15 @@ private:
     class Listener;
     void serve(QTcpSocket* socket);
     void answer(QTcpSocket* socket, const Request& request);
+    static void answerRange(const Request& request, Reply& reply);
     void sendBody(QTcpSocket* socket, const Reply& reply);
 
     Listener* m_server;
     bool m_tls = false;
     bool m_tlsReady = false;
     QHash<QString, Reply> m_routes;
+    QHash<QString, QList<Reply>> m_sequences;
+    QHash<QString, int> m_sequenceServed;
     QHash<QString, qint64> m_generated;
     QList<Request> m_requests;
 };

@@ -40,10 +40,21 @@ void NginxPeer::putFile(const QString& relativePath, const QByteArray& content) 
         f.write(content);
 }
 
+bool NginxPeer::restart() {
+    stop();
+    const int port = m_port;
+    return startOn(m_slowRate, port);
+}
+
 bool NginxPeer::start(const QString& slowRate) {
+    return startOn(slowRate, freeLoopbackPort());
+}
+
+bool NginxPeer::startOn(const QString& slowRate, int port) {
     const QString dir = m_peer.folder();
     QDir(dir).mkpath(u"tmp"_s);
-    m_port = freeLoopbackPort();
+    m_port = port;
+    m_slowRate = slowRate;
     const QString config =
         u"daemon off;\nmaster_process off;\nworker_processes 1;\n"
         "pid %1/nginx.pid;\nerror_log %1/error.log warn;\n"

@@ -30,6 +30,8 @@ public:
     // `slowRate` is nginx's limit_rate for /slow/ (e.g. "20k").
     bool start(const QString& slowRate = QStringLiteral("20k"));
     void stop();
+    // Starts again after stop() on the same port, with the same files and log.
+    bool restart();
 
     int port() const { return m_port; }
     QString url(const QString& path) const;
@@ -38,8 +40,11 @@ public:
     QString errorText() const { return m_error; }
 
 private:
+    bool startOn(const QString& slowRate, int port);
+
     PeerProcess m_peer;
     int m_port = 0;
+    QString m_slowRate;
     QString m_error;
 };
 

@@ -5,6 +5,7 @@
 #include "platform/FileHelpers.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
+#include "transfer/KeptParts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -91,6 +92,9 @@ void DownloadFileActions::deletePartialFile(int row) {
     const QString path = rowFile(row);
     if (FileHelpers::fileExists(path))
         QFile::remove(path); // a file that cannot be deleted stays; the row is queued anyway
+    // The queued row starts over, also where a part was kept for resuming it.
+    if (!path.isEmpty())
+        KeptParts::discardKey(m_session.list().at(row).folder, m_session.list().at(row).key);
 }
 
 void DownloadFileActions::activateRow(int row) {

@@ -42,6 +42,7 @@ public:
     static inline const QString kExists = QStringLiteral("已存在，跳过");
     static inline const QString kCannotReplace = QStringLiteral("无法替换");
     static inline const QString kMissing = QStringLiteral("不存在");
+    static inline const QString kServerPause = QStringLiteral("服务器要求暂停下载");
 
     explicit DownloadListModel(QObject* parent = nullptr, int coalesceMs = 100);
 

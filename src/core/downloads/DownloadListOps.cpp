@@ -4,6 +4,7 @@
 #include "platform/FileHelpers.h"
 #include "platform/Prompts.h"
 #include "platform/Timing.h"
+#include "transfer/KeptParts.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -48,10 +49,18 @@ void DownloadListOps::deleteRowFile(int row) {
         QFile::remove(path); // a file that cannot be deleted stays; the row still changes
 }
 
-void DownloadListOps::requeueRow(int row, bool xmlIsWebPage) {
+void DownloadListOps::discardKeptParts(int row) {
+    DownloadListModel& list = m_session.list();
+    if (list.isValidIndex(row) && !list.at(row).folder.trimmed().isEmpty())
+        KeptParts::discardKey(list.at(row).folder, list.at(row).key);
+}
+
+void DownloadListOps::requeueRow(int row, bool xmlIsWebPage, Partial partial) {
     DownloadListModel& list = m_session.list();
     if (!list.isValidIndex(row))
         return;
+    if (partial == Partial::Discard)
+        discardKeptParts(row);
     deleteRowFile(row);
     list.setState(row, RowState::Waiting);
     if (isWebPageType(list.at(row).type, xmlIsWebPage))
@@ -73,24 +82,24 @@ int DownloadListOps::requeueSelectedRows() {
     return queued;
 }
 
-int DownloadListOps::requeueFailedRows() {
+int DownloadListOps::requeueFailedRows(Partial partial) {
     DownloadListModel& list = m_session.list();
     int queued = 0;
     for (int i = 0; i < list.count(); ++i) {
         if (list.at(i).state == RowState::Failed) {
-            requeueRow(i);
+            requeueRow(i, false, partial);
             ++queued;
         }
     }
     return queued;
 }
 
-int DownloadListOps::requeueWebPageRows() {
+int DownloadListOps::requeueWebPageRows(Partial partial) {
     DownloadListModel& list = m_session.list();
     int queued = 0;
     for (int i = 0; i < list.count(); ++i) {
         if (isWebPageType(list.at(i).type, true) && isDone(list.at(i))) {
-            requeueRow(i, true);
+            requeueRow(i, true, partial);
             ++queued;
         }
     }
@@ -137,12 +146,16 @@ bool DownloadListOps::removeRows(const RowPredicate& qualifies) {
     if (list.count() == 0)
         return true;
     // A removal shifts the following rows up, so the position only advances past kept rows.
+    std::vector<std::pair<QString, QString>> removed;
     for (int i = 0; i < list.count();) {
-        if (qualifies(list.at(i)))
+        if (qualifies(list.at(i))) {
+            removed.emplace_back(list.at(i).folder, list.at(i).key);
             list.removeAt(i);
-        else
+        } else {
             ++i;
+        }
     }
+    KeptParts::discardKeys(removed);
     emit rowCountTextChanged(list.rowCountText());
     return true;
 }
@@ -164,6 +177,10 @@ bool DownloadListOps::clearList() {
         return false;
     if (!m_session.context().prompts.askYesNo(u"您确定要清空列表的所有信息吗？"_s))
         return false;
+    std::vector<std::pair<QString, QString>> removed;
+    for (int i = 0; i < m_session.list().count(); ++i)
+        removed.emplace_back(m_session.list().at(i).folder, m_session.list().at(i).key);
+    KeptParts::discardKeys(removed);
     m_session.list().clear();
     emit rowCountTextChanged(m_session.list().rowCountText());
     return true;
@@ -172,13 +189,16 @@ bool DownloadListOps::clearList() {
 int DownloadListOps::deleteRowFiles(const RowPredicate& qualifies) {
     DownloadListModel& list = m_session.list();
     int touched = 0;
+    std::vector<std::pair<QString, QString>> rows;
     for (int i = 0; i < list.count(); ++i) {
         if (!qualifies(list.at(i)))
             continue;
         list.clearProgress(i);
+        rows.emplace_back(list.at(i).folder, list.at(i).key);
         deleteRowFile(i);
         ++touched;
     }
+    KeptParts::discardKeys(rows);
     return touched;
 }
 

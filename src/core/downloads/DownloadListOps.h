@@ -29,22 +29,27 @@ public:
 
     static inline const QString kPlaceholderType = QStringLiteral("xxx");
 
+    // What happens to the part of a broken-off transfer kept for resuming: the user's commands
+    // start over; the automatic re-download keeps it, so that its next attempt asks for the rest.
+    enum class Partial { Discard, Keep };
+
     explicit DownloadListOps(DownloadSession& session, QObject* parent = nullptr);
 
     // Resets one row for another download: deletes its file, makes it Waiting, replaces a
     // web-page type by "xxx" ("xml" too when `xmlIsWebPage`), empties the progress columns,
     // deletes the file under the new type and rotates the key's alternative addresses.
-    void requeueRow(int row, bool xmlIsWebPage = false);
+    void requeueRow(int row, bool xmlIsWebPage = false, Partial partial = Partial::Discard);
 
     // Each returns the number of rows queued again.
     int requeueSelectedRows();
-    int requeueFailedRows();
-    int requeueWebPageRows();
+    int requeueFailedRows(Partial partial = Partial::Discard);
+    int requeueWebPageRows(Partial partial = Partial::Discard);
     int requeueFailedAndWebPageRows();
     // Asks for a byte count and queues finished or failed rows that are complete and smaller.
     int requeueSmallRows();
 
-    // Removes the qualifying rows (files stay on disk). False when refused because downloads run.
+    // Removes the qualifying rows (files stay on disk; parts kept for resuming go with the row).
+    // False when refused because downloads run.
     bool removeRows(const RowPredicate& qualifies);
     bool removeSelectedRows();
     bool removeFailedRows();
@@ -52,7 +57,8 @@ public:
     // Asks first; true when the list was emptied.
     bool clearList();
 
-    // Empties the progress columns of the qualifying rows and deletes their files.
+    // Empties the progress columns of the qualifying rows and deletes their files (and the parts
+    // kept for resuming them).
     int deleteRowFiles(const RowPredicate& qualifies);
     int deleteFailedRowFiles();
     int deleteWebPageRowFiles();
@@ -72,6 +78,9 @@ public:
     static MenuEnabling menuEnabling(const TransferActivity& activity);
 
     static bool isWebPageType(const QString& type, bool includeXml);
+
+    // Removes the parts kept for resuming the row (any of its addresses).
+    void discardKeptParts(int row);
 
 signals:
     // The row count label ("N条") after a command changed the number of rows.

@@ -2,6 +2,7 @@
 
 #include "DownloadListModel.h"
 #include "DownloadOptions.h"
+#include "RowOutcome.h"
 #include "TransferActivity.h"
 #include "program/AppContext.h"
 
@@ -36,6 +37,10 @@ public:
 
     void markTransferEnded();
 
+    // A row has ended (Finished or Failed) and everything about it is settled: rowEnded() tells
+    // whoever keeps a record or waits for it.
+    void reportRowEnded(const RowOutcome& outcome) { emit rowEnded(outcome); }
+
     // A site login is renewing the session: no new row starts meanwhile (it would meet the
     // expired session again), while the running transfers go on.
     bool siteLoginRunning() const { return m_siteLoginRunning; }
@@ -59,6 +64,7 @@ signals:
     void soundRequested(int id);
     // A finished web page asks for the automatic site login (handled by the login panel).
     void siteLoginRequested(int row);
+    void rowEnded(const mojing::RowOutcome& outcome);
 
 private:
     AppContext m_context; // a bundle of references: cheap to copy, never dangling

@@ -192,13 +192,22 @@ void Method1Transfer::downloadRow(int row) {
     m_size = 0;
     m_length = 0;
     m_path.clear();
+    m_resumeInfo.reset();
     m_phase = Phase::Headers;
 
     const QString url = DownloadListModel::currentUrl(list.at(row).key);
+    m_outcome = RowOutcome();
+    m_outcome.row = row;
+    m_outcome.requestedUrl = url;
     setupConnection(url);
     m_session.showStatus(2, u"正在下载:"_s + list.at(row).name);
     const QString tag = list.at(row).tag;
-    const QString headers = u"Referer: "_s + (tag.isEmpty() ? siteRoot(url) : tag) + u"\r\n"_s;
+    QString headers = u"Referer: "_s + (tag.isEmpty() ? siteRoot(url) : tag) + u"\r\n"_s;
+    m_kept = KeptParts::find(list.at(row).folder, url);
+    if (m_kept) {
+        for (const auto& [name, value] : KeptParts::rangeHeaders(*m_kept))
+            headers += QString::fromLatin1(name) + u": "_s + QString::fromUtf8(value) + u"\r\n"_s;
+    }
     m_headerTimer.start(int(m_session.context().timing.headerWait.count()));
     m_inet->execute(url, u"GET"_s, QString(), headers);
 }
@@ -222,8 +231,44 @@ void Method1Transfer::onHeaders() {
         fail(QString());
         return;
     }
-    const qint64 size = asNumber(inet.getHeader(u"Content-Length"_s)).value_or(0);
+    const int status = HeaderHelpers::statusCode(block);
+    m_outcome.httpStatus = status;
+    m_outcome.finalUrl = inet.finalUrl();
+    m_outcome.contentType = inet.getHeader(u"Content-Type"_s);
+    if (HeaderHelpers::asksForPause(status)) {
+        // Nothing of the answer is written; a part kept earlier waits for the attempt after the
+        // pause.
+        m_outcome.retryAfter = inet.getHeader(u"Retry-After"_s);
+        fail(DownloadListModel::kServerPause);
+        return;
+    }
+    qint64 size = asNumber(inet.getHeader(u"Content-Length"_s)).value_or(0);
+    bool resumed = false;
+    if (m_kept) {
+        resumed = status == 206 && KeptParts::continues(*m_kept, inet.getHeader(u"Content-Range"_s),
+                                                        inet.getHeader(u"ETag"_s));
+        if (resumed) {
+            size = m_kept->info.total; // the whole file's length, not the rest's
+            m_resumeInfo = m_kept->info;
+        } else {
+            // A 200 brings the whole file anew; any other answer is not the rest of this part.
+            KeptParts::discard(*m_kept);
+            m_kept.reset();
+            if (status == 206) {
+                fail(DownloadListModel::kFailed);
+                return;
+            }
+        }
+    }
+    if (!resumed) {
+        m_resumeInfo = KeptParts::fromResponse(DownloadListModel::currentUrl(list.at(row).key),
+                                               inet.getHeader(u"Accept-Ranges"_s), inet.getHeader(u"ETag"_s),
+                                               inet.getHeader(u"Last-Modified"_s), size);
+    }
     if (megabytes(size) > options.maxFileSizeMB) {
+        if (m_kept)
+            KeptParts::discard(*m_kept);
+        m_kept.reset();
         inet.cancel();
         list.setState(row, RowState::Finished);
         list.setPercent(row, DownloadListModel::kTooLarge);
@@ -240,7 +285,7 @@ void Method1Transfer::onHeaders() {
         extension = dispositionExtension;
     if (extension.isEmpty() && !contentType.charset.isEmpty())
         extension = u"htm"_s;
-    const bool success = HeaderHelpers::isSuccessStatus(block);
+    const bool success = HeaderHelpers::isSuccessStatus(block) || resumed;
 
     list.setName(row, FileHelpers::sanitizeFileName(list.at(row).name, ctx.codec));
     const quint64 generation = m_generation;
@@ -291,14 +336,21 @@ void Method1Transfer::onHeaders() {
 }
 
 void Method1Transfer::startStreaming() {
-    m_session.list().setReceived(m_row, u"0"_s);
+    DownloadListModel& list = m_session.list();
+    list.setReceived(m_row, u"0"_s);
     m_part = std::make_unique<PartFile>(m_path);
-    if (!m_part->open()) {
+    // A resumed row appends to the part an earlier attempt kept.
+    const bool opened = m_kept ? KeptParts::take(*m_kept, *m_part) : m_part->open();
+    m_kept.reset();
+    if (!opened) {
         fail(DownloadListModel::kFailed);
         return;
     }
     m_phase = Phase::Streaming;
-    m_length = 0;
+    m_length = m_part->size();
+    list.setReceived(m_row, QString::number(m_length));
+    if (m_size > 0 && m_length > 0)
+        list.setPercent(m_row, QString::number(m_length * 100 / m_size) + u'%');
     m_lastProgressMs = m_session.context().timing.nowMs();
     m_stallTimer.start();
     scheduleRead(); // part of the body may be waiting already
@@ -365,7 +417,7 @@ void Method1Transfer::readChunks() {
         if (drained) {
             // The connection ended before the announced size arrived (or broke off): waiting
             // out the stall limit cannot bring the rest.
-            abandon(DownloadListModel::kFailed);
+            abandon(DownloadListModel::kFailed, true);
             return;
         }
         if (chunk.isEmpty())
@@ -436,7 +488,7 @@ void Method1Transfer::onStallCheck() {
     if (timing.nowMs() - m_lastProgressMs <= timing.stallLimit.count())
         return;
     if (m_phase == Phase::Streaming) {
-        abandon(DownloadListModel::kFailed);
+        abandon(DownloadListModel::kFailed, true);
     } else if (m_phase == Phase::Fallback) {
         m_inet->cancel();
         onFallbackBody({});
@@ -449,6 +501,10 @@ void Method1Transfer::cancel() {
     case Phase::Idle:
         return;
     case Phase::Headers:
+        // Stopped rows start over: nothing is kept for them.
+        if (m_kept)
+            KeptParts::discard(*m_kept);
+        m_kept.reset();
         fail(QString());
         return;
     case Phase::Streaming:
@@ -460,8 +516,10 @@ void Method1Transfer::cancel() {
     }
 }
 
-void Method1Transfer::abandon(const QString& sizeText) {
-    m_part.reset(); // removes what arrived
+void Method1Transfer::abandon(const QString& sizeText, bool keepable) {
+    if (keepable && m_part && m_resumeInfo && m_part->size() > 0 && m_part->size() < m_resumeInfo->total)
+        KeptParts::keep(*m_part, *m_resumeInfo);
+    m_part.reset(); // removes what arrived, unless it was kept
     fail(sizeText);
 }
 
@@ -484,6 +542,7 @@ void Method1Transfer::finish(bool ok, bool correctType) {
     m_headerTimer.stop();
     m_stallTimer.stop();
     m_part.reset();
+    m_kept.reset(); // what was not taken stays in the folder for the next attempt
     m_inet->cancel();
     DownloadListModel& list = m_session.list();
     if (list.isValidIndex(row)) {
@@ -498,6 +557,7 @@ void Method1Transfer::finish(bool ok, bool correctType) {
             m_session.playSound(103);
         if (m_session.options().siteLogin && isWebType(type, true))
             emit m_session.siteLoginRequested(row);
+        m_session.reportRowEnded(m_outcome);
     }
     emit rowFinished(row, ok);
 }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "RowOutcome.h"
+#include "transfer/KeptParts.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 namespace mojing {
 
@@ -23,6 +27,11 @@ class PartFile;
 // Nothing waits inside a call: the event loop runs between every step, so the window stays
 // responsive and may be closed at any moment. The body goes to a temporary sibling that takes the
 // final name only when it is whole. rowFinished() reports the end of every row that was started.
+//
+// A server that asks for a pause (429, 503) fails the row with "服务器要求暂停下载". A body that
+// breaks off (the connection ends early or stalls) is kept for resuming when the server takes
+// byte ranges and named a validator; the row's next attempt then asks for the rest (Range with
+// If-Range) and appends a matching 206, or starts over on a 200.
 class Method1Transfer : public QObject {
     Q_OBJECT
 public:
@@ -68,8 +77,9 @@ private:
     void startFallback();
     void onFallbackBody(const QByteArray& body);
     void onStallCheck();
-    // Ends the stream: part deleted, `sizeText` (when not null) in the size column, row Failed.
-    void abandon(const QString& sizeText);
+    // Ends the stream: `sizeText` (when not null) in the size column, row Failed. The part is
+    // kept for resuming when `keepable` and the server allows it, otherwise deleted.
+    void abandon(const QString& sizeText, bool keepable = false);
     void fail(const QString& sizeText);
     void finish(bool ok, bool correctType);
     // Runs `step` from the event loop unless this transfer has ended by then.
@@ -87,7 +97,10 @@ private:
     qint64 m_size = 0;   // announced size, 0 when unknown
     qint64 m_length = 0; // bytes written
     qint64 m_lastProgressMs = 0;
-    QString m_path; // the target file
+    QString m_path;                         // the target file
+    std::optional<KeptPart> m_kept;         // a part kept from an earlier attempt, asked to continue
+    std::optional<ResumeInfo> m_resumeInfo; // this response may be resumed should it break off
+    RowOutcome m_outcome;
 };
 
 } // namespace mojing

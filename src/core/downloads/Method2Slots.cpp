@@ -3,6 +3,9 @@
 #include "DownloadSession.h"
 #include "FileTypeCorrector.h"
 #include "transfer/Downloader.h"
+#include "transfer/KeptParts.h"
+
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -68,6 +71,19 @@ void Method2Slots::startDownload(int slot, int row, const QString& url, const QS
     downloader->beginDownload(url, path, list.isValidIndex(row) ? list.at(row).tag : QString());
 }
 
+RowOutcome Method2Slots::outcomeOf(int slot, int row) const {
+    RowOutcome outcome;
+    outcome.row = row;
+    if (const Downloader* d = downloader(slot)) {
+        outcome.requestedUrl = d->url();
+        outcome.finalUrl = d->finalUrl();
+        outcome.httpStatus = d->httpStatus();
+        outcome.contentType = d->contentType();
+        outcome.retryAfter = d->retryAfter();
+    }
+    return outcome;
+}
+
 int Method2Slots::rowOf(int slot) const {
     if (!isBusy(slot))
         return -1;
@@ -89,7 +105,12 @@ void Method2Slots::onProgress(int slot, qint64 bytesRead, qint64 bytesMax) {
         list.setState(row, RowState::Finished);
         list.setPercent(row, DownloadListModel::kTooLarge);
         m_session.markTransferEnded();
+        const RowOutcome outcome = outcomeOf(slot, row);
+        const QString saveFile = downloader(slot)->saveFile();
         unload(slot);
+        // Skipped for good: nothing of it is kept for resuming either.
+        KeptParts::discard(QFileInfo(saveFile).path(), outcome.requestedUrl);
+        m_session.reportRowEnded(outcome);
     }
 }
 
@@ -106,6 +127,7 @@ void Method2Slots::onComplete(int slot, qint64 bytesRead, qint64 bytesMax) {
         list.setPercent(row, QString::number(bytesRead * 100 / bytesMax) + u'%');
     }
     list.setState(row, list.at(row).percent == u"100%"_s ? RowState::Finished : RowState::Failed);
+    const RowOutcome outcome = outcomeOf(slot, row);
     unload(slot);
     FileTypeCorrector::correctRowFileType(list, row, m_session.context().codec);
     m_session.showStatus(2, u"完成下载:"_s + list.at(row).name);
@@ -117,15 +139,21 @@ void Method2Slots::onComplete(int slot, qint64 bytesRead, qint64 bytesMax) {
     if (m_session.options().siteLogin && isWebType(type))
         emit m_session.siteLoginRequested(row);
     m_session.markTransferEnded();
+    m_session.reportRowEnded(outcome);
 }
 
 void Method2Slots::onError(int slot, const QString& description) {
-    Q_UNUSED(description);
     const int row = rowOf(slot);
-    if (row >= 0)
+    const RowOutcome outcome = outcomeOf(slot, row);
+    if (row >= 0) {
+        if (description == Downloader::kServerPause)
+            m_session.list().setSize(row, DownloadListModel::kServerPause);
         m_session.list().setState(row, RowState::Failed);
+    }
     unload(slot);
     m_session.markTransferEnded();
+    if (row >= 0)
+        m_session.reportRowEnded(outcome);
 }
 
 void Method2Slots::unload(int slot) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RowOutcome.h"
+
 #include <QObject>
 #include <QString>
 #include <array>
@@ -41,6 +43,7 @@ public:
 private:
     void unload(int slot);
     int rowOf(int slot) const;
+    RowOutcome outcomeOf(int slot, int row) const;
 
     DownloadSession& m_session;
     NetworkLayer& m_network;

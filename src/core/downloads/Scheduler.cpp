@@ -7,8 +7,12 @@
 #include "platform/FileHelpers.h"
 #include "platform/Prompts.h"
 #include "platform/Timing.h"
+#include "transfer/HeaderHelpers.h"
+#include "transfer/KeptParts.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <limits>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -29,6 +33,9 @@ Scheduler::Scheduler(DownloadSession& session, TransferMethods& methods, QObject
     m_slotRows.fill(-1);
     // A method-1 row runs on after the tick that started it; the channel is free once it ends.
     m_methods.setMethod1Finished([this](int) { m_transferBusy = false; });
+    connect(&session, &DownloadSession::rowEnded, this, &Scheduler::onRowEnded);
+    m_wakeTimer.setSingleShot(true);
+    connect(&m_wakeTimer, &QTimer::timeout, this, &Scheduler::wake);
 }
 
 Scheduler::~Scheduler() {
@@ -51,6 +58,70 @@ void Scheduler::setRunning(bool running) {
 
 void Scheduler::start() {
     setRunning(true);
+    if (m_immediate && !m_wakeQueued) {
+        m_wakeQueued = true;
+        QTimer::singleShot(0, this, &Scheduler::wake);
+    }
+}
+
+void Scheduler::wake() {
+    m_wakeQueued = false;
+    statusTick();
+    if (!isRunning())
+        return;
+    schedulerTick();
+    armWake();
+}
+
+void Scheduler::armWake() {
+    if (!m_immediate || !isRunning())
+        return;
+    const Timing& timing = m_session.context().timing;
+    const qint64 now = timing.nowMs();
+    const qint64 pauseMs = qint64(m_session.options().pauseSeconds) * timing.tick.count();
+    // The first moment the pause between files lets a row start (the tick's own test).
+    qint64 next = m_session.lastTransferEndMs + pauseMs + 1;
+    if (next <= now)
+        next = 0;
+    const qint64 hostEnd = m_pauses.nextEndMs(now);
+    if (hostEnd > 0 && (next == 0 || hostEnd < next))
+        next = hostEnd;
+    if (next > 0)
+        m_wakeTimer.start(int(std::min<qint64>(next - now, std::numeric_limits<int>::max())));
+}
+
+void Scheduler::onRowEnded(const RowOutcome& outcome) {
+    if (HeaderHelpers::asksForPause(outcome.httpStatus)) {
+        const Timing& timing = m_session.context().timing;
+        const qint64 until = timing.nowMs() + HostPauses::durationMs(outcome.retryAfter, timing,
+                                                                     QDateTime::currentDateTimeUtc());
+        // The host the row names and the one that answered (after redirects) both rest: rows
+        // that name either would meet the same server.
+        QStringList hosts;
+        for (const QString& url : {outcome.requestedUrl, outcome.finalUrl}) {
+            const QString host = HostPauses::hostOf(url);
+            if (!host.isEmpty() && !hosts.contains(host))
+                hosts << host;
+        }
+        for (const QString& host : hosts)
+            emit hostPaused(host, m_pauses.pause(host, until));
+    }
+    if (m_immediate && !m_wakeQueued) {
+        m_wakeQueued = true;
+        QTimer::singleShot(0, this, &Scheduler::wake);
+    }
+}
+
+void Scheduler::reportEndedHere(int row) {
+    RowOutcome outcome;
+    outcome.row = row;
+    outcome.requestedUrl = DownloadListModel::currentUrl(m_session.list().at(row).key);
+    m_session.reportRowEnded(outcome);
+}
+
+bool Scheduler::heldByHostPause(int row, qint64 nowMs) const {
+    return m_pauses.isPaused(HostPauses::hostOf(DownloadListModel::currentUrl(m_session.list().at(row).key)),
+                             nowMs);
 }
 
 void Scheduler::stop() {
@@ -76,16 +147,24 @@ void Scheduler::stop() {
     DownloadListModel& list = m_session.list();
     for (int row : slotRows) {
         // The same as a cancelled method-1 transfer: no partial file stays behind to be taken
-        // for a download or to push the next attempt to a "[001]" name.
+        // for a download or to push the next attempt to a "[001]" name, and nothing is kept
+        // for resuming either.
         if (list.isValidIndex(row) && list.at(row).state == RowState::Downloading &&
-            !list.at(row).folder.trimmed().isEmpty())
+            !list.at(row).folder.trimmed().isEmpty()) {
             QFile::remove(list.filePath(row));
+            KeptParts::discard(list.at(row).folder, DownloadListModel::currentUrl(list.at(row).key));
+        }
     }
+    std::vector<int> stopped;
     for (int i = 0; i < list.count(); ++i) {
-        if (list.at(i).state == RowState::Downloading)
+        if (list.at(i).state == RowState::Downloading) {
             list.setState(i, RowState::Failed);
+            stopped.push_back(i);
+        }
     }
     m_transferBusy = false;
+    for (int row : stopped)
+        reportEndedHere(row);
 }
 
 void Scheduler::startStatusTimer() {
@@ -117,19 +196,27 @@ bool Scheduler::prepareRow(int row, bool createFolder) {
             // fails here instead of writing there.
             list.setSize(row, DownloadListModel::kFailed);
             list.setState(row, RowState::Failed);
+            reportEndedHere(row);
             return false;
         }
     }
     list.setFolder(row, FileHelpers::withTrailingSeparator(folder));
-    return Naming::needsDownload(m_session, row);
+    if (Naming::needsDownload(m_session, row))
+        return true;
+    if (list.at(row).state != RowState::Waiting)
+        reportEndedHere(row); // skipped as already there
+    return false;
 }
 
 void Scheduler::tickMethod1() {
     if (m_transferBusy)
         return;
     DownloadListModel& list = m_session.list();
+    const qint64 now = m_session.context().timing.nowMs();
+    const bool pausesActive = !m_pauses.noneActive(now);
     for (int row = 0; row < list.count(); ++row) {
-        if (list.at(row).state != RowState::Waiting || !prepareRow(row, false))
+        if (list.at(row).state != RowState::Waiting || (pausesActive && heldByHostPause(row, now)) ||
+            !prepareRow(row, false))
             continue;
         list.setState(row, RowState::Downloading);
         if (m_session.options().autoLocate)
@@ -145,13 +232,16 @@ void Scheduler::tickMethod1() {
 void Scheduler::tickMethod2() {
     DownloadListModel& list = m_session.list();
     const int slotTotal = qBound(1, m_session.options().slotCount, kMaxSlots);
-    int scanFrom = 0; // rows before it hold no waiting row any more during this tick
+    const qint64 now = m_session.context().timing.nowMs();
+    const bool pausesActive = !m_pauses.noneActive(now);
+    int scanFrom = 0; // rows before it hold no startable row any more during this tick
     for (int slot = 1; slot <= slotTotal; ++slot) {
         if (m_methods.method2SlotBusy(slot))
             continue;
         int taken = -1;
         for (int row = scanFrom; row < list.count(); ++row) {
-            if (list.at(row).state == RowState::Waiting && prepareRow(row, true)) {
+            if (list.at(row).state == RowState::Waiting && !(pausesActive && heldByHostPause(row, now)) &&
+                prepareRow(row, true)) {
                 taken = row;
                 break;
             }
@@ -229,16 +319,18 @@ void Scheduler::statusTick() {
         setRunning(true);
 
     if (options.autoRetry && !isRunning()) {
+        // Parts kept from broken-off transfers stay: the next attempt asks for the rest.
+        using Partial = DownloadListOps::Partial;
         switch (options.autoRetryMode) {
         case 0:
-            m_ops.requeueFailedRows();
+            m_ops.requeueFailedRows(Partial::Keep);
             break;
         case 1:
-            m_ops.requeueWebPageRows();
+            m_ops.requeueWebPageRows(Partial::Keep);
             break;
         default:
-            m_ops.requeueFailedRows();
-            m_ops.requeueWebPageRows();
+            m_ops.requeueFailedRows(Partial::Keep);
+            m_ops.requeueWebPageRows(Partial::Keep);
             break;
         }
         // Restarting a list with nothing to fetch would only end it again on the next tick

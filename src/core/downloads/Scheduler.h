@@ -1,6 +1,8 @@
 #pragma once
 
 #include "DownloadListOps.h"
+#include "HostPauses.h"
+#include "RowOutcome.h"
 
 #include <QObject>
 #include <QString>
@@ -61,6 +63,18 @@ public:
     // 1..6 the method-2 slots); -1 for none.
     int slotRow(int slot) const;
 
+    // Hosts that asked for a pause; no row of theirs starts before its end.
+    const HostPauses& hostPauses() const { return m_pauses; }
+
+    // Without ticks to wait for (the command line): "开始下载" starts the first rows at once, a
+    // row's end is followed at once by the status rules and the next start, and a start held back
+    // by the pause between files or a host's pause happens the moment it ends. The timers keep
+    // running underneath.
+    void setImmediate(bool immediate) { m_immediate = immediate; }
+    // Runs the status rules and the next start now (immediate mode); a site login that ended, for
+    // one, lets rows go on.
+    void wake();
+
     // Whether "开始下载" is usable, as of the last status tick.
     bool startEnabled() const { return m_startEnabled; }
     // Whether the running indicator (`Shape1`) shows, as of the last status tick.
@@ -75,6 +89,8 @@ signals:
     void autoOptionsCleared();
     // The list came to its end (or the stop rule stopped it) and the scheduler went idle.
     void listFinished();
+    // A server asked for a pause: no row of `host` starts before `untilMs` (Timing::nowMs()).
+    void hostPaused(const QString& host, qint64 untilMs);
 
 private:
     void setRunning(bool running);
@@ -83,6 +99,13 @@ private:
     void tickMethod2();
     // Prepares the waiting row for a start; false when it must not be downloaded now.
     bool prepareRow(int row, bool createFolder);
+    // The row's host is resting (the scan passes it by and comes back later).
+    bool heldByHostPause(int row, qint64 nowMs) const;
+    void onRowEnded(const RowOutcome& outcome);
+    // A row that ended here, without a transfer of its own.
+    void reportEndedHere(int row);
+    // Immediate mode: wakes again when the pause between files or the earliest host pause ends.
+    void armWake();
 
     static constexpr int kSlotEntries = 7;
 
@@ -95,6 +118,10 @@ private:
     std::array<int, kSlotEntries> m_slotRows;
     bool m_startEnabled = true;
     bool m_indicatorVisible = false;
+    HostPauses m_pauses;
+    bool m_immediate = false;
+    bool m_wakeQueued = false;
+    QTimer m_wakeTimer;
 };
 
 } // namespace mojing

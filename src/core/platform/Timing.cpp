@@ -26,6 +26,8 @@ Timing Timing::scaled(double factor) {
     scale(t.progressCoalesce);
     scale(t.listSave);
     scale(t.requestPoll);
+    scale(t.serverPause);
+    scale(t.serverPauseLimit);
     return t;
 }
 

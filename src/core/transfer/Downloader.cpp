@@ -1,5 +1,6 @@
 #include "Downloader.h"
 
+#include "HeaderHelpers.h"
 #include "NetworkLayer.h"
 #include "PartFile.h"
 #include "platform/EventPump.h"
@@ -59,10 +60,13 @@ void Downloader::beginDownload(const QString& url, const QString& saveFile, cons
 void Downloader::startRead() {
     m_received = 0;
     m_bytesMax = 0;
-    m_body = std::make_unique<PartFile>(m_saveFile);
-    if (!m_body->open())
-        m_body.reset(); // bytes are still counted; the completion then has nothing to put in place
-    m_reply = m_network.get(QUrl(m_url));
+    m_offset = 0;
+    m_answered = false;
+    m_resumeInfo.reset();
+    m_body.reset();
+    // The second fetch asks for the whole file: it runs only when the first brought nothing.
+    m_kept = m_fallback ? std::nullopt : KeptParts::find(QFileInfo(m_saveFile).path(), m_url);
+    m_reply = m_network.get(QUrl(m_url), m_kept ? KeptParts::rangeHeaders(*m_kept) : HeaderList());
     if (!m_reply) {
         QTimer::singleShot(0, this, &Downloader::onFinished);
         return;
@@ -71,8 +75,68 @@ void Downloader::startRead() {
     connect(m_reply, &QNetworkReply::readyRead, this, &Downloader::onReadyRead);
     connect(m_reply, &QNetworkReply::redirected, this, &Downloader::onRedirected);
     connect(m_reply, &QNetworkReply::finished, this, &Downloader::onFinished);
-    if (!m_fallback) // the second fetch reports no progress
-        connect(m_reply, &QNetworkReply::metaDataChanged, this, &Downloader::reportProgress);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &Downloader::onMetaData);
+}
+
+void Downloader::onMetaData() {
+    if (!m_reply || m_done)
+        return;
+    const QVariant statusValue = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!statusValue.isValid())
+        return;
+    const int status = statusValue.toInt();
+    if (isRedirectStatus(status) && m_reply->hasRawHeader("Location"))
+        return; // a hop being followed; the answer comes from its target
+    if (m_answered) {
+        reportProgress();
+        return;
+    }
+    m_answered = true;
+    m_status = status;
+    m_finalUrl = m_reply->url().toString();
+    m_contentType = QString::fromLatin1(m_reply->rawHeader("Content-Type"));
+    if (HeaderHelpers::asksForPause(status)) {
+        // Nothing of the answer is the file; a part kept earlier waits for the attempt after
+        // the pause.
+        m_retryAfter = QString::fromLatin1(m_reply->rawHeader("Retry-After"));
+        m_kept.reset();
+        failSoon(kServerPause);
+        return;
+    }
+    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    if (m_kept) {
+        const KeptPart kept = *std::exchange(m_kept, std::nullopt);
+        if (status == 206 &&
+            KeptParts::continues(kept, QString::fromLatin1(m_reply->rawHeader("Content-Range")),
+                                 QString::fromLatin1(m_reply->rawHeader("ETag")))) {
+            m_body = std::make_unique<PartFile>(m_saveFile);
+            if (!KeptParts::take(kept, *m_body)) {
+                m_body.reset();
+                failSoon(kCannotDownload);
+                return;
+            }
+            m_offset = m_body->size();
+            m_resumeInfo = kept.info;
+        } else {
+            // A 200 brings the whole file anew; any other answer is not the rest of this part.
+            KeptParts::discard(kept);
+            if (status == 206) {
+                failSoon(kCannotDownload);
+                return;
+            }
+        }
+    }
+    if (!m_body) {
+        m_body = std::make_unique<PartFile>(m_saveFile);
+        if (!m_body->open())
+            m_body.reset(); // bytes are still counted; the completion then has nothing to put in place
+        m_resumeInfo =
+            KeptParts::fromResponse(m_url, QString::fromLatin1(m_reply->rawHeader("Accept-Ranges")),
+                                    QString::fromLatin1(m_reply->rawHeader("ETag")),
+                                    QString::fromLatin1(m_reply->rawHeader("Last-Modified")),
+                                    length.isValid() ? length.toLongLong() : 0);
+    }
+    reportProgress();
 }
 
 void Downloader::onRedirected() {
@@ -80,31 +144,37 @@ void Downloader::onRedirected() {
     m_received = 0;
     m_bytesMax = 0;
     m_bytesRead = 0;
-    if (m_body && m_body->size() > 0 && !m_body->open())
-        m_body.reset();
 }
 
 void Downloader::reportProgress() {
     // Reported from the received bytes themselves: the reply's own progress signal is throttled
     // and may stay silent for a body that arrives in one piece and then stalls.
-    if (!m_reply || m_fallback)
+    if (!m_reply || m_fallback || !m_answered) // the second fetch reports no progress
         return;
-    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (isRedirectStatus(status) && m_reply->hasRawHeader("Location"))
-        return; // a hop being followed; its Content-Length is not the file's
-    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    const qint64 total = length.isValid() ? length.toLongLong() : 0;
+    // A resumed answer counts the whole file: the kept bytes and the rest.
+    qint64 total = m_offset > 0 && m_resumeInfo ? m_resumeInfo->total : 0;
+    if (total < 1) {
+        const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+        total = length.isValid() ? length.toLongLong() : 0;
+    }
     if (total < 1)
         return;
     m_bytesMax = total;
-    m_bytesRead = m_received;
+    m_bytesRead = m_offset + m_received;
     emit downloadProgress(m_bytesRead, m_bytesMax, m_saveFile);
 }
 
 void Downloader::onReadyRead() {
     if (!m_reply || m_done)
         return;
+    if (!m_answered) {
+        onMetaData();
+        if (!m_reply || m_done)
+            return;
+    }
     const QByteArray data = m_reply->read(kReadSlice);
+    if (!m_answered)
+        return; // a redirect's own page
     m_received += data.size();
     if (m_body && !m_body->write(data))
         m_body.reset(); // a full disk: the download cannot be put in place
@@ -123,6 +193,10 @@ void Downloader::onFinished() {
     if (m_done)
         return;
     QPointer<Downloader> alive(this);
+    if (!m_answered)
+        onMetaData(); // an answer without a body may end before its headers were looked at
+    if (!alive || m_done)
+        return;
     while (alive && !m_done && m_reply && m_reply->bytesAvailable() > 0)
         onReadyRead();
     if (!alive || m_done)
@@ -147,13 +221,13 @@ void Downloader::onFinished() {
             startRead();
             return;
         }
-        fail(u"无法下载"_s);
+        fail(kCannotDownload);
         return;
     }
     if (broken) {
         // The connection ended before the response did (a cut body, a failed proxy): what
-        // arrived is not the file.
-        fail(u"无法下载"_s);
+        // arrived is not the file, but may be the start of it.
+        fail(kCannotDownload, true);
         return;
     }
     m_done = true;
@@ -164,19 +238,38 @@ void Downloader::onFinished() {
         // The bytes arrived but could not be put in place (no such folder, disk full, a name
         // the file system refuses): that is a failed download, not a finished one.
         m_done = false;
-        fail(u"无法下载"_s);
+        fail(kCannotDownload);
         return;
     }
+    // Whatever an earlier attempt kept of this address is stale now.
+    KeptParts::discard(QFileInfo(m_saveFile).path(), m_url);
     if (m_fallback) {
         const qint64 length = QFileInfo(m_saveFile).size();
         emit downloadComplete(length, length, m_saveFile);
         return;
     }
     // Without an announced size the body that arrived is the whole file.
-    emit downloadComplete(received, m_bytesMax >= 1 ? m_bytesMax : received, m_saveFile);
+    const qint64 whole = m_offset + received;
+    emit downloadComplete(whole, m_bytesMax >= 1 ? m_bytesMax : whole, m_saveFile);
 }
 
-void Downloader::fail(const QString& description) {
+void Downloader::failSoon(const QString& description) {
+    // The reply is not aborted inside its own header signal (Qt reports its error twice then);
+    // nothing more of it is read meanwhile.
+    m_done = true;
+    m_failPending = true;
+    m_watchdog.stop();
+    if (m_reply)
+        m_reply->disconnect(this);
+    QTimer::singleShot(0, this, [this, description] {
+        if (std::exchange(m_failPending, false))
+            fail(description);
+    });
+}
+
+void Downloader::fail(const QString& description, bool keepable) {
+    if (keepable && m_body && m_resumeInfo && m_body->size() > 0 && m_body->size() < m_resumeInfo->total)
+        KeptParts::keep(*m_body, *m_resumeInfo);
     m_done = true;
     m_watchdog.stop();
     abortRead();
@@ -197,7 +290,7 @@ void Downloader::onWatchdog() {
         return;
     }
     if (m_timing.nowMs() - m_lastActivityMs >= m_timing.watchdogLimit.count())
-        fail(u"超时"_s);
+        fail(kTimeout, true);
 }
 
 void Downloader::abortRead() {
@@ -205,7 +298,8 @@ void Downloader::abortRead() {
         QNetworkReply* reply = m_reply;
         m_reply = nullptr;
         reply->disconnect(this);
-        reply->abort();
+        if (reply->isRunning())
+            reply->abort();
         reply->deleteLater();
     }
     m_body.reset(); // removes the temporary file
@@ -218,7 +312,7 @@ void Downloader::removePlaceholder() {
 }
 
 void Downloader::cancelAsyncRead() {
-    const bool wasRunning = !m_done;
+    const bool wasRunning = !m_done || std::exchange(m_failPending, false);
     m_done = true;
     m_watchdog.stop();
     abortRead();

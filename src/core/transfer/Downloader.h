@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KeptParts.h"
 #include "platform/Timing.h"
 
 #include <QObject>
@@ -7,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 class QNetworkReply;
 
@@ -25,11 +27,19 @@ class PartFile;
 // read has completed without a transport error, so memory stays flat and the target is replaced
 // whole, never appended to. Sizes are those of the final response: a redirect's own length
 // does not count.
+//
+// A server that asks for a pause (429, 503) ends the download with "服务器要求暂停下载". A body
+// that breaks off or stalls is kept for resuming when the server takes byte ranges and named a
+// validator; the next download of the same address into the same folder asks for the rest and
+// appends a matching 206 (sizes then count the whole file), or starts over on a 200.
 class Downloader : public QObject {
     Q_OBJECT
 public:
     // The two bytes (01 00) that reserve the target's name while the download runs.
     static inline const QByteArray kPlaceholder = QByteArray("\x01\x00", 2);
+    static inline const QString kTimeout = QStringLiteral("超时");
+    static inline const QString kCannotDownload = QStringLiteral("无法下载");
+    static inline const QString kServerPause = QStringLiteral("服务器要求暂停下载");
 
     Downloader(NetworkLayer& network, EventPump& pump, const Timing& timing, QObject* parent = nullptr);
     ~Downloader() override;
@@ -46,6 +56,12 @@ public:
     QString saveFile() const { return m_saveFile; }
     qint64 bytesMax() const { return m_bytesMax; }
     qint64 bytesRead() const { return m_bytesRead; }
+    // What the final answer said (after redirects): status (0 when none came), address,
+    // Content-Type and Retry-After.
+    int httpStatus() const { return m_status; }
+    QString finalUrl() const { return m_finalUrl; }
+    QString contentType() const { return m_contentType; }
+    QString retryAfter() const { return m_retryAfter; }
 
     // True when `path` holds nothing but a placeholder (left behind by a killed program).
     static bool isPlaceholder(const QString& path);
@@ -55,19 +71,26 @@ signals:
     void downloadProgress(qint64 bytesRead, qint64 bytesMax, const QString& saveFile);
     // The file has been written.
     void downloadComplete(qint64 bytesRead, qint64 bytesMax, const QString& saveFile);
-    // "超时" (no progress for the watchdog limit) or "无法下载" (the transfer broke off, the second
-    // fetch got nothing, or what arrived could not be put in place). The placeholder is gone.
+    // "超时" (no progress for the watchdog limit), "无法下载" (the transfer broke off, the second
+    // fetch got nothing, or what arrived could not be put in place) or "服务器要求暂停下载" (a 429
+    // or 503 answer). The placeholder is gone.
     void downloadError(const QString& description, const QString& saveFile);
 
 private:
     void startRead();
+    // The final answer's headers: the pause request, the resume decision, the first progress.
+    void onMetaData();
     void onReadyRead();
     void onRedirected();
     void reportProgress();
     void onFinished();
     void onWatchdog();
     void abortRead();
-    void fail(const QString& description);
+    // Ends the download with `description`; what arrived is kept for resuming when `keepable`
+    // and the server allows it.
+    void fail(const QString& description, bool keepable = false);
+    // fail() from the event loop, for a decision taken inside the reply's own signal.
+    void failSoon(const QString& description);
     void removePlaceholder();
 
     NetworkLayer& m_network;
@@ -81,12 +104,21 @@ private:
     qint64 m_bytesMax = 0;
     qint64 m_bytesRead = 0;
     qint64 m_received = 0; // bytes of the current response received (with or without a known total)
+    qint64 m_offset = 0;   // bytes an earlier attempt kept, which the current response continues
     qint64 m_lastSeen = 0;
     qint64 m_lastActivityMs = 0;
     bool m_fallback = false; // the second fetch is running
     bool m_done = false;
-    bool m_committed = false;  // the file is in place
-    bool m_readQueued = false; // the rest of the buffered body is read on the next turn
+    bool m_committed = false;               // the file is in place
+    bool m_readQueued = false;              // the rest of the buffered body is read on the next turn
+    bool m_answered = false;                // the final answer's headers are in
+    bool m_failPending = false;             // failSoon() has decided; the report follows from the event loop
+    std::optional<KeptPart> m_kept;         // asked to continue, until the answer decides
+    std::optional<ResumeInfo> m_resumeInfo; // the current response may be resumed
+    int m_status = 0;
+    QString m_finalUrl;
+    QString m_contentType;
+    QString m_retryAfter;
 };
 
 } // namespace mojing

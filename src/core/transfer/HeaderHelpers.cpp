@@ -3,7 +3,11 @@
 #include "platform/AnsiCodec.h"
 
 #include <QHash>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
+#include <limits>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -353,6 +357,73 @@ QString headerValue(const QString& headerBlock, const QString& name) {
 bool isSuccessStatus(const QString& headerBlock) {
     const QString first = headerBlock.section(u"\r\n"_s, 0, 0);
     return first.contains(u"200"_s) && first.contains(u"OK"_s, Qt::CaseInsensitive);
+}
+
+int statusCode(const QString& headerBlock) {
+    const QStringList parts = headerBlock.section(u"\r\n"_s, 0, 0).split(u' ', Qt::SkipEmptyParts);
+    if (parts.size() < 2 || !parts.first().startsWith(u"HTTP/"_s, Qt::CaseInsensitive))
+        return 0;
+    bool ok = false;
+    const int code = parts.at(1).toInt(&ok);
+    return ok ? code : 0;
+}
+
+bool asksForPause(int statusCode) {
+    return statusCode == 429 || statusCode == 503;
+}
+
+QDateTime parseHttpDate(const QString& text) {
+    const QString t = text.simplified();
+    const QLocale c = QLocale::c();
+    // IMF-fixdate, then the obsolete RFC 850 and asctime forms that HTTP still accepts.
+    QDateTime date = c.toDateTime(t, u"ddd, dd MMM yyyy HH:mm:ss 'GMT'"_s);
+    if (!date.isValid()) {
+        date = c.toDateTime(t, u"dddd, dd-MMM-yy HH:mm:ss 'GMT'"_s);
+        // A two-digit year is the nearest one that is not far in the future.
+        if (date.isValid() && date.date().year() < 1970)
+            date = date.addYears(100);
+    }
+    if (!date.isValid())
+        date = c.toDateTime(t, u"ddd MMM d HH:mm:ss yyyy"_s);
+    if (!date.isValid())
+        return {};
+    return QDateTime(date.date(), date.time(), Qt::UTC);
+}
+
+std::optional<qint64> retryAfterSeconds(const QString& value, const QDateTime& nowUtc) {
+    const QString t = value.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    bool digits = true;
+    for (QChar ch : t)
+        digits = digits && ch.isDigit() && ch.unicode() < 128;
+    if (digits) {
+        bool ok = false;
+        const qint64 seconds = t.toLongLong(&ok);
+        // Beyond any sensible pause anyway: the caller caps it.
+        return ok ? seconds : std::numeric_limits<qint64>::max();
+    }
+    const QDateTime date = parseHttpDate(t);
+    if (!date.isValid())
+        return std::nullopt;
+    return std::max<qint64>(0, nowUtc.secsTo(date));
+}
+
+std::optional<ContentRange> parseContentRange(const QString& value) {
+    static const QRegularExpression pattern(u"^\\s*bytes\\s+(\\d+)-(\\d+)/(\\d+|\\*)\\s*$"_s,
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = pattern.match(value);
+    if (!m.hasMatch())
+        return std::nullopt;
+    ContentRange range;
+    bool ok1 = false, ok2 = false, ok3 = true;
+    range.first = m.captured(1).toLongLong(&ok1);
+    range.last = m.captured(2).toLongLong(&ok2);
+    if (m.captured(3) != u"*"_s)
+        range.total = m.captured(3).toLongLong(&ok3);
+    if (!ok1 || !ok2 || !ok3 || range.last < range.first || (range.total >= 0 && range.last >= range.total))
+        return std::nullopt;
+    return range;
 }
 
 } // namespace mojing::HeaderHelpers

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
+#include <optional>
 
 namespace mojing {
 
@@ -43,6 +45,28 @@ ContentType splitContentType(const QString& value);
 QString headerValue(const QString& headerBlock, const QString& name);
 // The status line (first line) contains both "200" and "OK", case-insensitively.
 bool isSuccessStatus(const QString& headerBlock);
+// The numeric code of the status line ("HTTP/1.1 206 Partial Content" gives 206), 0 when none.
+int statusCode(const QString& headerBlock);
+
+// The answers with which a server asks its clients to come back later (429 Too Many Requests,
+// 503 Service Unavailable).
+bool asksForPause(int statusCode);
+// Seconds to wait from a Retry-After value: a number of seconds, or an HTTP date (the three forms
+// HTTP allows) compared with `nowUtc` (a date already past gives 0). Empty for a missing or
+// unreadable value.
+std::optional<qint64> retryAfterSeconds(const QString& value, const QDateTime& nowUtc);
+// An HTTP date ("Sun, 06 Nov 1994 08:49:37 GMT", "Sunday, 06-Nov-94 08:49:37 GMT" or
+// "Sun Nov  6 08:49:37 1994") in UTC; invalid when the text is none of them.
+QDateTime parseHttpDate(const QString& text);
+
+// What a "Content-Range: bytes first-last/total" value says; total is -1 for "*".
+struct ContentRange {
+    qint64 first = -1;
+    qint64 last = -1;
+    qint64 total = -1;
+};
+// Empty unless the value is a well-formed byte range.
+std::optional<ContentRange> parseContentRange(const QString& value);
 
 } // namespace HeaderHelpers
 } // namespace mojing

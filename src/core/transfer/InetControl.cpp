@@ -78,6 +78,7 @@ QNetworkReply* InetControl::start(const QString& url, const QString& requestHead
 void InetControl::attach(QNetworkReply* reply) {
     m_headersAvailable = false;
     m_headerBlock.clear();
+    m_finalUrl.clear();
     m_ended = false;
     m_cancelled = false;
     if (!reply) {
@@ -156,6 +157,7 @@ void InetControl::captureHeaders() {
     for (const auto& [name, value] : m_reply->rawHeaderPairs())
         block += u"\r\n"_s + QString::fromLatin1(name) + u": "_s + QString::fromUtf8(value);
     m_headerBlock = block;
+    m_finalUrl = m_reply->url().toString();
     m_headersAvailable = true;
     setState(icResponseReceived);
     emit headersArrived();

@@ -56,6 +56,8 @@ public:
     QString getHeader() const;
     // One header's value (case-insensitive name), or empty.
     QString getHeader(const QString& name) const;
+    // The address that gave the response headers (after redirects), or empty.
+    QString finalUrl() const { return m_finalUrl; }
     // The next part of the body that has arrived, at most `maxBytes`; empty when nothing is waiting
     // (at the end of the body, or while more is on its way: responseEnded() tells them apart).
     QByteArray getChunk(qint64 maxBytes);
@@ -106,6 +108,7 @@ private:
     bool m_ended = false;
     bool m_cancelled = false;
     QString m_headerBlock;
+    QString m_finalUrl;
     int m_responseCode = 0;
     QString m_responseInfo;
 };

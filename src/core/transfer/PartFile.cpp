@@ -42,6 +42,33 @@ bool PartFile::open() {
     return false;
 }
 
+bool PartFile::adopt(const QString& existing) {
+    // A fresh empty temporary file reserves the name; the kept bytes then replace it in one step,
+    // so that a second claimant of the same kept part finds it gone.
+    if (!open())
+        return false;
+    m_file.close();
+    const bool moved = std::rename(QFile::encodeName(existing).constData(),
+                                   QFile::encodeName(m_file.fileName()).constData()) == 0;
+    if (!moved || !m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        discard();
+        return false;
+    }
+    m_written = m_file.size();
+    return true;
+}
+
+QString PartFile::release() {
+    const QString path = m_file.fileName();
+    if (path.isEmpty())
+        return {};
+    m_file.flush();
+    m_file.close();
+    m_file.setFileName(QString());
+    m_written = 0;
+    return path;
+}
+
 bool PartFile::write(const QByteArray& bytes) {
     if (!m_file.isOpen())
         return false;

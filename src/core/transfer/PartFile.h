@@ -20,6 +20,10 @@ public:
 
     // Creates the temporary file; false when the folder does not take it.
     bool open();
+    // Takes over `existing` (a part kept from an earlier attempt) as the temporary file, moved to
+    // a fresh temporary name and opened for appending; false when that failed (`existing` may then
+    // be gone).
+    bool adopt(const QString& existing);
     bool isOpen() const { return m_file.isOpen(); }
     // Appends; false when not everything could be written.
     bool write(const QByteArray& bytes);
@@ -30,6 +34,9 @@ public:
     bool commit();
     // Removes the temporary file.
     void discard();
+    // Closes the temporary file and hands it over to the caller, who must move or remove it;
+    // empty when there was none.
+    QString release();
 
     QString target() const { return m_target; }
     QString temporaryPath() const { return m_file.fileName(); }

@@ -5,11 +5,13 @@
 #include "downloads/UrlReplacer.h"
 #include "fakes/FakeTransferActivity.h"
 #include "support/TestContext.h"
+#include "transfer/KeptParts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSet>
 #include <QSignalSpy>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace mojing;
@@ -137,7 +139,7 @@ TEST(RequeueRow, RowWithoutFolderDeletesNothing) {
 TEST(RequeueCommands, QualifyingRows) {
     struct Case {
         const char* name;
-        int (DownloadListOps::*command)();
+        std::function<int(DownloadListOps&)> command;
         QStringList expectedWaiting;
     };
     const Case cases[] = {
@@ -145,10 +147,10 @@ TEST(RequeueCommands, QualifyingRows) {
          &DownloadListOps::requeueSelectedRows,
          {u"waiting"_s, u"selFailed"_s, u"selDone"_s}},
         {"failed",
-         &DownloadListOps::requeueFailedRows,
+         [](DownloadListOps& ops) { return ops.requeueFailedRows(); },
          {u"waiting"_s, u"selFailed"_s, u"failed"_s, u"htmFailed"_s}},
         {"web pages incl. xml",
-         &DownloadListOps::requeueWebPageRows,
+         [](DownloadListOps& ops) { return ops.requeueWebPageRows(); },
          {u"waiting"_s, u"htm"_s, u"xml"_s, u"htmFailed"_s}},
         {"failed and web pages, xml not",
          &DownloadListOps::requeueFailedAndWebPageRows,
@@ -166,11 +168,53 @@ TEST(RequeueCommands, QualifyingRows) {
         rig.add({u"8"_s, u"htmWaiting"_s, u"htm"_s, RowState::Waiting});
         rig.add({u"9"_s, u"htmFailed"_s, u"HTML"_s, RowState::Failed});
         // "htmWaiting" was waiting already and is not touched
-        (rig.ops.*c.command)();
+        c.command(rig.ops);
         QStringList waiting = rig.waitingNames();
         waiting.removeAll(u"htmWaiting"_s);
         EXPECT_EQ(waiting, c.expectedWaiting) << c.name;
         EXPECT_EQ(rig.session.list().at(7).type, u"htm"_s) << c.name << ": a waiting row keeps its type";
+    }
+}
+
+TEST(RequeueCommands, PartsKeptForResumingGoUnlessTheRetryIsAutomatic) {
+    // Each command meets a failed row "a|b" whose two addresses both left a part kept for resuming.
+    const QString key = u"http://h/a.pdf|http://mirror/a.pdf"_s;
+    struct Case {
+        const char* name;
+        std::function<void(Rig&)> command;
+        int filesLeft; // of the failed row's four, and the finished row's two
+    } cases[] = {
+        {"automatic re-download", [](Rig& r) { r.ops.requeueFailedRows(DownloadListOps::Partial::Keep); }, 6},
+        {"重新下载 › 出错项", [](Rig& r) { r.ops.requeueFailedRows(); }, 2},
+        {"重新下载 › 选中项",
+         [](Rig& r) {
+             r.session.list().setSelected(0, true);
+             r.ops.requeueSelectedRows();
+         },
+         2},
+        {"删除文件 › 出错项", [](Rig& r) { r.ops.deleteFailedRowFiles(); }, 2},
+        {"清除 › 全部出错项", [](Rig& r) { r.ops.removeFailedRows(); }, 2},
+        {"清空",
+         [](Rig& r) {
+             r.t.prompts.yesNoAnswers.push_back(true);
+             r.ops.clearList();
+         },
+         0},
+        {"double click on the failed row", [](Rig& r) { DownloadFileActions(r.session).activateRow(0); }, 2},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.add({key, u"a"_s, u"pdf"_s, RowState::Failed, u"100"_s, u"40"_s});
+        rig.add({u"http://h/other.pdf"_s, u"other"_s, u"pdf"_s, RowState::Finished});
+        for (const QString& url : {u"http://h/a.pdf"_s, u"http://mirror/a.pdf"_s, u"http://h/other.pdf"_s}) {
+            for (const QString& path :
+                 {KeptParts::dataPath(rig.folder, url), KeptParts::infoPath(rig.folder, url)}) {
+                QFile f(path);
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            }
+        }
+        c.command(rig);
+        EXPECT_EQ(QDir(rig.folder).entryList(QDir::Files | QDir::Hidden).size(), c.filesLeft) << c.name;
     }
 }
 

@@ -388,8 +388,8 @@ TEST_F(Method1Test, StopAtEachStepEndsTheRowAtOnce) {
     silent.raw = "H";
     silent.closeDelayMs = 5000;
     FaultServer::Reply fallbackStall = noLength(FaultServer::ok(kPdf));
-    fallbackStall.status = 503;
-    fallbackStall.reason = "Service Unavailable";
+    fallbackStall.status = 500;
+    fallbackStall.reason = "Internal Server Error";
     fallbackStall.stallAfter = 100;
     FaultServer::Reply streamStall = FaultServer::ok(kPdf);
     streamStall.stallAfter = 100;

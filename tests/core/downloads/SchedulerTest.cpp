@@ -3,6 +3,8 @@
 #include "fakes/FakeTransferMethods.h"
 #include "support/TestContext.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -486,6 +488,153 @@ TEST(Scheduler, TimersDownloadTheWholeListUnattended) {
     EXPECT_TRUE(rig.t.pump.waitUntil([&] { return finished.count() == 1; }, Millis(10000)));
     EXPECT_EQ(rig.session.list().countInState(RowState::Finished), 5);
     EXPECT_EQ(rig.methods.starts.size(), 5u);
+}
+
+TEST(HostPauses, HostOfAnAddress) {
+    const struct {
+        QString url, host;
+    } cases[] = {
+        {u"http://A.org/x"_s, u"a.org:80"_s},
+        {u"https://a.org/x?y"_s, u"a.org:443"_s},
+        {u"http://a.org:8080/x"_s, u"a.org:8080"_s},
+        {u"http://a.org:/x"_s, u"a.org:80"_s},
+        {u"http://user:pw@a.org/x"_s, u"a.org:80"_s},
+        {u"http://[::1]:81/x"_s, u"[::1]:81"_s},
+        {u"http://[::1]/x"_s, u"[::1]:80"_s},
+        {u"http://a.org"_s, u"a.org:80"_s},
+        {u"a.org/x"_s, QString()},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HostPauses::hostOf(c.url), c.host) << c.url.toStdString();
+}
+
+TEST(HostPauses, HowLongRetryAfterAsksFor) {
+    const Timing timing; // one-second ticks, 60 s without a value, 10 minutes at most
+    const QDateTime now(QDate(2024, 5, 1), QTime(12, 0, 0), Qt::UTC);
+    const auto httpDate = [&](qint64 secs) {
+        return now.addSecs(secs).toString(u"ddd, dd MMM yyyy HH:mm:ss 'GMT'"_s);
+    };
+    const struct {
+        const char* name;
+        QString value;
+        qint64 ms;
+    } cases[] = {
+        {"absent", QString(), 60000},
+        {"unreadable", u"soon"_s, 60000},
+        {"negative is no number of seconds", u"-5"_s, 60000},
+        {"zero", u"0"_s, 0},
+        {"seconds", u"120"_s, 120000},
+        {"at the limit", u"600"_s, 600000},
+        {"above the limit", u"601"_s, 600000},
+        {"beyond any integer", u"99999999999999999999999"_s, 600000},
+        {"a date 90 s ahead", httpDate(90), 90000},
+        {"a date an hour ahead", httpDate(3600), 600000},
+        {"a date already past", httpDate(-30), 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HostPauses::durationMs(c.value, timing, now), c.ms) << c.name;
+}
+
+TEST(Scheduler, HostThatAskedForAPauseWaitsWhileOthersGoOn) {
+    for (int method : {1, 2}) {
+        SCOPED_TRACE(method);
+        Rig rig(0.001); // 1 ms ticks: "Retry-After: 40" rests 40 ms; the ticks are run by hand
+        rig.session.options().method = method;
+        rig.session.options().slotCount = 1;
+        rig.add(u"http://busy.example/1"_s);
+        rig.add(u"http://busy.example/2"_s);
+        rig.add(u"http://other.example:8080/3"_s);
+        rig.add(u"http://BUSY.example:80/4"_s);
+        QSignalSpy paused(&rig.scheduler, &Scheduler::hostPaused);
+        rig.methods.method1Status = 429;
+        rig.methods.method1RetryAfter = u"40"_s;
+        rig.methods.method1Outcome = RowState::Failed;
+        rig.pauseOver();
+        rig.scheduler.schedulerTick();
+        if (method == 2)
+            rig.methods.finishSlot(1, RowState::Failed, 429, u"40"_s);
+        ASSERT_EQ(paused.count(), 1);
+        EXPECT_EQ(paused.at(0).at(0).toString(), u"busy.example:80"_s);
+        EXPECT_EQ(rig.scheduler.hostPauses().active(rig.t.timing.nowMs()).size(), 1u);
+
+        rig.methods.method1Status = 0;
+        rig.methods.method1Outcome = RowState::Finished;
+        rig.pauseOver();
+        rig.scheduler.schedulerTick();
+        ASSERT_EQ(rig.methods.starts.size(), 2u);
+        EXPECT_EQ(rig.methods.starts[1].row, 2) << "the other host goes on";
+        if (method == 2)
+            rig.methods.finishSlot(1, RowState::Finished);
+        rig.pauseOver();
+        rig.scheduler.schedulerTick();
+        EXPECT_EQ(rig.methods.starts.size(), 2u) << "rows of the resting host wait";
+        EXPECT_EQ(rig.state(1), RowState::Waiting);
+
+        rig.t.pump.sleepFor(Millis(60));
+        rig.pauseOver();
+        rig.scheduler.schedulerTick();
+        ASSERT_EQ(rig.methods.starts.size(), 3u);
+        EXPECT_EQ(rig.methods.starts[2].row, 1) << "the pause is over";
+    }
+}
+
+TEST(Scheduler, AutoRetryWaitsForTheHostPause) {
+    Rig rig(0.001);
+    rig.session.options().autoRetry = true;
+    rig.add(u"http://busy.example/1"_s);
+    rig.pauseOver();
+    rig.scheduler.schedulerTick();
+    rig.methods.finishSlot(1, RowState::Failed, 503, u"50"_s);
+    const qint64 ended = rig.t.timing.nowMs();
+    rig.scheduler.statusTick(); // the end of the list, then the row is queued again
+    EXPECT_EQ(rig.state(0), RowState::Waiting);
+    EXPECT_TRUE(rig.scheduler.isRunning());
+    rig.pauseOver();
+    rig.scheduler.schedulerTick();
+    EXPECT_EQ(rig.methods.starts.size(), 1u) << "not before the pause has passed";
+    // The scheduler's own timer starts it once the host's pause is over.
+    ASSERT_TRUE(rig.t.pump.waitUntil([&] { return rig.methods.starts.size() == 2; }, Millis(5000)));
+    EXPECT_GE(rig.t.timing.nowMs() - ended, 50);
+}
+
+TEST(Scheduler, ImmediateModeWaitsForNoTick) {
+    // One-second ticks that never come within the test: every start follows the event that
+    // allows it.
+    Rig rig;
+    rig.scheduler.setImmediate(true);
+    rig.session.options().slotCount = 1;
+    rig.add(u"http://h/1"_s);
+    rig.add(u"http://h/2"_s);
+    rig.pauseOver();
+    QSignalSpy finished(&rig.scheduler, &Scheduler::listFinished);
+    rig.scheduler.start();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(rig.methods.starts.size(), 1u) << "the first row starts at once";
+    rig.methods.finishSlot(1, RowState::Finished);
+    EXPECT_TRUE(rig.t.pump.waitUntil([&] { return rig.methods.starts.size() == 2; }, Millis(900)));
+    rig.methods.finishSlot(1, RowState::Finished);
+    EXPECT_TRUE(rig.t.pump.waitUntil([&] { return !rig.scheduler.isRunning(); }, Millis(900)))
+        << "the end of the list is noticed at once";
+    EXPECT_EQ(finished.count(), 1);
+}
+
+TEST(Scheduler, ImmediateModeKeepsThePauseBetweenFiles) {
+    Rig rig(0.001);
+    rig.scheduler.setImmediate(true);
+    rig.session.options().slotCount = 1;
+    rig.session.options().pauseSeconds = 100; // 100 ms at 1 ms ticks
+    rig.add(u"http://h/1"_s);
+    rig.add(u"http://h/2"_s);
+    rig.pauseOver();
+    rig.scheduler.start();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(rig.methods.starts.size(), 1u);
+    rig.methods.finishSlot(1, RowState::Finished);
+    const qint64 ended = rig.session.lastTransferEndMs;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.methods.starts.size(), 1u);
+    ASSERT_TRUE(rig.t.pump.waitUntil([&] { return rig.methods.starts.size() == 2; }, Millis(5000)));
+    EXPECT_GT(rig.t.timing.nowMs() - ended, 100);
 }
 
 } // namespace

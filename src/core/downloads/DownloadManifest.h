@@ -1,0 +1,45 @@
+#pragma once
+
+#include "RowOutcome.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QObject>
+#include <QString>
+
+namespace mojing {
+
+class DownloadSession;
+struct DownloadRow;
+
+// A record of every row that ended, appended to a text file one tab-separated line at a time as
+// the rows end, so that a run that is interrupted keeps what it finished:
+//
+//   time  state  requested address  final address  HTTP status  Content-Type  bytes  SHA-256  path
+//
+// The time is ISO 8601 with the UTC offset; the state is the row's 1-4; the final address is the
+// one after redirects; status, type and final address are empty when no answer came. Bytes and
+// SHA-256 are those of the file on disk for a finished row (SHA-256 empty when there is no file),
+// otherwise bytes are what arrived. UTF-8; tabs and line breaks inside a field become spaces.
+class DownloadManifest : public QObject {
+    Q_OBJECT
+public:
+    explicit DownloadManifest(DownloadSession& session, QObject* parent = nullptr);
+
+    // Opens `path` for appending (created when missing); false with `error` set when it cannot be.
+    bool open(const QString& path, QString& error);
+
+    // The line for a row (without the line break).
+    static QString line(const DownloadRow& row, const QString& path, const RowOutcome& outcome,
+                        const QDateTime& time);
+    // Lower-case hexadecimal SHA-256 of a file, empty when it cannot be read.
+    static QString sha256Of(const QString& path);
+
+private:
+    void onRowEnded(const RowOutcome& outcome);
+
+    DownloadSession& m_session;
+    QFile m_file;
+};
+
+} // namespace mojing
