@@ -37,10 +37,10 @@ QString HostPauses::hostOf(const QString& url) {
 }
 
 qint64 HostPauses::durationMs(const QString& retryAfter, const Timing& timing, const QDateTime& nowUtc) {
-    const qint64 limit = qint64(timing.serverPauseLimit.count());
+    const qint64 limit = qint64(timing.hostPauseMax.count());
     const std::optional<qint64> seconds = HeaderHelpers::retryAfterSeconds(retryAfter, nowUtc);
     if (!seconds)
-        return std::min<qint64>(timing.serverPause.count(), limit);
+        return std::min<qint64>(timing.hostPause.count(), limit);
     const qint64 tick = timing.tick.count();
     // Compared before multiplying: a huge value must not overflow.
     if (tick > 0 && *seconds > limit / tick)

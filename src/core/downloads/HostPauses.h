@@ -23,8 +23,8 @@ public:
     static QString hostOf(const QString& url);
 
     // How long a Retry-After value asks for: seconds count as ticks (one second each at the
-    // normal pace), an HTTP date as the seconds until then; `timing.serverPause` when the value
-    // is missing or unreadable, never more than `timing.serverPauseLimit`.
+    // normal pace), an HTTP date as the seconds until then; `timing.hostPause` when the value
+    // is missing or unreadable, never more than `timing.hostPauseMax`.
     static qint64 durationMs(const QString& retryAfter, const Timing& timing, const QDateTime& nowUtc);
 
     // `host` rests until `untilMs`; an earlier end already recorded is pushed back, a later one

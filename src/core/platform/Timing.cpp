@@ -26,8 +26,8 @@ Timing Timing::scaled(double factor) {
     scale(t.progressCoalesce);
     scale(t.listSave);
     scale(t.requestPoll);
-    scale(t.serverPause);
-    scale(t.serverPauseLimit);
+    scale(t.hostPause);
+    scale(t.hostPauseMax);
     return t;
 }
 

@@ -33,6 +33,7 @@ TEST(DownloadArguments, BadArgumentsAreRefusedWithAReason) {
         {"missing value at the end", {u"http://h/a"_s, u"--folder"_s}, u"--folder"_s},
         {"file address", {u"file:///etc/passwd"_s}, u"not an http"_s},
         {"unknown option", {u"--fast"_s, u"http://h/a"_s}, u"unknown option"_s},
+        {"manifest without a file", {u"http://h/a"_s, u"--manifest"_s}, u"--manifest"_s},
     };
     for (const Case& c : cases) {
         TestContext t;
@@ -58,10 +59,11 @@ TEST(DownloadArguments, StoredSettingsAreTheDefaults) {
     EXPECT_DOUBLE_EQ(a->options.maxFileSizeMB, 0.5);
     EXPECT_EQ(a->folder, t.path(u"stored"_s) + QDir::separator());
 
-    const auto b = DownloadArguments::parse(
-        {u"--method=2"_s, u"--slots"_s, u"6"_s, u"--policy"_s, u"重命名"_s, u"--proxy"_s, u"127.0.0.1:3128"_s,
-         u"--folder"_s, t.path(u"x/"_s), u"--pause"_s, u"3"_s, u"--auto-retry"_s, u"http://h/a.pdf"_s},
-        t.settings, error);
+    const auto b = DownloadArguments::parse({u"--method=2"_s, u"--slots"_s, u"6"_s, u"--policy"_s,
+                                             u"重命名"_s, u"--proxy"_s, u"127.0.0.1:3128"_s, u"--folder"_s,
+                                             t.path(u"x/"_s), u"--pause"_s, u"3"_s, u"--auto-retry"_s,
+                                             u"--manifest=m.tsv"_s, u"http://h/a.pdf"_s},
+                                            t.settings, error);
     ASSERT_TRUE(b.has_value()) << error.toStdString();
     EXPECT_EQ(b->options.method, 2);
     EXPECT_EQ(b->options.slotCount, 6);
@@ -71,6 +73,7 @@ TEST(DownloadArguments, StoredSettingsAreTheDefaults) {
     EXPECT_EQ(b->options.proxyPort, u"3128"_s);
     EXPECT_EQ(b->options.pauseSeconds, 3);
     EXPECT_TRUE(b->options.autoRetry);
+    EXPECT_EQ(b->manifest, u"m.tsv"_s);
     EXPECT_EQ(b->folder, t.path(u"x"_s) + QDir::separator());
 }
 
