@@ -207,25 +207,6 @@ TEST(StatusAndHeaderValue, Table) {
     EXPECT_FALSE(isSuccessStatus(u"HTTP/1.1 206 Partial Content"_s));
 }
 
-TEST(StatusCode, Table) {
-    const struct {
-        QString block;
-        int code;
-    } cases[] = {
-        {u"HTTP/1.1 206 Partial Content\r\nX: 1"_s, 206},
-        {u"HTTP/2.0 429 "_s, 429},
-        {u"http/1.0 503 Service Unavailable"_s, 503},
-        {u"HTTP/1.1 OK"_s, 0},
-        {u"ICY 200 OK"_s, 0},
-        {QString(), 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(statusCode(c.block), c.code) << c.block.toStdString();
-    EXPECT_TRUE(asksForPause(429));
-    EXPECT_TRUE(asksForPause(503));
-    EXPECT_FALSE(asksForPause(500));
-}
-
 TEST(RetryAfter, Table) {
     const QDateTime now(QDate(1994, 11, 6), QTime(8, 48, 37), Qt::UTC);
     const struct {
@@ -238,7 +219,6 @@ TEST(RetryAfter, Table) {
         {"IMF date", u"Sun, 06 Nov 1994 08:49:37 GMT"_s, 60},
         {"obsolete RFC 850 date", u"Sunday, 06-Nov-94 08:49:37 GMT"_s, 60},
         {"asctime date", u"Sun Nov  6 08:49:37 1994"_s, 60},
-        {"a date already past", u"Sun, 06 Nov 1994 08:00:00 GMT"_s, 0},
         {"a signed number is no value", u"+5"_s, std::nullopt},
         {"a fraction is no value", u"1.5"_s, std::nullopt},
         {"a date without its zone", u"Sun, 06 Nov 1994 08:49:37"_s, std::nullopt},
@@ -254,13 +234,10 @@ TEST(ContentRangeValue, Table) {
         qint64 first, last, total; // -2: not a byte range
     } cases[] = {
         {u"bytes 8000-20008/20009"_s, 8000, 20008, 20009},
-        {u"BYTES 0-0/1"_s, 0, 0, 1},
         {u"bytes 5-9/*"_s, 5, 9, -1},
         {u"bytes 9-5/20"_s, -2, -2, -2},
         {u"bytes 5-20/20"_s, -2, -2, -2},
         {u"bytes */20"_s, -2, -2, -2},
-        {u"items 1-2/3"_s, -2, -2, -2},
-        {QString(), -2, -2, -2},
     };
     for (const auto& c : cases) {
         const std::optional<ContentRange> r = parseContentRange(c.value);
