@@ -6,7 +6,18 @@
 #include <QScreen>
 #include <QStyle>
 
+using namespace Qt::StringLiterals;
+
 namespace mojing {
+
+QComboBox* ComboDropWidth::folderCombo(QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(u"Combo1"_s);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setMinimumWidth(380);
+    return combo;
+}
 
 int ComboDropWidth::fittingWidth(const QComboBox& combo) {
     QString longest;

@@ -1,6 +1,7 @@
 #pragma once
 
 class QComboBox;
+class QWidget;
 
 namespace mojing {
 
@@ -11,6 +12,9 @@ public:
     // entries on, but never past the right edge of the screen.
     static int fittingWidth(const QComboBox& combo);
     static void fitComboDropWidth(QComboBox& combo);
+    // The editable folder box of the folder dialogs (objectName Combo1): typed text stays out of
+    // the list until the dialog takes it, and a usual path fits without scrolling.
+    static QComboBox* folderCombo(QWidget* parent);
 };
 
 } // namespace mojing

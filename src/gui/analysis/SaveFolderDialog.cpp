@@ -26,11 +26,7 @@ SaveFolderDialog::SaveFolderDialog(const AppContext& context, QWidget* parent)
 
     auto* label1 = new QLabel(u"保存到文件夹："_s, this);
     label1->setObjectName(u"Label1"_s);
-    m_combo1 = new QComboBox(this);
-    m_combo1->setObjectName(u"Combo1"_s);
-    m_combo1->setEditable(true);
-    m_combo1->setInsertPolicy(QComboBox::NoInsert);
-    m_combo1->setMinimumWidth(380);
+    m_combo1 = ComboDropWidth::folderCombo(this);
     auto* command1 = new QPushButton(u"..."_s, this);
     command1->setObjectName(u"Command1"_s);
     command1->setFixedWidth(36);

@@ -29,11 +29,7 @@ CopyMoveDialog::CopyMoveDialog(const AppContext& context, QWidget* parent, const
 
     auto* label1 = new QLabel(u"目的文件夹："_s, this);
     label1->setObjectName(u"Label1"_s);
-    m_combo1 = new QComboBox(this);
-    m_combo1->setObjectName(u"Combo1"_s);
-    m_combo1->setEditable(true);
-    m_combo1->setInsertPolicy(QComboBox::NoInsert);
-    m_combo1->setMinimumWidth(380);
+    m_combo1 = ComboDropWidth::folderCombo(this);
     auto* command3 = new QPushButton(u"浏览"_s, this);
     command3->setObjectName(u"Command3"_s);
 
