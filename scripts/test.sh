@@ -33,10 +33,6 @@ sanitize)
     export LSAN_OPTIONS="suppressions=$root/scripts/engine-leaks.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
     export UBSAN_OPTIONS="print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
     timeout=1200
-    # One more try for a test that fails under the instrumented timing: Qt's network stack
-    # occasionally reports a redirect's headers for the response that follows when everything runs
-    # this much slower (seen in 1 of 5 runs of the redirect test); see the issue note.
-    set -- --repeat until-pass:2 "$@"
     ;;
 nogui)
     dir="$(BUILD_TYPE=RelWithDebInfo BUILD_DIR="$root/build/nogui" "$root/scripts/build.sh" \

@@ -20,10 +20,6 @@ constexpr qint64 kReadBuffer = 4 * 1024 * 1024;
 // Bytes taken from the reply per turn of the event loop: six slots of a fast server each handing
 // over a full buffer at once would otherwise hold the window for a noticeable moment.
 constexpr qint64 kReadSlice = 256 * 1024;
-
-bool isRedirectStatus(int code) {
-    return code == 301 || code == 302 || code == 303 || code == 305 || code == 307 || code == 308;
-}
 } // namespace
 
 Downloader::Downloader(NetworkLayer& network, EventPump& pump, const Timing& timing, QObject* parent)
@@ -71,6 +67,7 @@ void Downloader::startRead() {
         QTimer::singleShot(0, this, &Downloader::onFinished);
         return;
     }
+    m_finalHeaders.reset();
     m_reply->setReadBufferSize(kReadBuffer);
     connect(m_reply, &QNetworkReply::readyRead, this, &Downloader::onReadyRead);
     connect(m_reply, &QNetworkReply::redirected, this, &Downloader::onRedirected);
@@ -81,11 +78,12 @@ void Downloader::startRead() {
 void Downloader::onMetaData() {
     if (!m_reply || m_done)
         return;
+    m_finalHeaders.metaDataChanged(*m_reply);
     const QVariant statusValue = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!statusValue.isValid())
         return;
     const int status = statusValue.toInt();
-    if (isRedirectStatus(status) && m_reply->hasRawHeader("Location"))
+    if (FinalResponseHeaders::isRedirectStatus(status) && m_reply->hasRawHeader("Location"))
         return; // a hop being followed; the answer comes from its target
     if (m_answered) {
         reportProgress();
@@ -94,21 +92,21 @@ void Downloader::onMetaData() {
     m_answered = true;
     m_status = status;
     m_finalUrl = m_reply->url().toString();
-    m_contentType = QString::fromLatin1(m_reply->rawHeader("Content-Type"));
+    m_contentType = QString::fromLatin1(m_finalHeaders.value(*m_reply, "Content-Type"));
     if (HeaderHelpers::asksForPause(status)) {
         // Nothing of the answer is the file; a part kept earlier waits for the attempt after
         // the pause.
-        m_retryAfter = QString::fromLatin1(m_reply->rawHeader("Retry-After"));
+        m_retryAfter = QString::fromLatin1(m_finalHeaders.value(*m_reply, "Retry-After"));
         m_kept.reset();
         failSoon(kServerPause);
         return;
     }
-    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    const std::optional<qint64> length = m_finalHeaders.contentLength(*m_reply);
     if (m_kept) {
         const KeptPart kept = *std::exchange(m_kept, std::nullopt);
         if (status == 206 &&
-            KeptParts::continues(kept, QString::fromLatin1(m_reply->rawHeader("Content-Range")),
-                                 QString::fromLatin1(m_reply->rawHeader("ETag")))) {
+            KeptParts::continues(kept, QString::fromLatin1(m_finalHeaders.value(*m_reply, "Content-Range")),
+                                 QString::fromLatin1(m_finalHeaders.value(*m_reply, "ETag")))) {
             m_body = std::make_unique<PartFile>(m_saveFile);
             if (!KeptParts::take(kept, *m_body)) {
                 m_body.reset();
@@ -130,17 +128,18 @@ void Downloader::onMetaData() {
         m_body = std::make_unique<PartFile>(m_saveFile);
         if (!m_body->open())
             m_body.reset(); // bytes are still counted; the completion then has nothing to put in place
-        m_resumeInfo =
-            KeptParts::fromResponse(m_url, QString::fromLatin1(m_reply->rawHeader("Accept-Ranges")),
-                                    QString::fromLatin1(m_reply->rawHeader("ETag")),
-                                    QString::fromLatin1(m_reply->rawHeader("Last-Modified")),
-                                    length.isValid() ? length.toLongLong() : 0);
+        m_resumeInfo = KeptParts::fromResponse(
+            m_url, QString::fromLatin1(m_finalHeaders.value(*m_reply, "Accept-Ranges")),
+            QString::fromLatin1(m_finalHeaders.value(*m_reply, "ETag")),
+            QString::fromLatin1(m_finalHeaders.value(*m_reply, "Last-Modified")), length.value_or(0));
     }
     reportProgress();
 }
 
 void Downloader::onRedirected() {
     // What a redirect announced or carried belongs to it, not to the file that follows.
+    if (m_reply)
+        m_finalHeaders.redirected(*m_reply);
     m_received = 0;
     m_bytesMax = 0;
     m_bytesRead = 0;
@@ -154,8 +153,7 @@ void Downloader::reportProgress() {
     // A resumed answer counts the whole file: the kept bytes and the rest.
     qint64 total = m_offset > 0 && m_resumeInfo ? m_resumeInfo->total : 0;
     if (total < 1) {
-        const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-        total = length.isValid() ? length.toLongLong() : 0;
+        total = m_finalHeaders.contentLength(*m_reply).value_or(0);
     }
     if (total < 1)
         return;
@@ -207,9 +205,9 @@ void Downloader::onFinished() {
         // Qt does not always report a connection that ended early (it may take the close for
         // the end of the body), so a body shorter or longer than its announced length counts
         // as broken too.
-        const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+        const std::optional<qint64> length = m_finalHeaders.contentLength(*m_reply);
         broken = NetworkLayer::isTransportError(m_reply->error()) ||
-                 (received > 0 && length.isValid() && length.toLongLong() != received);
+                 (received > 0 && length && *length != received);
         m_reply->disconnect(this);
         m_reply->deleteLater();
         m_reply = nullptr;

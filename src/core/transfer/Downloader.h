@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FinalResponseHeaders.h"
 #include "KeptParts.h"
 #include "platform/Timing.h"
 
@@ -98,6 +99,7 @@ private:
     const Timing& m_timing;
     QTimer m_watchdog;
     QPointer<QNetworkReply> m_reply;
+    FinalResponseHeaders m_finalHeaders;
     std::unique_ptr<PartFile> m_body;
     QString m_url;
     QString m_saveFile;

@@ -57,6 +57,11 @@ void HttpRequestControl::send(const QByteArray& body) {
     m_reply = m_network.send(m_method.isEmpty() ? QByteArray("GET") : m_method, m_url, m_headers, body);
     if (!m_reply)
         return;
+    m_finalHeaders.reset();
+    connect(m_reply, &QNetworkReply::redirected, this, [this] {
+        if (m_reply)
+            m_finalHeaders.redirected(*m_reply);
+    });
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpRequestControl::onMetaData);
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpRequestControl::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpRequestControl::onFinished);
@@ -87,7 +92,8 @@ void HttpRequestControl::onMetaData() {
     m_status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     m_statusText =
         QString::fromLatin1(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
-    m_responseHeaders = m_reply->rawHeaderPairs();
+    m_finalHeaders.metaDataChanged(*m_reply);
+    m_responseHeaders = m_finalHeaders.pairs(*m_reply);
     m_readyState = std::max(m_readyState, 2);
 }
 

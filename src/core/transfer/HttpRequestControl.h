@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FinalResponseHeaders.h"
 #include "NetworkLayer.h"
 #include "platform/Timing.h"
 
@@ -78,6 +79,7 @@ private:
     NetworkLayer& m_network;
     QTimer m_reader; // tmrReader
     QPointer<QNetworkReply> m_reply;
+    FinalResponseHeaders m_finalHeaders;
     QByteArray m_method;
     QUrl m_url;
     HeaderList m_headers;

@@ -12,10 +12,6 @@ namespace {
 // so memory stays flat however large the file is.
 constexpr qint64 kReadBuffer = 1024 * 1024;
 
-bool isRedirectStatus(int code) {
-    return code == 301 || code == 302 || code == 303 || code == 305 || code == 307 || code == 308;
-}
-
 HeaderList parseHeaderLines(const QString& lines) {
     HeaderList headers;
     for (const QString& line : lines.split(u"\r\n"_s, Qt::SkipEmptyParts)) {
@@ -102,12 +98,17 @@ void InetControl::attach(QNetworkReply* reply) {
     }
     ++m_generation;
     m_reply = reply;
+    m_finalHeaders.reset();
     reply->setReadBufferSize(kReadBuffer);
     setExecuting(true);
     connect(reply, &QNetworkReply::socketStartedConnecting, this, [this] { setState(icConnecting); });
     connect(reply, &QNetworkReply::encrypted, this, [this] { setState(icConnected); });
     connect(reply, &QNetworkReply::requestSent, this, [this] { setState(icRequestSent); });
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this] { captureHeaders(); });
+    connect(reply, &QNetworkReply::redirected, this, [this, reply] { m_finalHeaders.redirected(*reply); });
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
+        m_finalHeaders.metaDataChanged(*reply);
+        captureHeaders();
+    });
     connect(reply, &QNetworkReply::readyRead, this, [this] {
         captureHeaders();
         if (m_wholeResource && m_reply)
@@ -146,7 +147,8 @@ void InetControl::captureHeaders() {
         return;
     const int code = status.toInt();
     // A redirect that is being followed is not the response; its target's headers will come.
-    if (isRedirectStatus(code) && !m_reply->isFinished() && m_reply->hasRawHeader("Location"))
+    if (FinalResponseHeaders::isRedirectStatus(code) && !m_reply->isFinished() &&
+        m_reply->hasRawHeader("Location"))
         return;
     QString reason =
         QString::fromLatin1(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
@@ -154,7 +156,7 @@ void InetControl::captureHeaders() {
         reason = u"OK"_s; // HTTP/2 carries no reason phrase
     const bool http2 = m_reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
     QString block = (http2 ? u"HTTP/2.0 "_s : u"HTTP/1.1 "_s) + QString::number(code) + u' ' + reason;
-    for (const auto& [name, value] : m_reply->rawHeaderPairs())
+    for (const auto& [name, value] : m_finalHeaders.pairs(*m_reply))
         block += u"\r\n"_s + QString::fromLatin1(name) + u": "_s + QString::fromUtf8(value);
     m_headerBlock = block;
     m_finalUrl = m_reply->url().toString();

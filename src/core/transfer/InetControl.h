@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FinalResponseHeaders.h"
 #include "NetworkLayer.h"
 
 #include <QByteArray>
@@ -100,6 +101,7 @@ private:
 
     NetworkLayer& m_network;
     QPointer<QNetworkReply> m_reply;
+    FinalResponseHeaders m_finalHeaders;
     bool m_wholeResource = false; // openUrl() is collecting the body
     quint64 m_generation = 0;     // bumped per request and by cancel()
     QByteArray m_resource;
