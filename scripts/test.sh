@@ -33,6 +33,9 @@ sanitize)
     export LSAN_OPTIONS="suppressions=$root/scripts/engine-leaks.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
     export UBSAN_OPTIONS="print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
     timeout=1200
+    # The browser engine's own timing is stretched most by the instrumentation, and its signals
+    # then come late or, rarely, not at all: a failed test is run once more.
+    set -- --repeat until-pass:2 "$@"
     ;;
 nogui)
     dir="$(BUILD_TYPE=RelWithDebInfo BUILD_DIR="$root/build/nogui" "$root/scripts/build.sh" \

@@ -83,7 +83,7 @@ void Downloader::onMetaData() {
     if (!statusValue.isValid())
         return;
     const int status = statusValue.toInt();
-    if (FinalResponseHeaders::isRedirectStatus(status) && m_reply->hasRawHeader("Location"))
+    if (m_finalHeaders.followingRedirect(*m_reply))
         return; // a hop being followed; the answer comes from its target
     if (m_answered) {
         reportProgress();

@@ -51,11 +51,17 @@ FinalResponseHeaders::Pairs FinalResponseHeaders::withoutLeftovers(const Pairs& 
 
 void FinalResponseHeaders::redirected(const QNetworkReply& reply) {
     m_leftovers = reply.rawHeaderPairs();
+    m_followed = true;
 }
 
 void FinalResponseHeaders::metaDataChanged(const QNetworkReply& reply) {
     if (!reply.isFinished() && standsAtRedirect(reply))
         m_leftovers = reply.rawHeaderPairs();
+}
+
+bool FinalResponseHeaders::followingRedirect(const QNetworkReply& reply) const {
+    return !reply.isFinished() && isRedirectStatus(statusOf(reply)) &&
+           (m_followed || reply.hasRawHeader("Location"));
 }
 
 FinalResponseHeaders::Pairs FinalResponseHeaders::pairs(const QNetworkReply& reply) const {

@@ -30,11 +30,18 @@ public:
     static Pairs withoutLeftovers(const Pairs& current, const Pairs& leftovers);
 
     // A new request on a new reply.
-    void reset() { m_leftovers.clear(); }
+    void reset() {
+        m_leftovers.clear();
+        m_followed = false;
+    }
     // On QNetworkReply::redirected: what the reply holds at this moment stays behind.
     void redirected(const QNetworkReply& reply);
     // On QNetworkReply::metaDataChanged: a redirect's headers arriving (again) will stay behind.
     void metaDataChanged(const QNetworkReply& reply);
+
+    // The reply stands at a redirect Qt is following: the answer is still to come. Right after
+    // QNetworkReply::redirected the reply still shows the redirect's status without its headers.
+    bool followingRedirect(const QNetworkReply& reply) const;
 
     // The response's own headers; a response that is itself a redirect keeps all it carries.
     Pairs pairs(const QNetworkReply& reply) const;
@@ -45,6 +52,7 @@ public:
 
 private:
     Pairs m_leftovers;
+    bool m_followed = false;
 };
 
 } // namespace mojing

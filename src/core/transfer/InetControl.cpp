@@ -147,8 +147,7 @@ void InetControl::captureHeaders() {
         return;
     const int code = status.toInt();
     // A redirect that is being followed is not the response; its target's headers will come.
-    if (FinalResponseHeaders::isRedirectStatus(code) && !m_reply->isFinished() &&
-        m_reply->hasRawHeader("Location"))
+    if (m_finalHeaders.followingRedirect(*m_reply))
         return;
     QString reason =
         QString::fromLatin1(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());

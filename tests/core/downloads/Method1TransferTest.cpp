@@ -435,8 +435,13 @@ TEST_F(Method1Test, ProxyCarriesEveryRedirectHop) {
     const int row = addRow(u"http://files.invalid/moved"_s);
     run(row);
     EXPECT_EQ(session.list().at(row).state, RowState::Finished);
-    ASSERT_EQ(proxy.requests().size(), 2);
-    EXPECT_EQ(proxy.requests().at(1).target, QByteArray("http://files.invalid/a.pdf"));
+    // Both hops reached the proxy (under load Qt may send a request a second time).
+    QByteArrayList targets;
+    for (const FaultServer::Request& request : proxy.requests()) {
+        if (!targets.contains(request.target))
+            targets << request.target;
+    }
+    EXPECT_EQ(targets, QByteArrayList({"http://files.invalid/moved", "http://files.invalid/a.pdf"}));
     EXPECT_EQ(contentOf(u"paper.pdf"_s), kPdf);
 }
 
