@@ -12,9 +12,8 @@ QString ProfileCache::httpCacheFolder(const QWebEngineProfile& profile) {
     return profile.cachePath() + u"/Cache"_s;
 }
 
-void ProfileCache::clearHttpCache() {
-    if (m_profile)
-        m_profile->clearHttpCache();
+QString ProfileCache::folder() const {
+    return m_profile ? httpCacheFolder(*m_profile) : QString();
 }
 
 } // namespace mojing

@@ -9,8 +9,7 @@ class QWebEngineProfile;
 
 namespace mojing {
 
-// The disk cache of a browser profile as the cache tool sees it: where its entry files lie and
-// how the running engine is told to drop them.
+// The disk cache of a running browser profile as the cache tool sees it: where its entry files lie.
 class ProfileCache : public EngineCache {
 public:
     explicit ProfileCache(QWebEngineProfile* profile);
@@ -18,7 +17,7 @@ public:
     // The folder of the profile's HTTP cache ("Cache" below the profile's cache path).
     static QString httpCacheFolder(const QWebEngineProfile& profile);
 
-    void clearHttpCache() override;
+    QString folder() const override;
 
 private:
     QPointer<QWebEngineProfile> m_profile;

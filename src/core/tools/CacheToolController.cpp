@@ -109,7 +109,6 @@ void CacheToolController::deleteAll() {
 void CacheToolController::deleteRows(QList<int> rows) {
     sortUnique(rows, m_entries->rowCount());
     QStringList doomed;
-    bool kept = false;
     for (int r : std::as_const(rows)) {
         const QString text = m_entries->text(r, UrlColumn);
         const QString type = m_entries->text(r, TypeColumn);
@@ -120,20 +119,11 @@ void CacheToolController::deleteRows(QList<int> rows) {
             if (type.compare(u"txt"_s, Qt::CaseInsensitive) != 0 && !path.isEmpty() &&
                 !belongsToCookieEntry(path))
                 doomed << path;
-            else
-                kept = true;
         } else if (!text.isEmpty() && !isCookieAddress(text)) {
             if (!path.isEmpty())
                 doomed << CacheEntryFile::entryFiles(path);
-        } else {
-            kept = true;
         }
     }
-    // When every entry of my cache goes, the running engine is told to drop them as well, so it
-    // does not go on believing it has them. It cannot spare single entries, so it is not asked
-    // while anything is to stay or was not listed.
-    if (m_engine && m_tag == kMineTag && !kept && !m_listFailed && rows.size() == m_entries->rowCount())
-        m_engine->clearHttpCache();
     for (const QString& path : std::as_const(doomed)) {
         if (insideCacheFolders(path) && !path.endsWith(u".txt"_s, Qt::CaseInsensitive))
             forceDelete(path);
@@ -170,9 +160,9 @@ void CacheToolController::forceDelete(const QString& path) const {
 
 // 「删除空文件夹」 Deepest first, so that a folder emptied of empty folders goes too.
 void CacheToolController::deleteEmptyFolders() const {
-    // A running engine keeps its cache's data folder: taken away while the engine is still
-    // clearing, it leaves the engine unable to load pages.
-    const QString engineRoot = m_engine ? canonicalFolder(m_locations.currentUserFolder) : QString();
+    // A running engine keeps the folders it works in: taken away under it, they leave it unable
+    // to load pages.
+    const QString engineRoot = m_engine ? canonicalFolder(m_engine->folder()) : QString();
     for (auto it = m_cacheFolders.crbegin(); it != m_cacheFolders.crend(); ++it) {
         if (it->isEmpty() || !QFileInfo(*it).isDir())
             continue;

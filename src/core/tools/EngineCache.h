@@ -1,15 +1,18 @@
 #pragma once
 
+#include <QString>
+
 namespace mojing {
 
-// The running browser engine's view of its own disk cache. Removing cache files alone leaves a
-// running engine believing it still holds them; clearing through the engine makes it forget
-// them too. Absent (null) where no engine runs, e.g. on the command line.
+// The disk cache a running browser engine works in. The cache tool removes entry files under it
+// and the engine takes a missing file for an entry it does not have; the folders it works in stay
+// while it runs. (Asking the engine itself to clear its cache is not done: page loads that start
+// while it clears can stall for good.) Absent (null) where no engine runs, e.g. on the command line.
 class EngineCache {
 public:
     virtual ~EngineCache() = default;
-    // Empties the engine's disk cache; the engine keeps working and fills it again.
-    virtual void clearHttpCache() = 0;
+    // The folder of the engine's HTTP cache.
+    virtual QString folder() const = 0;
 };
 
 } // namespace mojing
