@@ -22,7 +22,9 @@ bool FinalResponseHeaders::isRedirectStatus(int code) {
 FinalResponseHeaders::Pairs FinalResponseHeaders::withoutLeftovers(const Pairs& current,
                                                                    const Pairs& leftovers) {
     Pairs own;
-    for (const auto& [name, value] : current) {
+    for (const auto& header : current) {
+        const QByteArray& name = header.first;
+        const QByteArray& value = header.second;
         const auto left = std::find_if(leftovers.cbegin(), leftovers.cend(), [&name](const auto& pair) {
             return pair.first.compare(name, Qt::CaseInsensitive) == 0;
         });

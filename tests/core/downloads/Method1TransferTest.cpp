@@ -207,8 +207,9 @@ TEST_F(Method1Test, OutcomesOfOneRow) {
         EXPECT_EQ(r.percent, c.expect.percent);
         EXPECT_EQ(r.type, c.expect.type);
         EXPECT_EQ(filesIn(folder), c.expect.files);
-        if (!c.content.isNull() && !c.expect.files.isEmpty())
+        if (!c.content.isNull() && !c.expect.files.isEmpty()) {
             EXPECT_EQ(contentOf(c.expect.files.first()), c.content);
+        }
         EXPECT_FALSE(method1.isRunning());
         EXPECT_FALSE(method1.inet().stillExecuting());
     }

@@ -167,8 +167,9 @@ TEST_F(Method2Test, OutcomesOfOneRow) {
         const DownloadRow& r = session.list().at(row);
         EXPECT_EQ(r.state, c.state);
         EXPECT_EQ(r.size, c.size);
-        if (!c.received.isNull())
+        if (!c.received.isNull()) {
             EXPECT_EQ(r.received, c.received);
+        }
         EXPECT_EQ(r.percent, c.percent);
         EXPECT_EQ(files(), c.files);
         EXPECT_EQ(contentOf(c.files.value(0)), c.content);
