@@ -8,7 +8,7 @@ PACKAGES=(
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-webengine-dev qt6-multimedia-dev libgumbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    nginx-light tinyproxy curl python3
+    nginx-light tinyproxy curl python3 openssl
     xvfb xauth fonts-noto-cjk qt6-translations-l10n
     help2man desktop-file-utils appstream dpkg-dev
     "$@"
