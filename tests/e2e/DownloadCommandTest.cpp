@@ -1,3 +1,4 @@
+#include "DownloadProcess.h"
 #include "platform/EventPump.h"
 #include "support/FaultServer.h"
 #include "support/NginxPeer.h"
@@ -33,26 +34,7 @@ QByteArray pdfBytes(int bodySize, quint32 seed) {
     return "%PDF-1.4\n" + randomBytes(bodySize, seed).toBase64() + "\n%%EOF\n";
 }
 
-QByteArray fileContent(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-struct RunResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-    // The per-row result lines: state, name, type, size, percent, path.
-    QList<QStringList> rows() const {
-        QList<QStringList> result;
-        for (const QString& line : out.split(u'\n')) {
-            const QStringList cells = line.split(u'\t');
-            if (cells.size() == 6 && cells[0].size() == 1)
-                result << cells;
-        }
-        return result;
-    }
-};
+using RunResult = DownloadRun;
 
 // Runs `mojing download ...` with its own settings folder.
 class DownloadCommandTest : public ::testing::Test {
@@ -63,45 +45,14 @@ protected:
         out = home.filePath(u"out"_s);
     }
 
-    void start(QProcess& process, const QStringList& args,
-               const QList<QPair<QString, QString>>& extraEnv = {}) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const auto& [name, value] : extraEnv)
-            env.insert(name, value);
-        env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
-        env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
-        env.insert(u"HOME"_s, home.path());
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(MOJING_BINARY), QStringList{u"download"_s} + args);
-        EXPECT_TRUE(process.waitForStarted(10000));
-    }
-    static RunResult resultOf(QProcess& process) {
-        RunResult r;
-        r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        r.out = QString::fromUtf8(process.readAllStandardOutput());
-        r.err = QString::fromUtf8(process.readAllStandardError());
-        return r;
-    }
-
     RunResult run(const QStringList& args, const std::function<void(QProcess&)>& whileRunning = {},
                   const QList<QPair<QString, QString>>& extraEnv = {}) {
         QProcess process;
-        start(process, args, extraEnv);
+        startDownloadProcess(process, home, args, extraEnv);
         if (whileRunning)
             whileRunning(process);
         EXPECT_TRUE(process.waitForFinished(120000)) << "mojing download did not end";
-        return resultOf(process);
-    }
-
-    // Like run(), with this process's event loop running meanwhile (a fault server in the test
-    // answers the program's requests).
-    RunResult runServing(const QStringList& args) {
-        QProcess process;
-        start(process, args);
-        EventPump pump;
-        EXPECT_TRUE(pump.waitUntil([&] { return process.state() == QProcess::NotRunning; }, Millis(60000)))
-            << "mojing download did not end";
-        return resultOf(process);
+        return downloadRunOf(process);
     }
 
     QTemporaryDir home;
@@ -425,12 +376,14 @@ TEST_F(DownloadCommandTest, ManifestRecordsEveryRowThatEnded) {
         EXPECT_EQ(cells[3], expected[i].final);
         EXPECT_EQ(cells[4], expected[i].status);
         EXPECT_EQ(cells[5], expected[i].type);
-        if (!expected[i].bytes.isNull())
+        if (!expected[i].bytes.isNull()) {
             EXPECT_EQ(cells[6], expected[i].bytes);
-        if (!expected[i].sha256.isNull())
+        }
+        if (!expected[i].sha256.isNull()) {
             EXPECT_EQ(cells[7], expected[i].sha256);
-        else
+        } else {
             EXPECT_EQ(cells[7], sha(fileContent(cells[8]))) << "the error page that was kept";
+        }
         EXPECT_EQ(cells[8], expected[i].path);
     }
 }
@@ -474,9 +427,9 @@ TEST_F(DownloadCommandTest, ServerAskingForAPauseHoldsItsHostOnly) {
         busy.routeSequence(u"/a.pdf"_s, {pause, FaultServer::ok(a)});
         const qsizetype before = busy.requests().size();
         const QString manifest = home.filePath(u"manifest"_s + method);
-        const RunResult r = runServing({u"--method"_s, method, u"--slots"_s, u"1"_s, u"--auto-retry"_s,
-                                        u"--manifest"_s, manifest, u"--folder"_s, out, busy.url(u"/a.pdf"_s),
-                                        busy.url(u"/c.pdf"_s), nginx.url(u"b.pdf"_s)});
+        const RunResult r = runDownloadServing(
+            home, {u"--method"_s, method, u"--slots"_s, u"1"_s, u"--auto-retry"_s, u"--manifest"_s, manifest,
+                   u"--folder"_s, out, busy.url(u"/a.pdf"_s), busy.url(u"/c.pdf"_s), nginx.url(u"b.pdf"_s)});
         EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
         EXPECT_TRUE(r.out.contains(u"failed\ta.pdf\t服务器要求暂停下载"_s)) << r.out.toStdString();
         EXPECT_TRUE(r.err.contains(u"127.0.0.1:"_s + QString::number(busy.port()) +

@@ -1,12 +1,11 @@
+#include "DownloadProcess.h"
 #include "support/LoginSite.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace mojing;
@@ -18,16 +17,7 @@ QByteArray pdf(int n) {
     return "%PDF-1.4\n% paper " + QByteArray::number(n) + "\n" + QByteArray(20000 + n, 'x') + "\n%%EOF\n";
 }
 
-QByteArray fileContent(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-struct RunResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using RunResult = DownloadRun;
 
 // `mojing download --login-url` against the login site, which answers in this process: the event
 // loop runs while the program works.
@@ -48,32 +38,7 @@ protected:
     }
 
     RunResult run(const QStringList& args, const QByteArray& input = {}) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
-        env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
-        env.insert(u"XDG_CACHE_HOME"_s, home.filePath(u"cache"_s));
-        env.insert(u"HOME"_s, home.path());
-        process.setProcessEnvironment(env);
-        QEventLoop loop;
-        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(150000, &loop, &QEventLoop::quit);
-        process.start(QStringLiteral(MOJING_BINARY), QStringList{u"download"_s} + args);
-        EXPECT_TRUE(process.waitForStarted(10000));
-        process.write(input);
-        process.closeWriteChannel();
-        if (process.state() != QProcess::NotRunning)
-            loop.exec();
-        EXPECT_EQ(process.state(), QProcess::NotRunning) << "mojing download did not end";
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
-        RunResult r;
-        r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        r.out = QString::fromUtf8(process.readAllStandardOutput());
-        r.err = QString::fromUtf8(process.readAllStandardError());
-        return r;
+        return runDownloadServing(home, args, input, std::chrono::milliseconds(150000));
     }
 
     LoginSite site;
