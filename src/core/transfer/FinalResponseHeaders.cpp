@@ -36,17 +36,15 @@ FinalResponseHeaders::Pairs FinalResponseHeaders::withoutLeftovers(const Pairs& 
         if (value == head)
             continue; // the redirect's alone
         // Qt joins repeated values with ", " (cookies with a line break).
-        if (value.size() > head.size() + 1 && value.startsWith(head)) {
-            const QByteArray rest = value.mid(head.size());
-            if (rest.startsWith(", "))
-                own.append({name, rest.mid(2)});
-            else if (rest.startsWith('\n'))
-                own.append({name, rest.mid(1)});
-            else
-                own.append({name, value});
-            continue;
+        QByteArray ownValue = value;
+        for (const QByteArrayView separator : {QByteArrayView(", "), QByteArrayView("\n")}) {
+            const QByteArray joined = QByteArray(head).append(separator);
+            if (value.startsWith(joined)) {
+                ownValue = value.mid(joined.size());
+                break;
+            }
         }
-        own.append({name, value});
+        own.append({name, ownValue});
     }
     return own;
 }
