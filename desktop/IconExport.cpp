@@ -1,6 +1,6 @@
 // Writes the program icon as PNG files for the desktop's icon theme, drawn by the same code
 // as the windows' icon:  mojing_icon_export FOLDER SIZE...  writes FOLDER/SIZExSIZE.png.
-#include "Icons.h"
+#include "widgets/Icons.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -5,7 +5,7 @@
 #include <memory>
 
 #ifdef MOJING_WITH_GUI
-#include "GuiApplication.h"
+#include "shell/GuiApplication.h"
 #endif
 
 using namespace Qt::StringLiterals;

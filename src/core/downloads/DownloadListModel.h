@@ -1,6 +1,9 @@
 #pragma once
 
+#include "articles/ArticleMetadata.h"
+
 #include <QAbstractTableModel>
+#include <QDateTime>
 #include <QSet>
 #include <QString>
 #include <QTimer>
@@ -9,6 +12,18 @@
 namespace mojing {
 
 enum class RowState { Waiting = 1, Downloading = 2, Finished = 3, Failed = 4 };
+
+// The file a row wrote under its final name: a row deletes or replaces its file only while the
+// file on disk is still this one (same path, size and modification time), never one that another
+// row finished or the user put there.
+struct OwnedFile {
+    QString path;
+    qint64 size = -1;
+    QDateTime modified; // UTC, millisecond precision
+
+    bool isEmpty() const { return path.isEmpty(); }
+    bool operator==(const OwnedFile&) const = default;
+};
 
 // One file of the download window.
 struct DownloadRow {
@@ -23,6 +38,8 @@ struct DownloadRow {
     QString tag;      // referring page, sent as Referer
     RowState state = RowState::Waiting;
     bool selected = false;
+    OwnedFile owned;         // what this row wrote, if anything
+    ArticleMetadata article; // what the article page said, if the row came from one
 };
 
 // The download list. Positions are 0-based here. Keys are unique (O(1) lookups). Cell updates are

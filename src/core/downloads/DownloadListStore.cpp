@@ -13,8 +13,13 @@ namespace mojing::DownloadListStore {
 
 namespace {
 
-constexpr char kHeader[] = "#mojing-download-list\t1";
-constexpr int kFields = 9;
+// Format 1 had the nine fields up to the tag; format 2 adds the file the row wrote (path, size,
+// modification time in milliseconds since 1970 UTC) and the article's metadata (title, authors
+// joined by LF, year, journal, DOI, article page).
+constexpr char kHeaderV1[] = "#mojing-download-list\t1";
+constexpr char kHeader[] = "#mojing-download-list\t2";
+constexpr int kFieldsV1 = 9;
+constexpr int kFields = 18;
 
 bool needsEscape(QStringView text) {
     for (QChar c : text) {
@@ -101,8 +106,15 @@ QByteArray serialize(const std::vector<DownloadRow>& rows) {
     for (const DownloadRow& r : rows) {
         line.clear();
         line += QChar(u'0' + int(r.state));
+        const QString ownedSize = r.owned.isEmpty() ? QString() : QString::number(r.owned.size);
+        const QString ownedTime = r.owned.isEmpty() || !r.owned.modified.isValid()
+                                      ? QString()
+                                      : QString::number(r.owned.modified.toMSecsSinceEpoch());
+        const QString authors = r.article.authors.join(u'\n');
         for (const QString* field :
-             {&r.key, &r.name, &r.type, &r.size, &r.received, &r.percent, &r.folder, &r.tag}) {
+             {&r.key, &r.name, &r.type, &r.size, &r.received, &r.percent, &r.folder, &r.tag, &r.owned.path,
+              &ownedSize, &ownedTime, &r.article.title, &authors, &r.article.year, &r.article.journal,
+              &r.article.doi, &r.article.articlePage}) {
             line += u'\t';
             appendEscaped(line, *field);
         }
@@ -114,7 +126,15 @@ QByteArray serialize(const std::vector<DownloadRow>& rows) {
 
 std::optional<std::vector<DownloadRow>> parse(const QByteArray& text) {
     qsizetype lineStart = text.indexOf('\n');
-    if (lineStart < 0 || QByteArrayView(text).first(lineStart) != QByteArrayView(kHeader))
+    if (lineStart < 0)
+        return std::nullopt;
+    const QByteArrayView header = QByteArrayView(text).first(lineStart);
+    int fieldCount = 0;
+    if (header == QByteArrayView(kHeader))
+        fieldCount = kFields;
+    else if (header == QByteArrayView(kHeaderV1))
+        fieldCount = kFieldsV1;
+    else
         return std::nullopt;
     ++lineStart;
     std::vector<DownloadRow> rows;
@@ -132,25 +152,55 @@ std::optional<std::vector<DownloadRow>> parse(const QByteArray& text) {
         qsizetype from = 0;
         for (;;) {
             const qsizetype tab = line.indexOf('\t', from);
-            if (n == kFields)
+            if (n == fieldCount)
                 return std::nullopt;
             parts[n++] = line.sliced(from, (tab < 0 ? line.size() : tab) - from);
             if (tab < 0)
                 break;
             from = tab + 1;
         }
-        if (n != kFields || parts[0].size() != 1 || parts[0][0] < '1' || parts[0][0] > '4')
+        if (n != fieldCount || parts[0].size() != 1 || parts[0][0] < '1' || parts[0][0] > '4')
             return std::nullopt;
         DownloadRow row;
         row.state = RowState(parts[0][0] - '0');
-        QString* fields[] = {&row.key,      &row.name,    &row.type,   &row.size,
-                             &row.received, &row.percent, &row.folder, &row.tag};
-        for (int i = 0; i < kFields - 1; ++i) {
+        QString ownedSize;
+        QString ownedTime;
+        QString authors;
+        QString* fields[] = {&row.key,
+                             &row.name,
+                             &row.type,
+                             &row.size,
+                             &row.received,
+                             &row.percent,
+                             &row.folder,
+                             &row.tag,
+                             &row.owned.path,
+                             &ownedSize,
+                             &ownedTime,
+                             &row.article.title,
+                             &authors,
+                             &row.article.year,
+                             &row.article.journal,
+                             &row.article.doi,
+                             &row.article.articlePage};
+        for (int i = 0; i < fieldCount - 1; ++i) {
             std::optional<QString> value = unescaped(parts[i + 1]);
             if (!value)
                 return std::nullopt;
             *fields[i] = std::move(*value);
         }
+        if (!row.owned.path.isEmpty()) {
+            bool sizeOk = false;
+            row.owned.size = ownedSize.toLongLong(&sizeOk);
+            bool timeOk = false;
+            const qint64 ms = ownedTime.toLongLong(&timeOk);
+            if (!sizeOk || row.owned.size < 0)
+                row.owned = {}; // a file the row cannot describe is not one it may touch
+            else if (timeOk)
+                row.owned.modified = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+        }
+        if (!authors.isEmpty())
+            row.article.authors = authors.split(u'\n');
         if (row.key.isEmpty())
             return std::nullopt;
         if (row.state == RowState::Downloading) {

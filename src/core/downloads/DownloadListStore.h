@@ -10,8 +10,9 @@
 namespace mojing {
 
 // The download list on disk, between two sessions of the download window: one UTF-8 line per row
-// (state, key, name, type, size, received, percent, folder, tag; TAB separated; backslash, TAB,
-// CR and LF escaped), after a first line naming the format. Written whole or not at all.
+// (state, key, name, type, size, received, percent, folder, tag, then the row's own file and the
+// article's metadata; TAB separated; backslash, TAB, CR and LF escaped), after a first line naming
+// the format. Lists of the older nine-field format are read too. Written whole or not at all.
 namespace DownloadListStore {
 
 // "DownloadList.tsv" in the program's data folder.

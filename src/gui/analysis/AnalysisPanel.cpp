@@ -1,8 +1,8 @@
 #include "AnalysisPanel.h"
 
-#include "SearchWindow.h"
 #include "downloads/OptionDialog.h"
 #include "search/SearchMenuCommands.h"
+#include "search/SearchWindow.h"
 
 #include <QAbstractButton>
 #include <QAction>

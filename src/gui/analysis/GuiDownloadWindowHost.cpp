@@ -1,8 +1,8 @@
 #include "GuiDownloadWindowHost.h"
 
-#include "WindowFlow.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/FileDownloadWindow.h"
+#include "shell/WindowFlow.h"
 
 namespace mojing {
 

@@ -1,7 +1,7 @@
 #include "SaveFolderDialog.h"
 
 #include "ComboDropWidth.h"
-#include "Icons.h"
+#include "widgets/Icons.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,10 +1,10 @@
 #include "DownloadFileActionsBinding.h"
 
 #include "FileDownloadWindow.h"
-#include "StatusPanels.h"
 #include "downloads/DownloadSession.h"
 #include "platform/Shell.h"
 #include "tools/UrlReplaceDialog.h"
+#include "widgets/StatusPanels.h"
 
 #include <QAction>
 #include <QHeaderView>

@@ -1,10 +1,10 @@
 #include "DownloadOptionPanel.h"
 
-#include "DesignControls.h"
-#include "GapLabel.h"
 #include "analysis/ComboDropWidth.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/DownloadSettings.h"
+#include "widgets/DesignControls.h"
+#include "widgets/GapLabel.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StripeDelegate.h"
+#include "widgets/StripeDelegate.h"
 
 namespace mojing {
 

@@ -1,15 +1,10 @@
 #include "FileDownloadWindow.h"
 
-#include "AboutDialog.h"
-#include "DesignControls.h"
 #include "DownloadOptionPanel.h"
 #include "DownloadRowDelegate.h"
 #include "DownloadWindowBinding.h"
-#include "Icons.h"
 #include "LoginPanelBinding.h"
 #include "OptionDialog.h"
-#include "StatusPanels.h"
-#include "WindowFlow.h"
 #include "downloads/DownloadListOps.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/DownloadSettings.h"
@@ -20,6 +15,11 @@
 #include "platform/Timing.h"
 #include "program/ProgramState.h"
 #include "settings/SettingKeys.h"
+#include "shell/AboutDialog.h"
+#include "shell/WindowFlow.h"
+#include "widgets/DesignControls.h"
+#include "widgets/Icons.h"
+#include "widgets/StatusPanels.h"
 
 #include <QAbstractButton>
 #include <QAction>

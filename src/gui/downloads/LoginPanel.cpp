@@ -1,7 +1,7 @@
 #include "LoginPanel.h"
 
-#include "DesignControls.h"
 #include "SilentPage.h"
+#include "widgets/DesignControls.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "OptionDialog.h"
 
-#include "GapLabel.h"
-#include "Icons.h"
+#include "widgets/GapLabel.h"
+#include "widgets/Icons.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

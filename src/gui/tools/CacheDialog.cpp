@@ -1,10 +1,10 @@
 #include "CacheDialog.h"
 
 #include "CopyMoveDialog.h"
-#include "Icons.h"
 #include "settings/SettingKeys.h"
 #include "tools/CacheToolController.h"
 #include "tools/TextTableModel.h"
+#include "widgets/Icons.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -1,9 +1,9 @@
 #include "CacheMenuBinding.h"
 
 #include "CacheDialog.h"
-#include "GuiServices.h"
-#include "SearchWindow.h"
 #include "downloads/FileDownloadWindow.h"
+#include "search/SearchWindow.h"
+#include "shell/GuiServices.h"
 #include "tools/CacheToolController.h"
 
 #include <QAction>

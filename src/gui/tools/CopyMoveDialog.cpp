@@ -1,9 +1,9 @@
 #include "CopyMoveDialog.h"
 
-#include "Icons.h"
 #include "analysis/ComboDropWidth.h"
 #include "analysis/FolderHistory.h"
 #include "analysis/FolderPicker.h"
+#include "widgets/Icons.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "UrlReplaceDialog.h"
 
-#include "DesignControls.h"
-#include "Icons.h"
+#include "widgets/DesignControls.h"
+#include "widgets/Icons.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

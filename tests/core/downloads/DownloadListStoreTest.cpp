@@ -5,6 +5,7 @@
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -39,6 +40,12 @@ TEST(DownloadListStore, RowsComeBackAsTheyWere) {
         row(RowState::Failed, u"http://a/x?q=1|http://b/x"_s, u"名称\twith\\tab\nand\r\nbreaks"_s);
     odd.tag.clear();
     odd.type.clear();
+    DownloadRow described = row(RowState::Finished, u"http://a/5"_s, u"五"_s, u"100%"_s);
+    described.owned = {u"/home/u/12345/五.pdf"_s, 2048,
+                       QDateTime::fromMSecsSinceEpoch(1765300000123, Qt::UTC)};
+    described.article = {u"A\ttitle"_s,      {u"Doe, Jane"_s, u"Li Wei"_s},
+                         u"2019"_s,          u"J. Tests"_s,
+                         u"10.1000/x;(1)"_s, u"https://j.example/doi/full/10.1000/x"_s};
     const Case cases[] = {
         {"waiting", row(RowState::Waiting, u"http://a/1"_s, u"一"_s), RowState::Waiting, {}},
         {"finished keeps its columns", row(RowState::Finished, u"http://a/2"_s, u"二"_s, u"100%"_s),
@@ -50,6 +57,7 @@ TEST(DownloadListStore, RowsComeBackAsTheyWere) {
          RowState::Waiting,
          {}},
         {"separators, backslashes and empty fields", odd, RowState::Failed, {}},
+        {"its own file and the article's metadata", described, RowState::Finished, u"100%"_s},
     };
     for (const Case& c : cases) {
         const auto back = DownloadListStore::parse(DownloadListStore::serialize({c.saved}));
@@ -64,12 +72,15 @@ TEST(DownloadListStore, RowsComeBackAsTheyWere) {
         EXPECT_EQ(r.tag, c.saved.tag) << c.name;
         EXPECT_EQ(r.percent, c.percentBack) << c.name;
         EXPECT_EQ(r.received.isEmpty(), c.percentBack.isEmpty()) << c.name;
+        EXPECT_EQ(r.owned, c.saved.owned) << c.name;
+        EXPECT_EQ(r.article, c.saved.article) << c.name;
     }
 }
 
 TEST(DownloadListStore, TextsThatAreNotASavedList) {
-    const QByteArray header = "#mojing-download-list\t1\n";
-    const QByteArray good = "1\thttp://a/1\tn\tpdf\t\t\t\t/f/\t\n";
+    const QByteArray header = "#mojing-download-list\t2\n";
+    const QByteArray goodV1 = "1\thttp://a/1\tn\tpdf\t\t\t\t/f/\t\n";
+    const QByteArray good = goodV1.chopped(1) + "\t\t\t\t\t\t\t\t\t\n";
     struct Case {
         const char* name;
         QByteArray text;
@@ -82,16 +93,19 @@ TEST(DownloadListStore, TextsThatAreNotASavedList) {
         {"blank lines are skipped", header + "\n" + good + "\n", true, 1},
         {"duplicate keys keep the first", header + good + good, true, 1},
         {"no header", good, false, 0},
-        {"another format", "#mojing-download-list\t2\n" + good, false, 0},
+        {"the older nine-field format", "#mojing-download-list\t1\n" + goodV1, true, 1},
+        {"nine fields under the newer header", header + goodV1, false, 0},
+        {"eighteen fields under the older header", "#mojing-download-list\t1\n" + good, false, 0},
+        {"another format", "#mojing-download-list\t3\n" + good, false, 0},
         {"empty file", "", false, 0},
         {"cut in the middle of a line", header + good.left(10), false, 0},
         {"too few fields", header + "1\thttp://a/1\tn\n", false, 0},
-        {"too many fields", header + "1\thttp://a/1\tn\tpdf\t\t\t\t/f/\t\textra\n", false, 0},
-        {"unknown state", header + "5\thttp://a/1\tn\tpdf\t\t\t\t/f/\t\n", false, 0},
-        {"state zero", header + "0\thttp://a/1\tn\tpdf\t\t\t\t/f/\t\n", false, 0},
-        {"empty key", header + "1\t\tn\tpdf\t\t\t\t/f/\t\n", false, 0},
-        {"unknown escape", header + "1\thttp://a/1\tn\\q\tpdf\t\t\t\t/f/\t\n", false, 0},
-        {"lone backslash at the end", header + "1\thttp://a/1\tn\tpdf\t\t\t\t/f/\t\\\n", false, 0},
+        {"too many fields", header + good.chopped(1) + "\textra\n", false, 0},
+        {"unknown state", header + "5" + good.mid(1), false, 0},
+        {"state zero", header + "0" + good.mid(1), false, 0},
+        {"empty key", header + "1\t\tn\tpdf\t\t\t\t/f/\t\t\t\t\t\t\t\t\t\t\n", false, 0},
+        {"unknown escape", header + "1\thttp://a/1\tn\\q\tpdf\t\t\t\t/f/\t\t\t\t\t\t\t\t\t\t\n", false, 0},
+        {"lone backslash at the end", header + good.chopped(1) + "\\\n", false, 0},
     };
     for (const Case& c : cases) {
         const auto rows = DownloadListStore::parse(c.text);

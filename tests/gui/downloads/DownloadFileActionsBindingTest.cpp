@@ -1,5 +1,4 @@
 #include "downloads/DownloadFileActionsBinding.h"
-#include "StatusPanels.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/DownloadWindowBinding.h"
 #include "downloads/FileDownloadWindow.h"
@@ -8,6 +7,7 @@
 #include "support/TestContext.h"
 #include "tools/UrlReplaceDialog.h"
 #include "transfer/NetworkLayer.h"
+#include "widgets/StatusPanels.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,11 +1,11 @@
 #include "downloads/FileDownloadWindow.h"
-#include "StatusPanels.h"
 #include "downloads/DownloadSession.h"
 #include "fakes/FakeTransferActivity.h"
 #include "settings/SettingKeys.h"
 #include "support/DesignReports.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
+#include "widgets/StatusPanels.h"
 
 #include <QAbstractButton>
 #include <QAction>

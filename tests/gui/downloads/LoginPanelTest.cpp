@@ -1,7 +1,6 @@
 #include "downloads/LoginPanel.h"
 #include "CookieBridge.h"
 #include "SilentPage.h"
-#include "StatusPanels.h"
 #include "downloads/DownloadEngine.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/DownloadWindowBinding.h"
@@ -13,6 +12,7 @@
 #include "support/TestContext.h"
 #include "transfer/NetworkLayer.h"
 #include "transfer/SharedCookieJar.h"
+#include "widgets/StatusPanels.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
-#include "SearchWindow.h"
-#include "WindowFlow.h"
 #include "downloads/FileDownloadWindow.h"
+#include "search/SearchWindow.h"
+#include "shell/WindowFlow.h"
 #include "support/NextDialog.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"

@@ -1,4 +1,4 @@
-#include "GuiGeometry.h"
+#include "shell/GuiGeometry.h"
 #include "settings/SettingKeys.h"
 #include "support/TestContext.h"
 

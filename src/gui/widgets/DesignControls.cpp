@@ -1,4 +1,4 @@
-#include "DesignControls.h"
+#include "widgets/DesignControls.h"
 
 #include "platform/Prompts.h"
 

@@ -1,4 +1,4 @@
-#include "GuiPrompts.h"
+#include "shell/GuiPrompts.h"
 
 #include "platform/DialogFilter.h"
 #include "settings/SettingKeys.h"

@@ -1,13 +1,13 @@
-#include "SearchWindow.h"
-#include "SearchHarvesting.h"
+#include "search/SearchWindow.h"
 #include "SilentPage.h"
-#include "StatusPanels.h"
-#include "WindowFlow.h"
 #include "analysis/AnalysisPanel.h"
 #include "search/ArticleListModel.h"
+#include "search/SearchHarvesting.h"
 #include "settings/SettingKeys.h"
+#include "shell/WindowFlow.h"
 #include "support/PageServer.h"
 #include "support/TestContext.h"
+#include "widgets/StatusPanels.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "WindowFlow.h"
+#include "shell/WindowFlow.h"
 
 #include <QCoreApplication>
 #include <QWidget>

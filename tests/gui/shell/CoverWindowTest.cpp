@@ -1,8 +1,8 @@
-#include "CoverWindow.h"
-#include "SearchWindow.h"
-#include "WindowFlow.h"
+#include "shell/CoverWindow.h"
 #include "program/BrowserEmulation.h"
+#include "search/SearchWindow.h"
 #include "settings/SettingKeys.h"
+#include "shell/WindowFlow.h"
 #include "support/TestContext.h"
 
 #include <QLabel>

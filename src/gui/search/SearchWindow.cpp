@@ -1,12 +1,6 @@
-#include "SearchWindow.h"
+#include "search/SearchWindow.h"
 
-#include "AboutDialog.h"
-#include "DesignControls.h"
-#include "Icons.h"
 #include "SilentPage.h"
-#include "StatusPanels.h"
-#include "StripeDelegate.h"
-#include "WindowFlow.h"
 #include "platform/EventPump.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
@@ -16,6 +10,12 @@
 #include "search/ArticleListModel.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
+#include "shell/AboutDialog.h"
+#include "shell/WindowFlow.h"
+#include "widgets/DesignControls.h"
+#include "widgets/Icons.h"
+#include "widgets/StatusPanels.h"
+#include "widgets/StripeDelegate.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

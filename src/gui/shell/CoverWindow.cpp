@@ -1,13 +1,13 @@
-#include "CoverWindow.h"
+#include "shell/CoverWindow.h"
 
-#include "AboutDialog.h"
-#include "Icons.h"
-#include "WindowFlow.h"
 #include "platform/EventPump.h"
 #include "platform/Shell.h"
 #include "program/AppContext.h"
 #include "program/ProgramStartup.h"
 #include "settings/SettingKeys.h"
+#include "shell/AboutDialog.h"
+#include "shell/WindowFlow.h"
+#include "widgets/Icons.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

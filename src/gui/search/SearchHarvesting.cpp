@@ -1,12 +1,12 @@
-#include "SearchHarvesting.h"
+#include "search/SearchHarvesting.h"
 
 #include "LiveBrowser.h"
-#include "SearchWindow.h"
 #include "SilentPage.h"
 #include "program/AppContext.h"
 #include "search/ArticleListCommands.h"
 #include "search/ArticleListModel.h"
 #include "search/SearchController.h"
+#include "search/SearchWindow.h"
 
 #include <QAbstractButton>
 #include <QAction>

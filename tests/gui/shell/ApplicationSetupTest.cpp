@@ -1,16 +1,16 @@
-#include "AboutDialog.h"
-#include "CoverWindow.h"
-#include "GuiApplication.h"
-#include "Icons.h"
-#include "QtTranslations.h"
-#include "SearchWindow.h"
-#include "WindowFlow.h"
 #include "analysis/SaveFolderDialog.h"
 #include "downloads/FileDownloadWindow.h"
 #include "downloads/OptionDialog.h"
+#include "search/SearchWindow.h"
 #include "settings/SettingKeys.h"
+#include "shell/AboutDialog.h"
+#include "shell/CoverWindow.h"
+#include "shell/GuiApplication.h"
+#include "shell/QtTranslations.h"
+#include "shell/WindowFlow.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
+#include "widgets/Icons.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "Icons.h"
+#include "widgets/Icons.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "StatusPanels.h"
+#include "widgets/StatusPanels.h"
 
 using namespace Qt::StringLiterals;
 

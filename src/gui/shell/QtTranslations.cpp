@@ -1,4 +1,4 @@
-#include "QtTranslations.h"
+#include "shell/QtTranslations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

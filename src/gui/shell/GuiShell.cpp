@@ -1,6 +1,6 @@
-#include "GuiShell.h"
+#include "shell/GuiShell.h"
 
-#include "DesktopApplications.h"
+#include "shell/DesktopApplications.h"
 
 #include <QClipboard>
 #include <QDesktopServices>

@@ -1,4 +1,4 @@
-#include "StripeDelegate.h"
+#include "widgets/StripeDelegate.h"
 
 namespace mojing {
 

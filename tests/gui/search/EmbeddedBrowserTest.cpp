@@ -1,9 +1,9 @@
-#include "SearchWindow.h"
 #include "SilentPage.h"
-#include "StatusPanels.h"
-#include "WindowFlow.h"
+#include "search/SearchWindow.h"
+#include "shell/WindowFlow.h"
 #include "support/PageServer.h"
 #include "support/TestContext.h"
+#include "widgets/StatusPanels.h"
 
 #include <QApplication>
 #include <QCheckBox>

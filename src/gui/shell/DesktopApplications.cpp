@@ -1,4 +1,4 @@
-#include "DesktopApplications.h"
+#include "shell/DesktopApplications.h"
 
 #include <QDir>
 #include <QFile>

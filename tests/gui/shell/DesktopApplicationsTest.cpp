@@ -1,4 +1,4 @@
-#include "DesktopApplications.h"
+#include "shell/DesktopApplications.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "AboutDialog.h"
+#include "shell/AboutDialog.h"
 
 #include "settings/SettingKeys.h"
 

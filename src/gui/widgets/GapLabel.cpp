@@ -1,4 +1,4 @@
-#include "GapLabel.h"
+#include "widgets/GapLabel.h"
 
 #include <QPainter>
 

@@ -1,9 +1,5 @@
-#include "GuiWiring.h"
+#include "shell/GuiWiring.h"
 
-#include "GuiGeometry.h"
-#include "GuiServices.h"
-#include "SearchHarvesting.h"
-#include "SearchWindow.h"
 #include "analysis/AnalysisPanel.h"
 #include "downloads/DownloadFileActionsBinding.h"
 #include "downloads/DownloadListKeeper.h"
@@ -13,6 +9,10 @@
 #include "downloads/LoginPanelBinding.h"
 #include "program/AppContext.h"
 #include "search/SearchController.h"
+#include "search/SearchHarvesting.h"
+#include "search/SearchWindow.h"
+#include "shell/GuiGeometry.h"
+#include "shell/GuiServices.h"
 #include "tools/CacheMenuBinding.h"
 #include "transfer/NetworkLayer.h"
 
