@@ -125,6 +125,10 @@ void FaultServer::routeSequence(const QString& path, const QList<Reply>& replies
     m_sequenceServed.insert(path, 0);
 }
 
+void FaultServer::routeHandler(const QString& path, std::function<Reply(const Request&)> answer) {
+    m_handlers.insert(path, std::move(answer));
+}
+
 void FaultServer::routeGenerated(const QString& path, qint64 size) {
     m_generated.insert(path, size);
 }
@@ -207,7 +211,9 @@ void FaultServer::answer(QTcpSocket* socket, const Request& request) {
         return;
     }
     Reply reply;
-    if (m_sequences.contains(path) && !m_sequences.value(path).isEmpty()) {
+    if (const auto handler = m_handlers.constFind(path); handler != m_handlers.constEnd()) {
+        reply = (*handler)(request);
+    } else if (m_sequences.contains(path) && !m_sequences.value(path).isEmpty()) {
         const QList<Reply>& replies = m_sequences[path];
         int& served = m_sequenceServed[path];
         reply = replies.at(std::min<qsizetype>(served, replies.size() - 1));

@@ -74,6 +74,9 @@ public:
     void route(const QString& path, const Reply& reply);
     // Successive requests of `path` get successive replies; the last one answers every later request.
     void routeSequence(const QString& path, const QList<Reply>& replies);
+    // Answers `path` with what `answer` makes of each request (answers that depend on the
+    // request's headers: cookies, Referer).
+    void routeHandler(const QString& path, std::function<Reply(const Request&)> answer);
     // Answers `path` with a body generated on the fly (large files without holding them).
     void routeGenerated(const QString& path, qint64 size);
     // Unknown paths get 404 with a short HTML page.
@@ -98,6 +101,7 @@ private:
     QHash<QString, QList<Reply>> m_sequences;
     QHash<QString, int> m_sequenceServed;
     QHash<QString, qint64> m_generated;
+    QHash<QString, std::function<Reply(const Request&)>> m_handlers;
     QList<Request> m_requests;
 };
 

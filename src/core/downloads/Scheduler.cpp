@@ -112,6 +112,11 @@ void Scheduler::onRowEnded(const RowOutcome& outcome) {
     }
 }
 
+void Scheduler::pauseHost(const QString& host, qint64 untilMs) {
+    if (!host.isEmpty())
+        emit hostPaused(host, m_pauses.pause(host, untilMs));
+}
+
 void Scheduler::reportEndedHere(int row) {
     RowOutcome outcome;
     outcome.row = row;

@@ -65,6 +65,9 @@ public:
 
     // Hosts that asked for a pause; no row of theirs starts before its end.
     const HostPauses& hostPauses() const { return m_pauses; }
+    // `host` rests until `untilMs` (a later end already recorded stays), as after a 429 or 503
+    // answer that came to a request beside the transfers (an article page); hostPaused() says so.
+    void pauseHost(const QString& host, qint64 untilMs);
 
     // Without ticks to wait for (the command line): "开始下载" starts the first rows at once, a
     // row's end is followed at once by the status rules and the next start, and a start held back

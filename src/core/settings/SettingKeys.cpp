@@ -31,6 +31,7 @@ QString defaultFor(const QString& section, const QString& key) {
         {kSectionSettings, kProxyHost, QString()},
         {kSectionSettings, kProxyPort, QString()},
         {kSectionSettings, kProxyEnabled, u"0"_s},
+        {kSectionSettings, kDoiResolver, u"https://doi.org/"_s},
         {kSectionDownload, kSlots, u"2"_s},
         {kSectionDownload, kKeepList, u"1"_s},
         {kSectionDuplicate, kDuplicatePolicy, u"重命名"_s},

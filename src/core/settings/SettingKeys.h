@@ -35,6 +35,8 @@ inline const QString kWidth = QStringLiteral("宽");
 inline const QString kHeight = QStringLiteral("高");
 inline const QString kCopyTarget = QStringLiteral("目的文件夹");
 inline const QString kCopyOption = QStringLiteral("OpIndex");
+// Where DOIs are looked up: the DOI (percent-encoded) is appended to this address.
+inline const QString kDoiResolver = QStringLiteral("DOI解析地址");
 
 // The default of a known (section, key); empty for unknown keys.
 QString defaultFor(const QString& section, const QString& key);

@@ -41,7 +41,8 @@ bool Downloader::isPlaceholder(const QString& path) {
 }
 
 void Downloader::beginDownload(const QString& url, const QString& saveFile, const QString& referer) {
-    Q_UNUSED(referer);
+    // Platforms give some PDFs only to readers who come from the article's page.
+    m_referer = referer.trimmed();
     m_saveFile = saveFile;
     QFile placeholder(saveFile);
     if (placeholder.open(QIODevice::WriteOnly))
@@ -62,7 +63,10 @@ void Downloader::startRead() {
     m_body.reset();
     // The second fetch asks for the whole file: it runs only when the first brought nothing.
     m_kept = m_fallback ? std::nullopt : KeptParts::find(QFileInfo(m_saveFile).path(), m_url);
-    m_reply = m_network.get(QUrl(m_url), m_kept ? KeptParts::rangeHeaders(*m_kept) : HeaderList());
+    HeaderList headers = m_kept ? KeptParts::rangeHeaders(*m_kept) : HeaderList();
+    if (!m_referer.isEmpty())
+        headers.append({"Referer", m_referer.toUtf8()});
+    m_reply = m_network.get(QUrl(m_url), headers);
     if (!m_reply) {
         QTimer::singleShot(0, this, &Downloader::onFinished);
         return;

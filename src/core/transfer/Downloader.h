@@ -46,8 +46,8 @@ public:
     ~Downloader() override;
 
     // Takes the target name at once with the placeholder, so that the next slot's unique-name
-    // check sees it, then starts reading `url` ("&amp;" read as "&"). The referrer is accepted
-    // and not sent.
+    // check sees it, then starts reading `url` ("&amp;" read as "&"), with `referer` (when not
+    // empty) as the Referer.
     void beginDownload(const QString& url, const QString& saveFile, const QString& referer = {});
     // Cancels the read in progress; no event follows. The placeholder goes unless the file was
     // put in place.
@@ -102,6 +102,7 @@ private:
     FinalResponseHeaders m_finalHeaders;
     std::unique_ptr<PartFile> m_body;
     QString m_url;
+    QString m_referer; // sent as Referer when not empty
     QString m_saveFile;
     qint64 m_bytesMax = 0;
     qint64 m_bytesRead = 0;

@@ -104,6 +104,14 @@ QNetworkReply* NetworkLayer::get(const QUrl& url, const HeaderList& headers,
     return reply;
 }
 
+QNetworkReply* NetworkLayer::getWithoutRedirects(const QUrl& url, const HeaderList& headers) {
+    if (!isAllowedScheme(url))
+        return nullptr;
+    QNetworkRequest request = buildRequest(url, headers);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    return m_system->get(request);
+}
+
 QNetworkReply* NetworkLayer::send(const QByteArray& method, const QUrl& url, const HeaderList& headers,
                                   const QByteArray& body) {
     if (!isAllowedScheme(url))

@@ -43,6 +43,10 @@ public:
     // it). Null for an address that is not http or https.
     QNetworkReply* get(const QUrl& url, const HeaderList& headers = {},
                        const std::optional<QNetworkProxy>& proxy = std::nullopt);
+    // Starts a GET that follows no redirect: a 3xx answer arrives as it is, its Location saying
+    // where to go next (the caller follows it, hop by hop). The system's proxy configuration
+    // applies. The caller owns the reply. Null for an address that is not http or https.
+    QNetworkReply* getWithoutRedirects(const QUrl& url, const HeaderList& headers = {});
     // Starts a request with any method and body (the HTTP request control), under the same rules
     // as get(). The caller owns the reply. Null for an address that is not http or https.
     QNetworkReply* send(const QByteArray& method, const QUrl& url, const HeaderList& headers = {},
