@@ -1,8 +1,9 @@
-// The list file of `mojing download --list`: url<TAB>name[<TAB>type[<TAB>folder]] lines in UTF-8
-// or the ANSI code page, written by users or other programs.
+// The list file of `mojing download --list`: url<TAB>name[<TAB>type[<TAB>folder]] lines (the first
+// field an address or a DOI) in UTF-8 or the ANSI code page, written by users or other programs.
 
 #include "FuzzSupport.h"
 
+#include "articles/ArticleInputParser.h"
 #include "platform/AnsiCodec.h"
 
 #include "DownloadArguments.h"
@@ -21,12 +22,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         DownloadArguments::parseList(fuzz::bytesOf(data, size), u"list.txt"_s, defaultFolder, gbk, error);
     FUZZ_CHECK(entries.empty() != error.isEmpty(), error);
     for (const DownloadArguments::Entry& e : entries) {
-        const QUrl url(e.url);
-        const QString scheme = url.scheme().toLower();
-        FUZZ_CHECK(url.isValid() && (scheme == u"http"_s || scheme == u"https"_s) && !url.host().isEmpty(),
-                   e.url);
+        if (e.url.isEmpty()) {
+            // A DOI, resolved later: it names no address yet, and a file only when the list did.
+            FUZZ_CHECK(!ArticleInputParser::doiOf(e.input).isEmpty(), e.input);
+            FUZZ_CHECK(e.named == !e.name.isEmpty(), e.input);
+        } else {
+            const QUrl url(e.url);
+            const QString scheme = url.scheme().toLower();
+            FUZZ_CHECK(url.isValid() && (scheme == u"http"_s || scheme == u"https"_s) &&
+                           !url.host().isEmpty(),
+                       e.url);
+            FUZZ_CHECK(e.input == e.url, e.input);
+            FUZZ_CHECK(!e.name.isEmpty(), e.url);
+        }
         // The name only ever names a file inside the folder.
-        FUZZ_CHECK(!e.name.isEmpty(), e.url);
         FUZZ_CHECK(!fuzz::hasPathSeparator(e.name), e.name);
         FUZZ_CHECK(!e.name.startsWith(u'.'), e.name);
         FUZZ_CHECK(!e.name.contains(u'\n') && !e.name.contains(u'\r') && !e.name.contains(QChar(0)), e.name);

@@ -8,12 +8,14 @@ CliCommand harvestCommand();
 CliCommand detectTypeCommand();
 CliCommand inspectHeadersCommand();
 CliCommand httpGetCommand();
+CliCommand resolveCommand();
 
 std::vector<CliCommand> allCliCommands() {
     std::vector<CliCommand> commands;
     commands.push_back(harvestCommand());
     // Sub-commands are added here as they are built.
     commands.push_back(downloadCommand());
+    commands.push_back(resolveCommand());
     commands.push_back(detectTypeCommand());
     commands.push_back(inspectHeadersCommand());
     commands.push_back(httpGetCommand());

@@ -1,5 +1,7 @@
 #include "DownloadArguments.h"
 
+#include "articles/ArticleInputParser.h"
+#include "downloads/ArticleRows.h"
 #include "downloads/SiteLogin.h"
 #include "platform/AnsiCodec.h"
 #include "platform/FileHelpers.h"
@@ -21,9 +23,17 @@ namespace mojing {
 namespace {
 
 bool isWebAddress(const QString& text) {
-    const QUrl url(text.trimmed(), QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() && (scheme == u"http"_s || scheme == u"https"_s);
+    return ArticleInputParser::isWebAddress(text);
+}
+
+bool isDoi(const QString& text) {
+    return !ArticleInputParser::doiOf(text).isEmpty();
+}
+
+QString decodedList(const QByteArray& bytes, const AnsiCodec& codec) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? codec.decode(bytes) : text;
 }
 
 std::optional<DuplicatePolicy> policyFromWord(const QString& word) {
@@ -57,8 +67,8 @@ QString cleanType(const QString& type) {
 QString DownloadArguments::usage() {
     return u"download [--folder DIR] [--method 1|2] [--slots N] [--pause S] "
            "[--policy skip|overwrite|rename] [--max-size MB] [--proxy HOST:PORT] [--referer URL] "
-           "[--auto-retry] [--manifest FILE] "
-           "[--login-url URL (--account NAME --password-file FILE|- | --ip-login)] (--list FILE | URL...)"_s;
+           "[--auto-retry] [--manifest FILE] [--resolver URL] "
+           "[--login-url URL (--account NAME --password-file FILE|- | --ip-login)] (--list FILE | URL|DOI...)"_s;
 }
 
 QString DownloadArguments::readPassword(const QString& path, QString& error) {
@@ -211,6 +221,11 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
             if (!v || v->isEmpty())
                 return fail(u"--manifest needs a file"_s);
             a.manifest = *v;
+        } else if (arg == u"--resolver"_s) {
+            const std::optional<QString> v = takeValue();
+            if (!v || !ArticleInputParser::isResolverBase(*v))
+                return fail(u"--resolver needs an http or https address"_s);
+            a.resolver = v->trimmed();
         } else if (arg == u"--list"_s) {
             const std::optional<QString> v = takeValue();
             if (!v || v->isEmpty())
@@ -219,8 +234,8 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
         } else if (arg.startsWith(u'-')) {
             return fail(u"unknown option: "_s + arg);
         } else {
-            if (!isWebAddress(arg))
-                return fail(u"not an http or https address: "_s + arg);
+            if (!isWebAddress(arg) && !isDoi(arg))
+                return fail(u"neither an http or https address nor a DOI: "_s + arg);
             a.urls << arg.trimmed();
         }
     }
@@ -232,7 +247,7 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
     if (!a.loginUrl.isEmpty() && !a.ipLogin && (a.account.isEmpty() || a.passwordFile.isEmpty()))
         return fail(SiteLogin::kNoAccount);
     if (a.listFile.isEmpty() == a.urls.isEmpty())
-        return fail(a.urls.isEmpty() ? u"give --list FILE or at least one address"_s
+        return fail(a.urls.isEmpty() ? u"give --list FILE or at least one address or DOI"_s
                                      : u"give either --list FILE or addresses, not both"_s);
     if (proxyGiven && !o.usesMethod1())
         a.warnings << u"--proxy is a method-1 setting; method 2 follows the system proxy configuration"_s;
@@ -242,23 +257,35 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
 
 DownloadArguments::Entry DownloadArguments::entryForUrl(const QString& url, const QString& folder,
                                                         const AnsiCodec& codec) {
-    const QUrl u(url);
-    const QString segment = u.fileName(QUrl::FullyDecoded);
-    QString name = segment;
-    QString type;
-    const qsizetype dot = segment.lastIndexOf(u'.');
-    if (dot > 0) {
-        type = cleanType(segment.mid(dot + 1));
-        if (!type.isEmpty())
-            name = segment.left(dot);
+    const ArticleRows::NameAndType named = ArticleRows::fromAddress(url, codec);
+    return {url, named.name, named.type, folder, url};
+}
+
+DownloadArguments::Entry DownloadArguments::entryForInput(const QString& input, const QString& folder,
+                                                          const AnsiCodec& codec) {
+    if (!isDoi(input))
+        return entryForUrl(input, folder, codec);
+    Entry entry;
+    entry.folder = folder;
+    entry.input = input;
+    return entry;
+}
+
+QStringList DownloadArguments::readFirstFields(const QString& path, const AnsiCodec& codec, QString& error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = u"cannot read the list file "_s + path;
+        return {};
     }
-    // The cleaner drops separators and leading dots, so ".." or "a/b" cannot leave the folder.
-    name = FileHelpers::sanitizeFileName(name, codec);
-    if (name.isEmpty())
-        name = FileHelpers::sanitizeFileName(u.host(), codec);
-    if (name.isEmpty())
-        name = u"download"_s;
-    return {url, name, type, folder};
+    QStringList fields;
+    for (const QString& line : decodedList(file.readAll(), codec).split(u'\n')) {
+        const QString first = line.section(u'\t', 0, 0).trimmed();
+        if (!first.isEmpty() && !first.startsWith(u'#'))
+            fields << first;
+    }
+    if (fields.isEmpty())
+        error = u"the list file holds no addresses: "_s + path;
+    return fields;
 }
 
 std::vector<DownloadArguments::Entry> DownloadArguments::readList(const QString& path,
@@ -276,11 +303,7 @@ std::vector<DownloadArguments::Entry> DownloadArguments::parseList(const QByteAr
                                                                    const QString& path,
                                                                    const QString& defaultFolder,
                                                                    const AnsiCodec& codec, QString& error) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = codec.decode(bytes);
-
+    const QString text = decodedList(bytes, codec);
     std::vector<Entry> entries;
     int lineNumber = 0;
     for (const QString& rawLine : text.split(u'\n')) {
@@ -291,17 +314,20 @@ std::vector<DownloadArguments::Entry> DownloadArguments::parseList(const QByteAr
         if (line.trimmed().isEmpty() || line.trimmed().startsWith(u'#'))
             continue;
         const QStringList cells = line.split(u'\t');
-        const QString url = cells.value(0).trimmed();
-        if (!isWebAddress(url)) {
-            error = u"line "_s + QString::number(lineNumber) + u": not an http or https address: "_s + url;
+        const QString first = cells.value(0).trimmed();
+        if (!isWebAddress(first) && !isDoi(first)) {
+            error = u"line "_s + QString::number(lineNumber) +
+                    u": neither an http or https address nor a DOI: "_s + first;
             return {};
         }
         const QString folder =
             cells.value(3).trimmed().isEmpty() ? defaultFolder : absoluteFolder(cells.value(3).trimmed());
-        Entry entry = entryForUrl(url, folder, codec);
+        Entry entry = entryForInput(first, folder, codec);
         const QString name = FileHelpers::sanitizeFileName(cells.value(1).trimmed(), codec);
-        if (!name.isEmpty())
+        if (!name.isEmpty()) {
             entry.name = name;
+            entry.named = true;
+        }
         if (cells.size() > 2)
             entry.type = cleanType(cells.value(2).trimmed());
         entries.push_back(entry);

@@ -18,7 +18,9 @@ struct DownloadArguments {
     DownloadOptions options;
     QString referer;
     QString listFile;
-    QStringList urls;
+    QStringList urls; // addresses and DOIs, as given
+    // The DOI resolver for this run (empty: the setting "DOI解析地址").
+    QString resolver;
     // A record of every row that ended, appended as they end (empty: none).
     QString manifest;
     // What the run should say before it starts (arguments that will have no effect).
@@ -30,12 +32,15 @@ struct DownloadArguments {
     QString passwordFile; // "-": one line of standard input
     bool ipLogin = false;
 
-    // One row to download.
+    // One row to download. A DOI, and an address that may be an article page, are resolved
+    // before the downloads start.
     struct Entry {
-        QString url;
-        QString name;
+        QString url;  // the address; empty for a DOI
+        QString name; // empty for a DOI the list did not name
         QString type;
         QString folder;
+        QString input;      // the argument or the list's first field, as given
+        bool named = false; // the list named the file: its name stands over the article's title
     };
 
     static QString usage();
@@ -49,18 +54,25 @@ struct DownloadArguments {
     static std::optional<DownloadArguments> parse(const QStringList& args, const SettingsStore& settings,
                                                   QString& error);
 
-    // The rows of a list file: one per line, "url<TAB>name[<TAB>type[<TAB>folder]]"; empty lines
-    // and lines starting with '#' are skipped. UTF-8, or the ANSI code page when the file is not
-    // valid UTF-8. An empty result with a non-empty `error` means the file could not be used.
+    // The rows of a list file: one per line, "url<TAB>name[<TAB>type[<TAB>folder]]" where the
+    // first field may also be a DOI; empty lines and lines starting with '#' are skipped. UTF-8,
+    // or the ANSI code page when the file is not valid UTF-8. An empty result with a non-empty
+    // `error` means the file could not be used.
     static std::vector<Entry> readList(const QString& path, const QString& defaultFolder,
                                        const AnsiCodec& codec, QString& error);
     // The same over the content of a list file; `path` only names it in messages.
     static std::vector<Entry> parseList(const QByteArray& content, const QString& path,
                                         const QString& defaultFolder, const AnsiCodec& codec, QString& error);
 
+    // The first field of every line of a list file (blank lines and '#' comments skipped), read
+    // as readList() reads; empty with `error` set when the file cannot be read or holds none.
+    static QStringList readFirstFields(const QString& path, const AnsiCodec& codec, QString& error);
+
     // A row for a bare address: the name and type come from the last path segment, cleaned so
     // that it can only name a file inside the folder.
     static Entry entryForUrl(const QString& url, const QString& folder, const AnsiCodec& codec);
+    // A row for an argument: a DOI (named after its article once resolved) or an address.
+    static Entry entryForInput(const QString& input, const QString& folder, const AnsiCodec& codec);
 };
 
 } // namespace mojing

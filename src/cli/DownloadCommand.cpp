@@ -3,8 +3,11 @@
 #include "ConsolePrompts.h"
 #include "ConsoleShell.h"
 #include "DownloadArguments.h"
+#include "articles/ArticleResolver.h"
+#include "downloads/ArticleRows.h"
 #include "downloads/DownloadEngine.h"
 #include "downloads/DownloadManifest.h"
+#include "downloads/DownloadPacing.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/SiteLogin.h"
 #include "platform/AnsiCodec.h"
@@ -126,7 +129,10 @@ public:
 
 private:
     void reportFinishedRows() {
-        for (int i = 0; i < m_list.count() && size_t(i) < m_reported.size(); ++i) {
+        // Rows are listed once their inputs are resolved.
+        if (m_reported.size() < size_t(m_list.count()))
+            m_reported.resize(size_t(m_list.count()), false);
+        for (int i = 0; i < m_list.count(); ++i) {
             const DownloadRow& r = m_list.at(i);
             const bool ended = r.state == RowState::Finished || r.state == RowState::Failed;
             if (!ended)
@@ -263,19 +269,24 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
             return 2;
         }
     } else {
-        for (const QString& url : request.urls)
-            entries.push_back(DownloadArguments::entryForUrl(url, request.folder, codec));
+        for (const QString& input : request.urls)
+            entries.push_back(DownloadArguments::entryForInput(input, request.folder, codec));
     }
+    // DOIs, and addresses that may be article pages, are resolved before anything downloads.
+    std::vector<ArticleInput> toResolve;
+    std::vector<size_t> resolvedEntry; // toResolve[i] is entries[resolvedEntry[i]]
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const std::optional<ArticleInput> input = ArticleInputParser::parse(entries[i].input);
+        if (input && input->kind != ArticleInput::Kind::FileAddress) {
+            toResolve.push_back(*input);
+            resolvedEntry.push_back(i);
+        }
+    }
+    std::vector<std::optional<ResolvedArticle>> resolutions(entries.size());
 
     DownloadSession session(context);
     session.options() = request.options;
     QHash<QString, QString> requestedTypes; // key -> the type the row was asked for
-    for (const DownloadArguments::Entry& e : entries) {
-        if (!session.list().addRow(e.url, e.name, e.type, e.folder, request.referer))
-            err << u"mojing download: listed twice, fetched once: "_s << e.url << u'\n';
-        else
-            requestedTypes.insert(e.url, e.type);
-    }
 
     // A row got what it asked for: finished, and not a web page in place of another type (a
     // server's error page or a login page).
@@ -304,6 +315,16 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     NetworkLayer network;
     DownloadEngine engine(session, network);
     Scheduler& scheduler = engine.scheduler();
+    DownloadPacing pacing(session, scheduler);
+    ArticleResolver resolver(network, pacing, timing, codec);
+    resolver.setResolverBase(request.resolver.isEmpty() ? ArticleResolver::storedResolverBase(settings)
+                                                        : request.resolver);
+    QObject::connect(
+        &resolver, &ArticleResolver::resolved, &resolver, [&](int index, const ResolvedArticle& result) {
+            resolutions[resolvedEntry[size_t(index)]] = result;
+            if (!result.ok())
+                err << u"mojing download: "_s << result.failure << u": "_s << result.input.text << u'\n';
+        });
     // No ticks to wait for: the first row starts at once, and the run ends with its last row.
     scheduler.setImmediate(true);
     SiteLogin* login = nullptr;
@@ -342,6 +363,7 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
             interrupted = true;
             err << u"\nmojing download: stopping\n"_s;
             err.flush();
+            resolver.stop();
             scheduler.stop();
         });
     }
@@ -358,8 +380,15 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
                          err.flush();
                      });
     QEventLoop loop;
+    bool rowsListed = false;
     auto checkEnd = [&] {
         report.update();
+        if (!rowsListed) {
+            // Stopped while logging in or resolving: nothing was listed yet.
+            if (interrupted && !resolver.isRunning())
+                loop.quit();
+            return;
+        }
         // A login under way may still bring rows back, unless the user stopped.
         const bool loginBusy = login && login->isRunning() && !interrupted;
         const bool settled = !scheduler.isRunning() && engine.idle() && !loginBusy;
@@ -376,14 +405,80 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     watch.setInterval(live ? int(timing.tick.count() / 4) : int(timing.tick.count()));
     QObject::connect(&watch, &QTimer::timeout, &loop, checkEnd);
 
-    // The pause is one between files: the first file has none before it.
+    // The rows, in the order given: resolved inputs as their articles (or failures), the others
+    // as they were asked for.
+    auto listRows = [&] {
+        if (interrupted || rowsListed)
+            return;
+        rowsListed = true;
+        std::vector<int> failedRows;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const DownloadArguments::Entry& e = entries[i];
+            DownloadRow row;
+            QString asked = e.type;
+            if (const std::optional<ResolvedArticle>& resolved = resolutions[i]) {
+                row = ArticleRows::rowFor(*resolved, e.folder, request.referer, codec);
+                if (e.named)
+                    row.name = e.name;
+                if (!e.type.isEmpty())
+                    row.type = e.type;
+                asked = row.type;
+            } else {
+                row.key = e.url;
+                row.name = e.name;
+                row.type = e.type;
+                row.folder = e.folder;
+                row.tag = request.referer;
+            }
+            if (!session.list().appendRow(row)) {
+                err << u"mojing download: listed twice, fetched once: "_s << e.input << u'\n';
+                continue;
+            }
+            requestedTypes.insert(row.key, asked);
+            manifest.setRequestedAddress(row.key, e.input);
+            if (row.state == RowState::Failed)
+                failedRows.push_back(session.list().count() - 1);
+        }
+        // Inputs that could not be resolved end here; the record says so.
+        for (int row : failedRows) {
+            RowOutcome outcome;
+            outcome.row = row;
+            outcome.requestedUrl = session.list().at(row).key;
+            session.reportRowEnded(outcome);
+        }
+        // The pause is one between files: the first file has none before it (unless article
+        // pages were read just now).
+        if (toResolve.empty())
+            session.lastTransferEndMs =
+                timing.nowMs() - (qint64(session.options().pauseSeconds) + 1) * timing.tick.count();
+        scheduler.start();
+    };
+    auto resolveInputs = [&] {
+        if (interrupted || resolver.isRunning() || rowsListed)
+            return;
+        if (toResolve.empty()) {
+            listRows();
+            return;
+        }
+        err << u"mojing download: resolving "_s << toResolve.size() << u" DOIs and article pages\n"_s;
+        err.flush();
+        resolver.resolve(toResolve);
+    };
+    QObject::connect(&resolver, &ArticleResolver::finished, &loop, listRows);
+
     session.lastTransferEndMs =
         timing.nowMs() - (qint64(session.options().pauseSeconds) + 1) * timing.tick.count();
     scheduler.startStatusTimer();
-    // The first rows wait for the first login.
-    if (login)
+    // Article pages and the first rows wait for the first login.
+    if (login) {
+        QObject::connect(login, &SiteLogin::runningChanged, &loop, [&](bool running) {
+            if (!running)
+                QTimer::singleShot(0, &loop, resolveInputs);
+        });
         login->run(account, true);
-    scheduler.start();
+    }
+    if (!login || !login->isRunning())
+        QTimer::singleShot(0, &loop, resolveInputs);
     watch.start();
     loop.exec();
     watch.stop();
@@ -403,7 +498,7 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
             << u'\t' << list.filePath(i) << u'\n';
     }
     out.flush();
-    return allFinished ? 0 : 1;
+    return allFinished && rowsListed ? 0 : 1;
 }
 
 } // namespace
@@ -411,7 +506,8 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
 CliCommand downloadCommand() {
     return {u"download"_s,
             DownloadArguments::usage() + u"\nrun the download manager without a window; --list reads "
-                                         "url TAB name [TAB type [TAB folder]] lines"_s,
+                                         "url TAB name [TAB type [TAB folder]] lines; DOIs and article "
+                                         "pages are resolved to their PDFs first (see resolve)"_s,
             runDownload};
 }
 

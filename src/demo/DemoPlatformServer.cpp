@@ -38,6 +38,9 @@ const char* const kTopics[] = {
     "Microfinance and Rural Household Income",
 };
 
+const char* const kFamilyNames[] = {"Zhang", "Garcia", "Okafor", "Lindqvist", "Tanaka", "Novak", "Silva"};
+const char* const kGivenNames[] = {"Wei", "Maria", "Chidi", "Anna", "Yuki", "Petr", "Lucas"};
+
 const char* const kStyle = R"(
 body { font-family: sans-serif; margin: 0; color: #222; }
 header { background: #0b3d5c; color: #fff; padding: 10px 18px; }
@@ -52,9 +55,9 @@ QString htmlEscape(const QString& text) {
     return text.toHtmlEscaped();
 }
 
-QString pageShell(const QString& title, const QString& body) {
+QString pageShell(const QString& title, const QString& body, const QString& head = {}) {
     return u"<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>"_s + htmlEscape(title) +
-           u"</title><style>"_s + QString::fromLatin1(kStyle) +
+           u"</title>"_s + head + u"<style>"_s + QString::fromLatin1(kStyle) +
            u"</style></head><body><header><a href=\"/\">Demo Journal Platform</a></header><main>"_s + body +
            u"</main></body></html>\n"_s;
 }
@@ -122,13 +125,45 @@ QString DemoPlatformServer::pdfPath(int n) {
     return u"/doi/pdf/10.5555/demo.%1"_s.arg(n + 1);
 }
 
+QString DemoPlatformServer::articleDoi(int n) {
+    return u"10.5555/demo.%1"_s.arg(n + 1);
+}
+
+QStringList DemoPlatformServer::articleAuthors(int n) {
+    const int names = int(std::size(kFamilyNames));
+    QStringList authors;
+    for (int i = 0; i < 2 + n % 2; ++i) {
+        const int k = (n + 3 * i) % names;
+        const QString family = QString::fromLatin1(kFamilyNames[k]);
+        const QString given = QString::fromLatin1(kGivenNames[(k + i) % names]);
+        authors << (i == 2 ? QString(given + u' ' + family) : QString(family + u", "_s + given));
+    }
+    return authors;
+}
+
+QString DemoPlatformServer::articleYear(int n) {
+    return QString::number(2015 + n % 9);
+}
+
+QUrl DemoPlatformServer::doiResolverUrl() const {
+    return baseUrl().resolved(QUrl(u"/resolve/"_s));
+}
+
 QString DemoPlatformServer::homePage() const {
-    return pageShell(u"Demo Journal Platform"_s,
-                     u"<h1>Search the journals</h1>"
-                     "<form action=\"/action/doSearch\" method=\"get\">"
-                     "<input type=\"text\" name=\"AllField\" value=\"health\" size=\"40\"> "
-                     "<input type=\"submit\" value=\"Search\"></form>"
-                     "<p>Every search returns the same demonstration articles.</p>"_s);
+    QString dois;
+    for (int n = 0; n < std::min(8, m_pages * m_perPage); ++n) {
+        if (offersPdf(n))
+            dois += u"<li>"_s + articleDoi(n) + u"</li>"_s;
+    }
+    return pageShell(
+        u"Demo Journal Platform"_s,
+        u"<h1>Search the journals</h1>"
+        "<form action=\"/action/doSearch\" method=\"get\">"
+        "<input type=\"text\" name=\"AllField\" value=\"health\" size=\"40\"> "
+        "<input type=\"submit\" value=\"Search\"></form>"
+        "<p>Every search returns the same demonstration articles.</p>"
+        "<p>DOIs of demonstration articles, to paste into the download list:</p><ul class=\"dois\">"_s +
+            dois + u"</ul>"_s);
 }
 
 QString DemoPlatformServer::resultPage(const QString& query, int startPage) const {
@@ -173,11 +208,24 @@ QString DemoPlatformServer::resultPage(const QString& query, int startPage) cons
 }
 
 QString DemoPlatformServer::articlePage(int n) const {
-    QString body =
-        u"<h1>"_s + htmlEscape(articleTitle(n)) + u"</h1><p>Abstract of a demonstration article.</p>"_s;
+    auto meta = [](const QString& name, const QString& value) -> QString {
+        return u"<meta name=\""_s + name + u"\" content=\""_s + htmlEscape(value) + u"\">"_s;
+    };
+    QString head = meta(u"citation_title"_s, articleTitle(n));
+    for (const QString& author : articleAuthors(n))
+        head += meta(u"citation_author"_s, author);
+    head += meta(u"citation_publication_date"_s, articleYear(n) + u"/03/05"_s);
+    head += meta(u"citation_journal_title"_s, kJournal);
+    head += meta(u"citation_doi"_s, articleDoi(n));
+    if (offersPdf(n))
+        head += meta(u"citation_pdf_url"_s, pdfPath(n));
+    QString body = u"<h1>"_s + htmlEscape(articleTitle(n)) + u"</h1><p class=\"authors\">"_s +
+                   htmlEscape(articleAuthors(n).join(u"; "_s)) + u"</p><p>"_s + kJournal + u", "_s +
+                   articleYear(n) + u". DOI: "_s + articleDoi(n) +
+                   u"</p><p>Abstract of a demonstration article.</p>"_s;
     if (offersPdf(n))
         body += u"<p><a href=\""_s + pdfPath(n) + u"\">Download PDF</a></p>"_s;
-    return pageShell(articleTitle(n), body);
+    return pageShell(articleTitle(n), body, head);
 }
 
 QByteArray DemoPlatformServer::pdfFile(const QString& title) {
@@ -214,6 +262,8 @@ DemoPlatformServer::Response DemoPlatformServer::respond(const QUrl& target) con
     auto html = [](const QString& page) { return Response{200, "text/html; charset=utf-8", page.toUtf8()}; };
     static const QRegularExpression article(u"^/doi/(full|pdf)/10\\.5555/demo\\.(\\d+)$"_s);
     static const QRegularExpression pageNumber(u"^/page/(\\d+)$"_s);
+    static const QRegularExpression resolver(u"^/resolve/10\\.5555/demo\\.(\\d+)$"_s,
+                                             QRegularExpression::CaseInsensitiveOption);
 
     if (path == u"/"_s || path == u"/index.html"_s)
         return html(homePage());
@@ -232,6 +282,11 @@ DemoPlatformServer::Response DemoPlatformServer::respond(const QUrl& target) con
             if (offersPdf(n))
                 return Response{200, "application/pdf", pdfFile(articleTitle(n))};
         }
+    }
+    if (const auto m = resolver.match(path); m.hasMatch()) {
+        const int n = m.captured(1).toInt() - 1;
+        if (hasArticle(n))
+            return Response{302, "text/html; charset=utf-8", {}, articlePath(n).toUtf8()};
     }
     if (path == u"/images/access_free.gif"_s)
         return Response{200, "image/gif", kOpenAccessGif};
@@ -273,9 +328,14 @@ void DemoPlatformServer::onReadyRead(QTcpSocket* socket) {
         m_requested << target.path();
         response = respond(target);
     }
-    const QByteArray reason = response.status == 200 ? "OK" : response.status == 404 ? "Not Found" : "Error";
+    const QByteArray reason = response.status == 200   ? "OK"
+                              : response.status == 302 ? "Found"
+                              : response.status == 404 ? "Not Found"
+                                                       : "Error";
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason + "\r\n";
     head += "Content-Type: " + response.contentType + "\r\n";
+    if (!response.location.isEmpty())
+        head += "Location: " + response.location + "\r\n";
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     // Pages, pictures and PDFs go into the browser's disk cache (where the cache tool finds
     // them) but are asked for again on every visit, so the platform always sees the requests.

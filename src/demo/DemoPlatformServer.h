@@ -12,8 +12,9 @@ class QTcpSocket;
 namespace mojing {
 
 // A small offline journal platform on 127.0.0.1: a home page with a search form, result pages
-// with open-access and restricted entries (some without a PDF), pager links, article pages and
-// small generated PDF files. It lets the program be tried and tested without the network.
+// with open-access and restricted entries (some without a PDF), pager links, article pages with
+// the standard scholarly metadata, a DOI resolver for its articles' DOIs and small generated PDF
+// files. It lets the program be tried and tested without the network.
 class DemoPlatformServer : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +32,8 @@ public:
     QUrl baseUrl() const;
     // The address of a result page (startPage counts from 0).
     QUrl searchUrl(const QString& query, int startPage) const;
+    // The platform's DOI resolver: a DOI appended to it redirects to the article's page.
+    QUrl doiResolverUrl() const;
 
     // Entry n (0-based, over all pages) of every search.
     static QString articleTitle(int n);
@@ -38,6 +41,11 @@ public:
     static bool offersPdf(int n) { return n % 4 != 3; }
     static QString articlePath(int n);
     static QString pdfPath(int n);
+    static QString articleDoi(int n);
+    // "Family, Given" or "Given Family", as platforms write them.
+    static QStringList articleAuthors(int n);
+    static QString articleYear(int n);
+    static inline const QString kJournal = QStringLiteral("Journal of Demonstration Studies");
 
     // The pages as served, for headless use.
     QString homePage() const;
@@ -53,11 +61,14 @@ private:
         int status = 200;
         QByteArray contentType;
         QByteArray body;
+        QByteArray location; // of a redirect
     };
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
     Response respond(const QUrl& target) const;
     QString articlePage(int n) const;
+    // Entry n exists on this platform.
+    bool hasArticle(int n) const { return n >= 0 && n < m_pages * m_perPage; }
 
     QTcpServer* m_server = nullptr;
     int m_pages = 3;

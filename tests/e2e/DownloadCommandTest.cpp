@@ -1,5 +1,6 @@
 #include "DownloadProcess.h"
 #include "platform/EventPump.h"
+#include "support/ArticleSite.h"
 #include "support/FaultServer.h"
 #include "support/NginxPeer.h"
 #include "support/PeerProcess.h"
@@ -449,6 +450,71 @@ TEST_F(DownloadCommandTest, ServerAskingForAPauseHoldsItsHostOnly) {
             ended << line.section(u'\t', 2, 2).section(u'/', -1) + u':' + line.section(u'\t', 4, 4);
         ASSERT_EQ(ended.size(), 4) << ended.join(u' ').toStdString();
         EXPECT_EQ(ended.mid(0, 2), (QStringList{u"a.pdf:429"_s, u"b.pdf:200"_s}));
+    }
+}
+
+// DOIs and article pages, from the arguments or a list, are resolved to their PDFs before the
+// downloads start; the PDFs are only given to readers coming from their article page.
+TEST(DownloadCommandArticles, DoisAndArticlePagesBringTheirPdfsNamedByTitle) {
+    QTemporaryDir home;
+    const QString out = home.filePath(u"out"_s);
+    FaultServer site;
+    QHash<QString, QByteArray> pdfs;
+    auto publish = [&](const QString& id, const QString& title) {
+        const QString page = u"/article/"_s + id;
+        pdfs.insert(id, pdfBytes(4000, quint32(pdfs.size() + 30)));
+        site.route(u"/doi/10.5555/"_s + id, FaultServer::redirect(site.url(page).toUtf8()));
+        site.route(page, articlePageReply(articlePageHtml(title, u"/pdf/"_s + id)));
+        const QByteArray pdf = pdfs.value(id);
+        site.routeHandler(u"/pdf/"_s + id, [&site, page, pdf](const FaultServer::Request& request) {
+            FaultServer::Reply refused = FaultServer::ok("<html>come from the article</html>", "text/html");
+            refused.status = 403;
+            refused.reason = "Forbidden";
+            return request.header("Referer") == site.url(page).toUtf8() ? FaultServer::ok(pdf) : refused;
+        });
+    };
+    publish(u"one"_s, u"Title: One"_s);
+    publish(u"two"_s, u"Title Two"_s);
+    publish(u"three"_s, u"Title Three"_s);
+    const QString list = home.filePath(u"list.tsv"_s);
+    QFile f(list);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("doi:10.5555/one\n" + site.url(u"/article/two"_s).toUtf8() + "\tmy own name\n10.5555/gone\n");
+    f.close();
+    const QString manifest = home.filePath(u"manifest.tsv"_s);
+    for (const QStringList& inputs : {QStringList{u"--list"_s, list}, QStringList{u"10.5555/three"_s}}) {
+        SCOPED_TRACE(inputs.join(u' ').toStdString());
+        for (const QString& method : {u"2"_s, u"1"_s}) {
+            QDir(out).removeRecursively();
+            QFile::remove(manifest);
+            const RunResult r = runDownloadServing(home, QStringList{u"--method"_s, method, u"--folder"_s,
+                                                                     out, u"--manifest"_s, manifest,
+                                                                     u"--resolver"_s, site.url(u"/doi/"_s)} +
+                                                             inputs);
+            const QStringList lines =
+                QString::fromUtf8(fileContent(manifest)).split(u'\n', Qt::SkipEmptyParts);
+            if (inputs.size() == 1) {
+                EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+                EXPECT_EQ(fileContent(out + u"/Title Three.pdf"_s), pdfs.value(u"three"_s));
+                ASSERT_EQ(lines.size(), 1);
+                EXPECT_EQ(lines[0].section(u'\t', 2, 2), u"10.5555/three"_s) << "the input is what was asked";
+                continue;
+            }
+            EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+            EXPECT_EQ(fileContent(out + u"/Title One.pdf"_s), pdfs.value(u"one"_s));
+            EXPECT_EQ(fileContent(out + u"/my own name.pdf"_s), pdfs.value(u"two"_s));
+            const QList<QStringList> rows = r.rows();
+            ASSERT_EQ(rows.size(), 3) << r.out.toStdString();
+            EXPECT_EQ(rows[2][0], u"4"_s);
+            EXPECT_EQ(rows[2][3], u"DOI无法解析"_s);
+            EXPECT_TRUE(r.err.contains(u"DOI无法解析: 10.5555/gone"_s)) << r.err.toStdString();
+            QStringList requested;
+            for (const QString& line : lines)
+                requested << line.section(u'\t', 2, 2);
+            requested.sort();
+            EXPECT_EQ(requested,
+                      (QStringList{u"10.5555/gone"_s, u"doi:10.5555/one"_s, site.url(u"/article/two"_s)}));
+        }
     }
 }
 

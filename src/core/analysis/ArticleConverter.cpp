@@ -46,8 +46,16 @@ void ArticleConverter::convertArticleToDownload(int row) {
     const QString name =
         FileHelpers::sanitizeFileName(trimSpaces(stripLineBreaks(article.title)), m_context.codec);
     DownloadSession& session = m_downloads.ensureSession();
+    DownloadRow download;
+    download.key = article.key;
+    download.name = name;
+    download.type = article.fileType;
+    download.folder = folder;
+    // An article read from its own page is fetched from there, as platforms expect of readers.
+    download.tag = article.article.articlePage.isEmpty() ? article.key : article.article.articlePage;
+    download.article = article.article;
     // A link that is already listed keeps its row as it is.
-    session.list().addRow(article.key, name, article.fileType, folder, article.key);
+    session.list().appendRow(download);
     m_articles.setStatus(row, ArticleListModel::kStatusDone);
 }
 

@@ -82,8 +82,11 @@ void DownloadManifest::onRowEnded(const RowOutcome& outcome) {
     const DownloadListModel& list = m_session.list();
     if (!m_file.isOpen() || !list.isValidIndex(outcome.row))
         return;
+    RowOutcome named = outcome;
+    if (const auto input = m_inputs.constFind(list.at(outcome.row).key); input != m_inputs.constEnd())
+        named.requestedUrl = *input;
     const QString text =
-        line(list.at(outcome.row), list.filePath(outcome.row), outcome, QDateTime::currentDateTime()) + u'\n';
+        line(list.at(outcome.row), list.filePath(outcome.row), named, QDateTime::currentDateTime()) + u'\n';
     m_file.write(text.toUtf8());
     m_file.flush(); // line by line: an interrupted run keeps every line written so far
 }

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -28,6 +29,9 @@ public:
 
     // Opens `path` for appending (created when missing); false with `error` set when it cannot be.
     bool open(const QString& path, QString& error);
+    // The row keyed `key` was asked for as `input` (a DOI or an article page): its lines name
+    // that as the requested address.
+    void setRequestedAddress(const QString& key, const QString& input) { m_inputs.insert(key, input); }
 
     // The line for a row (without the line break).
     static QString line(const DownloadRow& row, const QString& path, const RowOutcome& outcome,
@@ -40,6 +44,7 @@ private:
 
     DownloadSession& m_session;
     QFile m_file;
+    QHash<QString, QString> m_inputs; // row key -> what was asked for
 };
 
 } // namespace mojing

@@ -16,6 +16,9 @@ struct BrowserConfig {
     };
 
     QString homePage = QStringLiteral("https://journals.sagepub.com/");
+    // The DOI resolver for this run (the demo platform's under --demo); empty: the setting
+    // "DOI解析地址".
+    QString doiResolver;
     // The maker's page for this program ("最新版本：" on the start window).
     QString productPage = QStringLiteral("https://mojing.example.com/wenxian/");
     // Web sites of the maker; while the browser shows them the status bar is hidden.

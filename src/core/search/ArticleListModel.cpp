@@ -9,12 +9,13 @@ namespace mojing {
 ArticleListModel::ArticleListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 bool ArticleListModel::addArticle(const QString& title, const QString& key, const QString& tag,
-                                  const QString& fileType, const QString& saveFolder, const QString& origin) {
+                                  const QString& fileType, const QString& saveFolder, const QString& origin,
+                                  const ArticleMetadata& article) {
     if (m_keys.contains(key))
         return false;
     const int row = count();
     beginInsertRows({}, row, row);
-    m_rows.push_back(ArticleRow{title, fileType, QString(), saveFolder, origin, key, tag, false});
+    m_rows.push_back(ArticleRow{title, fileType, QString(), saveFolder, origin, key, tag, false, article});
     m_keys.insert(key);
     endInsertRows();
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "articles/ArticleMetadata.h"
+
 #include <QAbstractTableModel>
 #include <QSet>
 #include <QString>
@@ -18,6 +20,7 @@ struct ArticleRow {
     QString key;        // the PDF address; unique within the list
     QString tag;        // the result page the row came from
     bool selected = false;
+    ArticleMetadata article; // what the article's own page said, when the row came from it
 };
 
 // The search window's article list. Positions are 0-based here. Keys are unique and compared
@@ -34,9 +37,9 @@ public:
     explicit ArticleListModel(QObject* parent = nullptr);
 
     // 「加入LV1」 Appends a row; a key already in the list adds nothing (the first row stays as it was).
-    // Returns whether the row was added.
+    // Returns whether the row was added. A row read from an article's own page keeps its metadata.
     bool addArticle(const QString& title, const QString& key, const QString& tag, const QString& fileType,
-                    const QString& saveFolder, const QString& origin);
+                    const QString& saveFolder, const QString& origin, const ArticleMetadata& article = {});
 
     int count() const { return int(m_rows.size()); }
     const ArticleRow& at(int index) const { return m_rows.at(size_t(index)); }

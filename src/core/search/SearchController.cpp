@@ -4,6 +4,7 @@
 
 #include "ArticleListModel.h"
 #include "Harvester.h"
+#include "articles/ArticleMetadataReader.h"
 #include "dom/Browser.h"
 #include "dom/BrowserDocument.h"
 #include "platform/EventPump.h"
@@ -190,10 +191,23 @@ void SearchController::addCurrentPage() {
         ensureSaveFolder();
         saveFolder = m_context.state.currentSaveFolder;
     }
-    harvestCurrentPage(saveFolder);
+    if (const auto document = m_browser.document()) {
+        if (Harvester::harvest(*document, m_openAccessOnly, saveFolder, m_list) == 0)
+            addArticlePage(*document, saveFolder);
+    }
     emit autoSizeColumnsRequested();
     m_addPageEnabled = true;
     emit controlsChanged();
+}
+
+bool SearchController::addArticlePage(const BrowserDocument& document, const QString& saveFolder) {
+    const ArticlePage page = ArticleMetadataReader::read(document);
+    if (!page.hasCitationTitle || page.pdfUrl.isEmpty())
+        return false;
+    m_list.addArticle(page.article.title, page.pdfUrl, document.URL(), u"pdf"_s, saveFolder,
+                      kOriginArticlePage, page.article);
+    m_list.refreshCount();
+    return true;
 }
 
 void SearchController::addAllPages() {

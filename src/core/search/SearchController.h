@@ -29,6 +29,8 @@ public:
     static inline const QString kCaptionAddAll = QStringLiteral("加入全部到列表");
     static inline const QString kCaptionStop = QStringLiteral("停止加入全部");
     static inline const QString kLimitNotNumeric = QStringLiteral("最大页码数必须是数字！");
+    // The origin ("TYPE") of a row read from an article's own page.
+    static inline const QString kOriginArticlePage = QStringLiteral("网页");
 
     SearchController(AppContext& context, Browser& browser, ArticleListModel& list,
                      QObject* parent = nullptr);
@@ -69,8 +71,11 @@ public:
     // browser moved on to a page with a larger startPage number.
     bool nextPage();
 
-    // "加入本页到列表".
+    // "加入本页到列表": the result page's articles; on an article page of any platform (one that
+    // names itself with citation_title and names a PDF), that article with its metadata.
     void addCurrentPage();
+    // Adds the article of an article page; false when the page is none.
+    bool addArticlePage(const BrowserDocument& document, const QString& saveFolder);
     // "加入全部到列表" starts a run; the same button during a run ("停止加入全部") stops it.
     void addAllPages();
 

@@ -135,7 +135,9 @@ void FileDownloadWindow::buildMenus() {
     QMenuBar* bar = menuBar();
     m_listMenu = m_controls->addMenu(
         bar, u"menu下载"_s, u"列表操作(&D)"_s,
-        {{u"menu全选专利列表"_s, u"全选"_s, [this] { m_list->selectAll(); }},
+        {{u"menu添加网址或DOI"_s, u"添加网址或DOI..."_s},
+         sep,
+         {u"menu全选专利列表"_s, u"全选"_s, [this] { m_list->selectAll(); }},
          {u"menu全不选"_s, u"全不选"_s, [this] { m_list->clearSelection(); }},
          {u"menu随机排序列表"_s, u"随机排序列表(打乱)"_s},
          {u"menu自动列宽"_s, u"自动调整列宽"_s},

@@ -75,6 +75,8 @@ int runGuiApplication(int argc, char** argv) {
             return 4;
         }
         config.homePage = demoServer->homeUrl().toString();
+        // Pasting the demo's DOIs brings the demo's articles.
+        config.doiResolver = demoServer->doiResolverUrl().toString();
     }
 
     SettingsStore settings(SettingsStore::defaultPath());

@@ -1,6 +1,7 @@
 #include "shell/GuiWiring.h"
 
 #include "analysis/AnalysisPanel.h"
+#include "downloads/AddAddressesBinding.h"
 #include "downloads/DownloadFileActionsBinding.h"
 #include "downloads/DownloadListKeeper.h"
 #include "downloads/DownloadListStore.h"
@@ -39,6 +40,7 @@ QWidget* createDownloadWindow(GuiServices& services) {
     if (!network)
         network = new NetworkLayer(window);
     new DownloadWindowBinding(*window, *network);
+    new AddAddressesBinding(*window, *network);
     new DownloadFileActionsBinding(*window);
     const QString listPath =
         services.downloadListPath.isEmpty() ? DownloadListStore::defaultPath() : services.downloadListPath;

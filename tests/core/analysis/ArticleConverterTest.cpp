@@ -83,6 +83,16 @@ TEST_F(ConverterTest, RowCarriesLinkFolderTypeAndWaitingState) {
     EXPECT_EQ(articles.at(1).status, ArticleListModel::kStatusDone);
 }
 
+TEST_F(ConverterTest, ArticleReadFromItsPageKeepsItsMetadataAndIsFetchedFromThere) {
+    ArticleMetadata article{u"T"_s, {u"Li, Na"_s}, u"2020"_s, u"J"_s, u"10.1/x"_s, u"http://x/article/1"_s};
+    articles.addArticle(u"T"_s, u"http://x/pdf/1"_s, u"http://x/article/1"_s, u"pdf"_s, u"/a/"_s, u"o"_s,
+                        article);
+    converter.convertArticleToDownload(0);
+    const DownloadRow& row = host.session()->list().at(0);
+    EXPECT_EQ(row.tag, u"http://x/article/1"_s) << "its page is the Referer the platform expects";
+    EXPECT_EQ(row.article, article);
+}
+
 TEST_F(ConverterTest, AlreadyListedLinkLeavesTheDownloadRowAndStillMarksSuccess) {
     articles.addArticle(u"First"_s, u"http://x/pdf/1"_s, QString(), u"pdf"_s, u"/a/"_s, u"o"_s);
     converter.convertArticleToDownload(0);

@@ -31,7 +31,9 @@ TEST(DownloadArguments, BadArgumentsAreRefusedWithAReason) {
         {"proxy without port", {u"--proxy"_s, u"localhost"_s, u"http://h/a"_s}, u"HOST:PORT"_s},
         {"proxy port not a number", {u"--proxy"_s, u"h:x"_s, u"http://h/a"_s}, u"HOST:PORT"_s},
         {"missing value at the end", {u"http://h/a"_s, u"--folder"_s}, u"--folder"_s},
-        {"file address", {u"file:///etc/passwd"_s}, u"not an http"_s},
+        {"file address", {u"file:///etc/passwd"_s}, u"nor a DOI"_s},
+        {"neither address nor DOI", {u"10.12/too-short"_s}, u"nor a DOI"_s},
+        {"resolver that is no web address", {u"--resolver"_s, u"doi.org"_s, u"10.1000/x"_s}, u"--resolver"_s},
         {"unknown option", {u"--fast"_s, u"http://h/a"_s}, u"unknown option"_s},
         {"manifest without a file", {u"http://h/a"_s, u"--manifest"_s}, u"--manifest"_s},
     };
@@ -136,11 +138,14 @@ TEST(DownloadArguments, ListFileColumns) {
             "http://h/b.pdf\t\xE6\xA0\x87\xE9\xA2\x98:one\r\n"
             "\n"
             "http://h/c\tthree\thtml\t" +
-            t.path(u"sub"_s).toUtf8() + "\n");
+            t.path(u"sub"_s).toUtf8() +
+            "\n"
+            "doi:10.1000/xyz\n"
+            "10.1000/named\tmy name\n");
     f.close();
     QString error;
     const auto entries = DownloadArguments::readList(path, u"/def/"_s, t.codec, error);
-    ASSERT_EQ(entries.size(), 3u) << error.toStdString();
+    ASSERT_EQ(entries.size(), 5u) << error.toStdString();
     EXPECT_EQ(entries[0].name, u"a"_s);
     EXPECT_EQ(entries[0].type, u"pdf"_s);
     EXPECT_EQ(entries[0].folder, u"/def/"_s);
@@ -148,6 +153,11 @@ TEST(DownloadArguments, ListFileColumns) {
     EXPECT_EQ(entries[1].type, u"pdf"_s) << "type from the address when the column is missing";
     EXPECT_EQ(entries[2].type, u"html"_s);
     EXPECT_EQ(entries[2].folder, t.path(u"sub"_s) + QDir::separator());
+    EXPECT_EQ(entries[3].input, u"doi:10.1000/xyz"_s);
+    EXPECT_TRUE(entries[3].url.isEmpty()) << "a DOI names no address before it is resolved";
+    EXPECT_FALSE(entries[3].named);
+    EXPECT_EQ(entries[4].name, u"my name"_s);
+    EXPECT_TRUE(entries[4].named);
 }
 
 TEST(DownloadArguments, ListFileProblems) {

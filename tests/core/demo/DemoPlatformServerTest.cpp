@@ -1,5 +1,7 @@
 #include "DemoPlatformServer.h"
+#include "articles/ArticleMetadataReader.h"
 #include "dom/BrowserDocument.h"
+#include "platform/AnsiCodec.h"
 #include "platform/EventPump.h"
 #include "search/ArticleListModel.h"
 #include "search/Harvester.h"
@@ -61,6 +63,10 @@ TEST(DemoPlatformServer, ServesPagesIconsAndPdfs) {
         {"open-access icon", u"/images/access_free.gif"_s, 200, "image/gif", "GIF89a"},
         {"PDF icon", u"/images/pdf-icon-large.png"_s, 200, "image/png", "\x89PNG"},
         {"unknown address", u"/nothing"_s, 404, "text/html; charset=utf-8", "<!DOCTYPE html>"},
+        {"DOI resolver leads to the article page", u"/resolve/10.5555/DEMO.2"_s, 200,
+         "text/html; charset=utf-8", "<!DOCTYPE html>"},
+        {"DOI the resolver does not know", u"/resolve/10.5555/demo.999"_s, 404, "text/html; charset=utf-8",
+         "<!DOCTYPE html>"},
     };
     for (const Case& c : cases) {
         const Fetched got = fetch(base.resolved(QUrl(c.path)));
@@ -71,6 +77,26 @@ TEST(DemoPlatformServer, ServesPagesIconsAndPdfs) {
         // What the platform serves may go into the browser's disk cache; error pages may not.
         EXPECT_EQ(got.cacheControl, c.status == 200 ? QByteArray("no-cache") : QByteArray("no-store"))
             << c.name;
+    }
+}
+
+TEST(DemoPlatformServer, ArticlePagesCarryTheStandardMetadata) {
+    DemoPlatformServer server;
+    ASSERT_TRUE(server.start());
+    const AnsiCodec ansi;
+    for (int n : {0, 3}) {
+        const QUrl page = server.baseUrl().resolved(QUrl(DemoPlatformServer::articlePath(n)));
+        const Fetched got = fetch(page);
+        const ArticlePage read = ArticleMetadataReader::readPage(
+            got.body, QString::fromLatin1(got.contentType), page.toString(), ansi);
+        EXPECT_TRUE(read.hasCitationTitle) << n;
+        EXPECT_EQ(read.article.title, DemoPlatformServer::articleTitle(n)) << n;
+        EXPECT_EQ(read.article.authors, DemoPlatformServer::articleAuthors(n)) << n;
+        EXPECT_EQ(read.article.year, DemoPlatformServer::articleYear(n)) << n;
+        EXPECT_EQ(read.article.doi, DemoPlatformServer::articleDoi(n)) << n;
+        // Without citation_pdf_url (article 4 offers no PDF) the platform's usual address is taken.
+        EXPECT_EQ(read.pdfUrl, server.baseUrl().resolved(QUrl(DemoPlatformServer::pdfPath(n))).toString())
+            << n;
     }
 }
 

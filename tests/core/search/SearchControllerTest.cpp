@@ -3,6 +3,7 @@
 #include "dom/BrowserDocument.h"
 #include "fakes/FakeBrowser.h"
 #include "search/ArticleListModel.h"
+#include "support/ArticleSite.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
@@ -205,6 +206,43 @@ TEST(SearchController, WithoutADialogTheSaveFolderComesFromTheSettings) {
     h.controller.addCurrentPage();
     ASSERT_EQ(h.list.count(), 3);
     EXPECT_EQ(h.list.at(0).saveFolder, u"/from/settings/"_s);
+}
+
+// "加入本页到列表" on any platform's article page: the page's own article, when it names itself
+// and its PDF.
+TEST(SearchController, AddPageTakesTheArticleOfAnArticlePage) {
+    struct Case {
+        const char* name;
+        QString html;
+        bool added;
+    };
+    const Case cases[] = {
+        {"article page",
+         QString::fromUtf8(articlePageHtml(u"Heat &amp; Health"_s, u"/pdf/1"_s, {u"Novak, Petr"_s}, u"2019"_s,
+                                           u"10.5555/x"_s)),
+         true},
+        {"article page without a PDF", QString::fromUtf8(articlePageHtml(u"No PDF"_s, QString())), false},
+        {"page with a PDF link but no citation title",
+         u"<html><head><title>Files</title></head><body><a href=\"/a.pdf\">a</a></body></html>"_s, false},
+    };
+    for (const Case& c : cases) {
+        Harness h(1);
+        const QString page = u"http://pub.test/article/x"_s;
+        h.browser.addPage(page, c.html);
+        h.browser.show(page);
+        h.controller.addCurrentPage();
+        ASSERT_EQ(h.list.count(), c.added ? 1 : 0) << c.name;
+        if (!c.added)
+            continue;
+        const ArticleRow& row = h.list.at(0);
+        EXPECT_EQ(row.title, u"Heat & Health"_s);
+        EXPECT_EQ(row.key, u"http://pub.test/pdf/1"_s);
+        EXPECT_EQ(row.tag, page);
+        EXPECT_EQ(row.origin, SearchController::kOriginArticlePage);
+        EXPECT_EQ(row.article.authors, QStringList{u"Novak, Petr"_s});
+        EXPECT_EQ(row.article.doi, u"10.5555/x"_s);
+        EXPECT_EQ(h.counts, QList<int>{1});
+    }
 }
 
 TEST(SearchController, OpenAccessOptionIsReadAtHarvestTime) {
