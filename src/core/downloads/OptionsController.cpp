@@ -2,6 +2,7 @@
 
 #include "DownloadSession.h"
 #include "DownloadSettings.h"
+#include "articles/ArticleInputParser.h"
 #include "platform/Prompts.h"
 #include "program/ProgramState.h"
 #include "settings/SettingKeys.h"
@@ -40,6 +41,7 @@ OptionsValues OptionsController::open() const {
     v.promptFolderOnHarvest = m_context.state.promptSaveFolderOnHarvest == 1;
     v.maxSizeText = QString::number(options.maxFileSizeMB);
     v.keepList = m_context.settings.read(kSectionDownload, kKeepList) != u"0"_s;
+    v.doiResolver = m_context.settings.read(kSectionSettings, kDoiResolver);
     return v;
 }
 
@@ -58,6 +60,11 @@ void OptionsController::confirm(const OptionsValues& values) {
     m_context.state.promptSaveFolderOnHarvest = values.promptFolderOnHarvest ? 1 : 0;
     store.write(kSectionSettings, kPromptFolderOnHarvest, values.promptFolderOnHarvest ? u"1"_s : u"0"_s);
     store.write(kSectionDownload, kKeepList, values.keepList ? u"1"_s : u"0"_s);
+
+    if (ArticleInputParser::isResolverBase(values.doiResolver))
+        store.write(kSectionSettings, kDoiResolver, values.doiResolver.trimmed());
+    else
+        m_context.prompts.message(kBadResolver, MessageIcon::Error);
 
     const std::optional<double> size = DownloadSettings::parseMegabytes(values.maxSizeText);
     if (size) {

@@ -16,6 +16,7 @@ struct OptionsValues {
     bool promptFolderOnHarvest = true;
     QString maxSizeText;  // the maximum file size in megabytes, as typed
     bool keepList = true; // "关闭后保留下载列表"
+    QString doiResolver;  // "DOI解析地址"
 };
 
 // The Options dialog's logic. With a loaded download window it shows that window's current
@@ -25,6 +26,8 @@ public:
     static inline const QString kBadProxy = QStringLiteral("代理服务器网址或者端口格式不对！");
     static inline const QString kBadMaxSize =
         QStringLiteral("下载文件大小必须是不小于0的数字！仍使用原来的数值。");
+    static inline const QString kBadResolver =
+        QStringLiteral("DOI解析地址必须是http或https网址！仍使用原来的地址。");
 
     OptionsController(const AppContext& context, DownloadSession* loadedDownloads);
 
@@ -35,7 +38,8 @@ public:
     // "确定": stores every value and updates the download window. A proxy that is switched on
     // without an address or with a bad port is reported and stored all the same. A maximum size
     // that is not a number of at least 0 is reported and the previous size is kept, so the stored
-    // size always stays a valid number.
+    // size always stays a valid number; so is a DOI resolver that is not an http(s) address,
+    // which keeps the previous one.
     void confirm(const OptionsValues& values);
 
     static bool isValidPort(const QString& port);

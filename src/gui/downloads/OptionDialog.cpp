@@ -52,6 +52,7 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     m_check2->setObjectName(u"Check2"_s);
     m_check3 = new QCheckBox(u"关闭后保留下载列表"_s, this);
     m_check3->setObjectName(u"Check3"_s);
+    m_text9 = makeEdit(this, u"Text9"_s);
     auto* command1 = new QPushButton(u"确定"_s, this);
     command1->setObjectName(u"Command1"_s);
     command1->setDefault(true);
@@ -81,6 +82,10 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     layout->addWidget(label2);
     layout->addWidget(m_check2);
     layout->addWidget(m_check3);
+    auto* resolver = new QHBoxLayout;
+    resolver->addWidget(makeLabel(this, u"Label3"_s, u"DOI解析地址："_s));
+    resolver->addWidget(m_text9, 1);
+    layout->addLayout(resolver);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(command1);
@@ -96,6 +101,7 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     m_check2->setChecked(v.promptFolderOnHarvest);
     m_text1->setText(v.maxSizeText);
     m_check3->setChecked(v.keepList);
+    m_text9->setText(v.doiResolver);
 
     connect(command1, &QPushButton::clicked, this, &OptionDialog::confirm);
     connect(command2, &QPushButton::clicked, this, &QDialog::reject);
@@ -110,6 +116,7 @@ OptionsValues OptionDialog::values() const {
     v.promptFolderOnHarvest = m_check2->isChecked();
     v.maxSizeText = m_text1->text();
     v.keepList = m_check3->isChecked();
+    v.doiResolver = m_text9->text();
     return v;
 }
 

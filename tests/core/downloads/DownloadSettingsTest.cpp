@@ -188,6 +188,27 @@ TEST(OptionsController, MaximumSizeStaysANumber) {
     }
 }
 
+TEST(OptionsController, DoiResolverStaysAWebAddress) {
+    const SizeCase cases[] = {
+        {"another resolver", u"https://resolver.example/doi/"_s, u"https://resolver.example/doi/"_s, false},
+        {"blanks around", u" http://r.example/ "_s, u"http://r.example/"_s, false},
+        {"no scheme keeps the previous one", u"doi.org"_s, u"https://doi.org/"_s, true},
+        {"empty keeps the previous one", QString(), u"https://doi.org/"_s, true},
+    };
+    for (const SizeCase& c : cases) {
+        TestContext t;
+        OptionsController dialog(t.context(), nullptr);
+        OptionsValues v = dialog.open();
+        EXPECT_EQ(v.doiResolver, u"https://doi.org/"_s) << c.name;
+        v.doiResolver = c.typed;
+        dialog.confirm(v);
+        EXPECT_EQ(t.settings.read(kSectionSettings, kDoiResolver), c.stored) << c.name;
+        EXPECT_EQ(t.prompts.messages(),
+                  c.refused ? QStringList{OptionsController::kBadResolver} : QStringList())
+            << c.name;
+    }
+}
+
 TEST(OptionsController, MethodAndPromptReachTheOpenDownloadWindow) {
     TestContext t;
     DownloadSession session(t.context());

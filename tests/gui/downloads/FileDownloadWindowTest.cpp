@@ -84,6 +84,7 @@ TEST_F(DownloadWindowTest, CaptionsOfTheOptionPanel) {
 TEST_F(DownloadWindowTest, EveryMenuEntryIsThere) {
     auto w = open();
     const std::pair<const char*, QString> entries[] = {
+        {"menu添加网址或DOI", u"添加网址或DOI..."_s},
         {"menu全选专利列表", u"全选"_s},
         {"menu全不选", u"全不选"_s},
         {"menu随机排序列表", u"随机排序列表(打乱)"_s},
