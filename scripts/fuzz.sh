@@ -38,7 +38,7 @@ fi
 # Longest input per target: whole pages and file heads need more room than header lines.
 max_len() {
     case "$1" in
-    page_harvest) echo 65536 ;;
+    page_harvest | articles) echo 65536 ;;
     file_type) echo 16384 ;;
     *) echo 4096 ;;
     esac

@@ -11,7 +11,8 @@ namespace mojing {
 namespace {
 
 // A DOI's prefix is "10." and a registrant code of digits (with dotted subdivisions); the
-// suffix is any printable text.
+// suffix is any printable text (no white space of any script: \S is matched with Unicode
+// properties).
 const QString kDoiPattern = u"10\\.[0-9]{4,9}(?:\\.[0-9]+)*/\\S+"_s;
 
 bool isDoiHost(const QString& host) {
@@ -36,7 +37,8 @@ QString withoutTrailingPunctuation(QString doi) {
 }
 
 QString bareDoi(const QString& text) {
-    static const QRegularExpression whole(u"^"_s + kDoiPattern + u"$"_s);
+    static const QRegularExpression whole(u"^"_s + kDoiPattern + u"$"_s,
+                                          QRegularExpression::UseUnicodePropertiesOption);
     const QString doi = withoutTrailingPunctuation(text);
     if (!whole.match(doi).hasMatch() || hasControlCharacter(doi))
         return {};
@@ -46,7 +48,8 @@ QString bareDoi(const QString& text) {
 // The DOI among other words of a line ("Smith J. (2019) ... doi:10.1000/xyz."): brackets that
 // close what the DOI did not open, and punctuation, are the sentence's.
 QString embeddedDoi(const QString& line) {
-    static const QRegularExpression inText(u"(?<![0-9A-Za-z.])"_s + kDoiPattern);
+    static const QRegularExpression inText(u"(?<![0-9A-Za-z.])"_s + kDoiPattern,
+                                           QRegularExpression::UseUnicodePropertiesOption);
     const QRegularExpressionMatch m = inText.match(line);
     if (!m.hasMatch())
         return {};

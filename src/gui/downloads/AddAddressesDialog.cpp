@@ -35,6 +35,7 @@ AddAddressesDialog::AddAddressesDialog(const AppContext& context, DownloadSessio
                                 "https://www.example.com/doi/full/10.1000/xyz123\n"
                                 "https://www.example.com/files/paper.pdf"_s);
     m_text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_text1->setTabChangesFocus(true);
     m_combo1 = ComboDropWidth::folderCombo(this);
     m_browse = makeNamed<QPushButton>(this, u"Command1"_s, u"..."_s);
     m_browse->setFixedWidth(36);
@@ -43,6 +44,7 @@ AddAddressesDialog::AddAddressesDialog(const AppContext& context, DownloadSessio
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
     m_progress->setFormat(u"%v/%m"_s);
+    m_progress->setTextVisible(false); // until there is something to count
     m_add = makeNamed<QPushButton>(this, u"Command2"_s, u"添加"_s);
     m_add->setDefault(true);
     m_stop = makeNamed<QPushButton>(this, u"Command3"_s, u"停止"_s);
@@ -63,6 +65,7 @@ AddAddressesDialog::AddAddressesDialog(const AppContext& context, DownloadSessio
     buttons->addWidget(close);
     grid->addLayout(buttons, 4, 0, 1, 3);
     grid->setRowStretch(1, 1);
+    grid->setColumnStretch(1, 1);
     resize(620, 420);
 
     connect(m_browse, &QPushButton::clicked, this, [this] {
@@ -76,6 +79,7 @@ AddAddressesDialog::AddAddressesDialog(const AppContext& context, DownloadSessio
     connect(&m_adder, &AddAddressesController::progressChanged, this, [this](int done, int total) {
         m_progress->setRange(0, std::max(1, total));
         m_progress->setValue(done);
+        m_progress->setTextVisible(true);
     });
     connect(&m_adder, &AddAddressesController::runningChanged, this, &AddAddressesDialog::showRunning);
     connect(&m_adder, &AddAddressesController::finished, this, [this](bool complete) {
