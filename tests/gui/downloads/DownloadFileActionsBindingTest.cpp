@@ -1,4 +1,5 @@
 #include "downloads/DownloadFileActionsBinding.h"
+#include "downloads/AddAddressesBinding.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/DownloadWindowBinding.h"
 #include "downloads/FileDownloadWindow.h"
@@ -29,12 +30,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A shown download window with the engine and the file actions attached.
+// A shown download window with the engine, "添加网址或DOI" and the file actions attached.
 class DownloadFileActionsBindingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         window = std::make_unique<FileDownloadWindow>(t.context(), nullptr);
         new DownloadWindowBinding(*window, network);
+        new AddAddressesBinding(*window, network);
         binding = new DownloadFileActionsBinding(*window);
         folder = t.path(u"out"_s) + QDir::separator();
         QDir().mkpath(folder);
