@@ -106,6 +106,7 @@ void ArticleResolver::stop() {
     m_busyHosts.clear();
     m_inFlight = 0;
     m_done = 0;
+    m_firstOpen = 0;
 }
 
 void ArticleResolver::schedule() {
@@ -129,7 +130,10 @@ void ArticleResolver::startJobs() {
         if (wakeIn == 0 || ms < wakeIn)
             wakeIn = ms;
     };
-    for (size_t i = 0; i < m_jobs.size(); ++i) {
+    // Long lists: the inputs already through at the front are not looked at again.
+    while (m_firstOpen < m_jobs.size() && m_jobs[m_firstOpen].done)
+        ++m_firstOpen;
+    for (size_t i = m_firstOpen; i < m_jobs.size(); ++i) {
         Job& job = m_jobs[i];
         if (job.done || job.reply)
             continue;

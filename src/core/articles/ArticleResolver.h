@@ -24,8 +24,9 @@ struct Timing;
 // page, a page address is read as an article page (or, when its answer is not a web page, taken
 // as a file), a file address is taken as it is. Requests go out with the program's cookies, follow
 // redirects (at most kMaxHops, to http and https only), and are paced like the downloads: at most
-// one request per host at a time, new articles only after the pause between files, nothing to a
-// host that asked for a rest (a 429 or 503 answer is asked again after it, kPauseRetries times).
+// one request per host at a time (kMaxParallel in all), with a pause between files one article
+// after the other and the pause between them, nothing to a host that asked for a rest (a 429 or
+// 503 answer is asked again after it, kPauseRetries times).
 //
 // Every step is driven by the network's signals; nothing waits inside a call.
 class ArticleResolver : public QObject {
@@ -106,6 +107,7 @@ private:
     QSet<QString> m_busyHosts;
     int m_inFlight = 0;
     int m_done = 0;
+    size_t m_firstOpen = 0; // every job before it is done
     bool m_running = false;
     bool m_scheduled = false;
     quint64 m_generation = 0; // changes when a run is stopped or replaced
