@@ -74,6 +74,8 @@ QString DownloadManifest::line(const DownloadRow& row, const QString& path, cons
         QString::number(bytes),
         sha,
         field(path),
+        field(row.article.doi),
+        field(row.article.title.trimmed().isEmpty() ? row.name : row.article.title),
     };
     return cells.join(u'\t');
 }
