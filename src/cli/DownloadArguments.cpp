@@ -80,7 +80,8 @@ std::vector<DownloadArguments::Entry> savedListEntries(const QByteArray& bytes, 
         entry.url = row.key.trimmed();
         if (const QString name = FileHelpers::sanitizeFileName(row.name.trimmed(), codec); !name.isEmpty())
             entry.name = name;
-        entry.type = cleanType(row.type.trimmed());
+        if (!row.type.trimmed().isEmpty())
+            entry.type = cleanType(row.type.trimmed());
         entry.referer = isWebAddress(row.tag) ? row.tag.trimmed() : QString();
         entry.article = row.article;
         entries.push_back(entry);

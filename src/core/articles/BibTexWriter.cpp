@@ -17,14 +17,15 @@ bool isEastAsian(QChar c) {
            script == QChar::Script_Katakana || script == QChar::Script_Hangul;
 }
 
-// Letters and digits of `text`, lower-cased.
+// Letters and digits of `text`, lower-cased, accents taken off ("Müller" gives "muller"): keys
+// are typed in citations and must suit the oldest tools.
 QString keyPart(const QString& text) {
     QString part;
-    for (QChar c : text) {
+    for (QChar c : text.normalized(QString::NormalizationForm_D)) {
         if (c.isLetterOrNumber())
             part += c.toLower();
     }
-    return part;
+    return part.normalized(QString::NormalizationForm_C);
 }
 
 // The first word of a title that says something ("A", "An", "The" pass); in East Asian script,
@@ -34,6 +35,8 @@ QString firstTitleWord(const QString& title) {
     QString word;
     auto wordDone = [&] { return !word.isEmpty() && !articles.contains(word.toLower()); };
     for (QChar c : title) {
+        if ((c == u'\'' || c == u'’') && !word.isEmpty())
+            continue; // "O'Brien's" is one word
         if (c.isLetterOrNumber()) {
             word += c;
             if (isEastAsian(word.front()) && word.size() == 2)
@@ -106,11 +109,25 @@ QString verbatim(const QString& text) {
     return out;
 }
 
-// "description:path:type", with the separators of that form escaped.
+bool bracesBalanced(const QString& text) {
+    int depth = 0;
+    for (QChar c : text) {
+        if (c == u'{')
+            ++depth;
+        else if (c == u'}' && --depth < 0)
+            return false;
+    }
+    return depth == 0;
+}
+
+// "description:path:type", with the separators of that form escaped. Balanced braces (a title's
+// "{study}") are written as they are, so the path still names the file; a lone brace would end
+// the field and is escaped.
 QString fileField(const QString& path) {
     QString escapedPath = path;
     escapedPath.replace(u'\\', u"\\\\"_s).replace(u':', u"\\:"_s).replace(u';', u"\\;"_s);
-    escapedPath.replace(u'{', u"%7B"_s).replace(u'}', u"%7D"_s);
+    if (!bracesBalanced(path))
+        escapedPath.replace(u'{', u"\\{"_s).replace(u'}', u"\\}"_s);
     return u':' + escapedPath + u':' + QFileInfo(path).suffix().toUpper();
 }
 

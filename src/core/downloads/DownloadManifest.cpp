@@ -1,6 +1,7 @@
 #include "DownloadManifest.h"
 
 #include "DownloadSession.h"
+#include "ReferenceExport.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -75,7 +76,7 @@ QString DownloadManifest::line(const DownloadRow& row, const QString& path, cons
         sha,
         field(path),
         field(row.article.doi),
-        field(row.article.title.trimmed().isEmpty() ? row.name : row.article.title),
+        field(ReferenceExport::titleOf(row)),
     };
     return cells.join(u'\t');
 }

@@ -21,9 +21,9 @@ struct DownloadRow;
 // The time is ISO 8601 with the UTC offset; the state is the row's 1-4; the final address is the
 // one after redirects; status, type and final address are empty when no answer came. Bytes and
 // SHA-256 are those of the file on disk for a finished row (SHA-256 empty when there is no file),
-// otherwise bytes are what arrived. DOI and title are the article's (the title is the row's name
-// when the row has no metadata); they come last, so readers of the first nine fields go on
-// working. UTF-8; tabs and line breaks inside a field become spaces.
+// otherwise bytes are what arrived. DOI and title are the article's (the title is the row's name,
+// without a clash counter, when the row has no metadata); they come last, so readers of the first
+// nine fields go on working. UTF-8; tabs and line breaks inside a field become spaces.
 class DownloadManifest : public QObject {
     Q_OBJECT
 public:

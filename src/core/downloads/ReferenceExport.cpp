@@ -6,16 +6,23 @@
 #include "platform/FileHelpers.h"
 #include "platform/Prompts.h"
 
+#include <QRegularExpression>
 #include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
 namespace mojing {
 
+QString ReferenceExport::titleOf(const DownloadRow& row) {
+    if (!row.article.title.trimmed().isEmpty())
+        return row.article.title;
+    static const QRegularExpression counter(u"\\[\\d{3,}\\]$"_s);
+    return QString(row.name).remove(counter);
+}
+
 ReferenceEntry ReferenceExport::entryOf(const DownloadRow& row, const QString& filePath) {
     ReferenceEntry entry{row.article, filePath};
-    if (entry.article.title.trimmed().isEmpty())
-        entry.article.title = row.name;
+    entry.article.title = titleOf(row);
     return entry;
 }
 

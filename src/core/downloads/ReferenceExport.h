@@ -30,6 +30,8 @@ public:
 
     // The entry for a row, as both exports and `mojing download` write it.
     static ReferenceEntry entryOf(const DownloadRow& row, const QString& filePath);
+    // The row's article title, or else its name without the "[001]" a name clash gave it.
+    static QString titleOf(const DownloadRow& row);
     // The entries of the finished rows whose file exists and that `accept` takes (all by default).
     static ReferenceEntries finishedEntries(const DownloadListModel& list,
                                             const std::function<bool(int row)>& accept = {});
