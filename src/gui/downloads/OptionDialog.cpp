@@ -64,7 +64,11 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     m_namingPreview->setTextFormat(Qt::PlainText);
     const AnsiCodec* codec = &context.codec;
     connect(m_naming, &QLineEdit::textChanged, this, [this, codec](const QString& text) {
-        m_namingPreview->setText(OptionsController::namingPreview(text, *codec));
+        const QString preview = OptionsController::namingPreview(text, *codec);
+        m_namingPreview->setText(preview);
+        // A template that will be refused says so in red before "确定" is pressed.
+        m_namingPreview->setStyleSheet(
+            preview.startsWith(OptionsController::kBadNaming) ? u"color: #b00000;"_s : QString());
     });
 
     auto* command1 = new QPushButton(u"确定"_s, this);
