@@ -70,7 +70,7 @@ int runGuiApplication(int argc, char** argv) {
     std::unique_ptr<DemoPlatformServer> demoServer;
     if (demo) {
         demoServer = std::make_unique<DemoPlatformServer>();
-        if (!demoServer->start()) {
+        if (!demoServer->startPreferring()) {
             fprintf(stderr, "mojing: the demo platform could not be started.\n");
             return 4;
         }
@@ -94,6 +94,10 @@ int runGuiApplication(int argc, char** argv) {
     CookieBridge cookies(profile->cookieStore(), network.cookieJar());
     WindowFlow flow;
     GuiServices services{context, flow, profile.get(), config, &network};
+    if (demoServer)
+        services.restoredAddress = [server = demoServer.get()](const QString& address) {
+            return server->rebased(address);
+        };
 
     CoverWindow cover(context, flow, config);
     flow.setCover(&cover);
