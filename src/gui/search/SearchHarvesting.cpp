@@ -7,6 +7,7 @@
 #include "search/ArticleListModel.h"
 #include "search/SearchController.h"
 #include "search/SearchWindow.h"
+#include "widgets/StatusPanels.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -56,6 +57,8 @@ SearchHarvesting::SearchHarvesting(SearchWindow* window) : QObject(window), m_wi
     connect(m_controller, &SearchController::autoSizeColumnsRequested, this,
             [window] { window->listView1()->resizeColumnsToContents(); });
     connect(&list, &ArticleListModel::countRefreshed, window, &SearchWindow::refreshArticleCount);
+    connect(m_controller, &SearchController::progressChanged, window,
+            [window](const QString& text) { window->statusBar1()->setText(3, text); });
 
     const std::pair<const char16_t*, void (ArticleListCommands::*)()> menu[] = {
         {u"menu清除选中项", &ArticleListCommands::clearSelected},
