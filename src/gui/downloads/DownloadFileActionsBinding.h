@@ -4,6 +4,7 @@
 #include "downloads/DownloadListSorter.h"
 
 #include <QObject>
+#include <QString>
 
 namespace mojing {
 
@@ -33,10 +34,14 @@ private:
     void bindList();
     void autoSizeColumns();
     void replaceUrls();
+    // Panel 2 lets go of a file path it shows once the rows changed and the file is gone (a
+    // requeued or deleted row's file).
+    void forgetVanishedPath();
 
     FileDownloadWindow& m_window;
     DownloadFileActions m_actions;
     DownloadListSorter m_sorter;
+    QString m_shownPath; // the file path the last row click put into panel 2
 };
 
 } // namespace mojing
