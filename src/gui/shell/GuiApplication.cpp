@@ -25,6 +25,7 @@
 #include "DemoPlatformServer.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QWebEngineProfile>
 #include <cstdio>
 #include <memory>
@@ -49,6 +50,10 @@ void setApplicationIdentity() {
     QGuiApplication::setWindowIcon(Icons::programIcon());
 }
 
+void setProgramLocale() {
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+}
+
 int runGuiApplication(int argc, char** argv) {
     if (!hasDisplay()) {
         fprintf(stderr, "mojing: no display found (DISPLAY is not set).\n"
@@ -61,6 +66,7 @@ int runGuiApplication(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     setApplicationIdentity();
+    setProgramLocale();
     const QtTranslations qtTexts;
     // Only the start window ends the program; work windows come and go.
     QGuiApplication::setQuitOnLastWindowClosed(false);
