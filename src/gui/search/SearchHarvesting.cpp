@@ -15,7 +15,6 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTableView>
-#include <QWebEngineSettings>
 
 using namespace Qt::StringLiterals;
 
@@ -72,9 +71,7 @@ SearchHarvesting::SearchHarvesting(SearchWindow* window) : QObject(window), m_wi
             connect(action, &QAction::triggered, m_commands, command);
     }
 
-    // A double click shows the article's PDF in the browser; the engine's own PDF viewer is a
-    // plugin, off unless enabled (without it the PDF would turn into a download request).
-    window->page()->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+    // A double click shows the article's PDF in the browser (the profile has the PDF viewer on).
     QTableView* view = window->listView1();
     connect(view, &QAbstractItemView::doubleClicked, this, [this, view] {
         // The selected row: the current one when it is selected, else the first selected one.
