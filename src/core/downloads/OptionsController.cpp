@@ -69,8 +69,11 @@ void OptionsController::confirm(const OptionsValues& values) {
 
     if (m_downloads) {
         DownloadOptions& options = m_downloads->options();
+        // As "切换" does, a change of method starts from one slot; confirming the method the
+        // window already uses leaves the slot count the user chose there.
+        if (options.usesMethod1() != (method == 1))
+            options.slotCount = 1;
         options.method = method;
-        options.slotCount = 1;
         options.proxyEnabled = values.proxyEnabled;
         options.proxyHost = host;
         options.proxyPort = port;
