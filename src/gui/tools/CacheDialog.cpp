@@ -68,7 +68,9 @@ CacheDialog::CacheDialog(const AppContext& context, const CacheLocations& locati
     m_list1 = makeList(u"ListView1"_s, m_controller->entries(), this);
     m_list2 = makeList(u"ListView2"_s, m_controller->users(), this);
     m_list3 = makeList(u"ListView3"_s, m_controller->folders(), this);
-    m_list1->setTextElideMode(Qt::ElideMiddle); // long cache paths keep their file name in sight
+    // Long cache paths keep their file name in sight.
+    for (QTableView* view : {m_list1, m_list2, m_list3})
+        view->setTextElideMode(Qt::ElideMiddle);
     // Widths until the lists are first filled.
     for (const auto& [view, widths] :
          {std::pair{m_list1, QList<int>{420, 60, 100}}, std::pair{m_list2, QList<int>{120}}}) {
@@ -120,9 +122,12 @@ void CacheDialog::showCount() {
     m_list1->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     // AutoSizeColumns on the lists that hold rows; an empty list keeps its widths rather than
     // shrinking its columns to their headers ("查看我的缓存" leaves the lower lists empty).
+    // The last column fills the rest of the width (paths are shortened in the middle).
     for (QTableView* view : {m_list1, m_list2, m_list3}) {
-        if (view->model()->rowCount() > 0)
-            view->resizeColumnsToContents();
+        if (view->model()->rowCount() == 0)
+            continue;
+        for (int column = 0; column + 1 < view->model()->columnCount(); ++column)
+            view->resizeColumnToContents(column);
     }
 }
 
