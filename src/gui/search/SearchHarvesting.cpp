@@ -71,7 +71,7 @@ SearchHarvesting::SearchHarvesting(SearchWindow* window) : QObject(window), m_wi
             connect(action, &QAction::triggered, m_commands, command);
     }
 
-    // A double click shows the article's PDF in the browser (the profile has the PDF viewer on).
+    // A double click shows the article's PDF in the browser (its page has the PDF viewer on).
     QTableView* view = window->listView1();
     connect(view, &QAbstractItemView::doubleClicked, this, [this, view] {
         // The selected row: the current one when it is selected, else the first selected one.
