@@ -7,8 +7,8 @@ namespace mojing {
 // already carry it where they should. Message boxes without a title take it (GuiPrompts).
 void setApplicationIdentity();
 
-// The program's locale is Chinese (China) whatever the system's: dates, numbers, Qt's own texts
-// and the browser engine's own pages read as the interface does.
+// The program's locale is Chinese (China) whatever the system's: dates, numbers and Qt's own
+// texts read as the interface does.
 void setProgramLocale();
 
 // Starts the desktop program (arguments may include --demo). Returns the process exit code.
