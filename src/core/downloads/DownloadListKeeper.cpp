@@ -1,5 +1,6 @@
 #include "DownloadListKeeper.h"
 
+#include "DownloadListModel.h"
 #include "DownloadListStore.h"
 #include "DownloadSession.h"
 #include "platform/Prompts.h"
@@ -47,10 +48,25 @@ int DownloadListKeeper::restore() {
     case DownloadListStore::LoadResult::Loaded:
         break;
     }
+    if (m_rewrite) {
+        for (DownloadRow& row : rows)
+            rewriteAddresses(row);
+    }
     m_restoring = true;
     const int added = m_session.list().appendRows(std::move(rows));
     m_restoring = false;
     return added;
+}
+
+void DownloadListKeeper::rewriteAddresses(DownloadRow& row) const {
+    QStringList alternatives = row.key.split(u'|');
+    for (QString& address : alternatives)
+        address = m_rewrite(address);
+    row.key = alternatives.join(u'|');
+    if (!row.tag.isEmpty())
+        row.tag = m_rewrite(row.tag);
+    if (!row.article.articlePage.isEmpty())
+        row.article.articlePage = m_rewrite(row.article.articlePage);
 }
 
 void DownloadListKeeper::changed() {
