@@ -16,10 +16,6 @@
 #include "settings/SettingsStore.h"
 #include "transfer/NetworkLayer.h"
 
-#ifdef MOJING_WITH_BROWSER
-#include "browser/HeadlessLogin.h"
-#endif
-
 #include <QEventLoop>
 #include <QHash>
 #include <QSocketNotifier>
@@ -189,14 +185,14 @@ private:
     int m_lines = 0;
 };
 
-#ifdef MOJING_WITH_BROWSER
 // The site login of a run: automatic after every transfer that ends as a web page, holding new rows
 // while it runs; with --auto-retry the web-page rows (rows that met an expired session) come back.
 // `account` must outlive the result.
-std::unique_ptr<HeadlessLogin> attachSiteLogin(const LoginAccount& account, DownloadSession& session,
+std::unique_ptr<SiteLoginPage> attachSiteLogin(const SiteLoginPageFactory& makePage,
+                                               const LoginAccount& account, DownloadSession& session,
                                                NetworkLayer& network, AppContext& context, QTextStream& err) {
-    auto headless = std::make_unique<HeadlessLogin>(network, context);
-    SiteLogin* login = &headless->login();
+    std::unique_ptr<SiteLoginPage> page = makePage(network, context);
+    SiteLogin* login = &page->login();
     session.options().siteLogin = true;
     if (session.options().autoRetry)
         session.options().autoRetryMode = 2;
@@ -211,11 +207,11 @@ std::unique_ptr<HeadlessLogin> attachSiteLogin(const LoginAccount& account, Down
     });
     QObject::connect(login, &SiteLogin::autoLoginCleared, &session,
                      [&session] { session.options().siteLogin = false; });
-    return headless;
+    return page;
 }
-#endif
 
-int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
+int runDownload(const SiteLoginPageFactory& makeLoginPage, const QStringList& args, QTextStream& out,
+                QTextStream& err) {
     SettingsStore settings(SettingsStore::defaultPath());
     QString error;
     std::optional<DownloadArguments> parsed = DownloadArguments::parse(args, settings, error);
@@ -227,13 +223,11 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     const DownloadArguments& request = *parsed;
     for (const QString& warning : request.warnings)
         err << u"mojing download: warning: "_s << warning << u'\n';
-#ifndef MOJING_WITH_BROWSER
-    if (!request.loginUrl.isEmpty()) {
+    if (!request.loginUrl.isEmpty() && !makeLoginPage) {
         err << u"mojing download: the site login needs the browser engine, which this build does not have "
                "(built with MOJING_GUI=OFF)\n"_s;
         return 2;
     }
-#endif
     LoginAccount account;
     if (!request.loginUrl.isEmpty()) {
         account.address = request.loginUrl;
@@ -315,18 +309,16 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     // No ticks to wait for: the first row starts at once, and the run ends with its last row.
     scheduler.setImmediate(true);
     SiteLogin* login = nullptr;
-#ifdef MOJING_WITH_BROWSER
-    std::unique_ptr<HeadlessLogin> headless;
+    std::unique_ptr<SiteLoginPage> loginPage;
     if (!account.address.isEmpty()) {
-        headless = attachSiteLogin(account, session, network, context, err);
-        login = &headless->login();
+        loginPage = attachSiteLogin(makeLoginPage, account, session, network, context, err);
+        login = &loginPage->login();
         // Rows held back while the login ran go on the moment it ends.
         QObject::connect(login, &SiteLogin::runningChanged, &scheduler, [&scheduler](bool running) {
             if (!running)
                 QTimer::singleShot(0, &scheduler, &Scheduler::wake);
         });
     }
-#endif
     int rounds = 0;
     int goodBefore = 0;
     QObject::connect(&scheduler, &Scheduler::listFinished, &scheduler, [&] {
@@ -429,7 +421,7 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
 
 } // namespace
 
-CliCommand downloadCommand() {
+CliCommand downloadCommand(SiteLoginPageFactory siteLoginPage) {
     return {u"download"_s,
             DownloadArguments::usage() +
                 u"\nrun the download manager without a window; --list reads url TAB name [TAB type "
@@ -437,7 +429,9 @@ CliCommand downloadCommand() {
                 "after their articles, e.g. \"{author} {year} {title}\" (fields: title author "
                 "authors year journal doi); --bibtex and --ris write references of the files that "
                 "arrived"_s,
-            runDownload};
+            [siteLoginPage](const QStringList& args, QTextStream& out, QTextStream& err) {
+                return runDownload(siteLoginPage, args, out, err);
+            }};
 }
 
 } // namespace mojing

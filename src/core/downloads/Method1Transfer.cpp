@@ -378,35 +378,47 @@ void Method1Transfer::readChunks() {
     const Timing& timing = m_session.context().timing;
     const double maxMB = m_session.options().maxFileSizeMB;
     InetControl& inet = *m_inet;
+    // The row learns what the file has grown to once per slice: nothing else runs between the
+    // chunks of one slice, so it reads as if it were written after every chunk, without turning
+    // a number into text (and the size back into a number) for every 2048 bytes.
+    const qint64 lengthBefore = m_length;
+    const std::optional<qint64> total = asNumber(list.at(m_row).size);
+    auto showProgress = [&] {
+        if (m_length == lengthBefore)
+            return;
+        m_lastProgressMs = timing.nowMs();
+        list.setReceived(m_row, QString::number(m_length));
+        if (total && *total > 0)
+            list.setPercent(m_row, QString::number(m_length * 100 / *total) + u'%');
+    };
     QElapsedTimer slice;
     slice.start();
-    for (;;) {
+    for (int chunks = 1;; ++chunks) {
         const QByteArray chunk = inet.getChunk(kChunkBytes);
         if (!chunk.isEmpty()) {
             if (!m_part->write(chunk)) {
+                showProgress();
                 abandon(DownloadListModel::kFailed); // the disk refuses more
                 return;
             }
             m_length += chunk.size();
-            m_lastProgressMs = timing.nowMs();
-            list.setReceived(m_row, QString::number(m_length));
-            const auto total = asNumber(list.at(m_row).size);
-            if (total && *total > 0)
-                list.setPercent(m_row, QString::number(m_length * 100 / *total) + u'%');
         }
         // Nothing more can arrive once the response has ended and its data has been read.
         const bool drained = chunk.isEmpty() && inet.responseEnded() && inet.bytesBuffered() == 0;
         if (m_size > 0 && m_length >= m_size) {
+            showProgress();
             completeStream();
             return;
         }
         if (m_size == 0 && drained && !inet.transportFailed()) {
+            showProgress();
             completeStream();
             return;
         }
         if (m_size == 0 && megabytes(m_length) > maxMB) {
             // Skipped, like a file announced as too large: no part of it stays to be taken for
             // the file by a later run.
+            showProgress();
             inet.cancel();
             m_part.reset();
             list.setState(m_row, RowState::Finished);
@@ -417,12 +429,18 @@ void Method1Transfer::readChunks() {
         if (drained) {
             // The connection ended before the announced size arrived (or broke off): waiting
             // out the stall limit cannot bring the rest.
+            showProgress();
             abandon(DownloadListModel::kFailed, true);
             return;
         }
-        if (chunk.isEmpty())
+        if (chunk.isEmpty()) {
+            showProgress();
             return; // the next arrival continues
-        if (slice.elapsed() >= kReadSliceMs) {
+        }
+        // The clock is read every 16 chunks (32 KB): often enough for the slice, rarely enough
+        // not to cost more than the chunk.
+        if (chunks % 16 == 0 && slice.elapsed() >= kReadSliceMs) {
+            showProgress();
             scheduleRead(); // the event loop's turn
             return;
         }

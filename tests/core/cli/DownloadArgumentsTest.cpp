@@ -303,20 +303,44 @@ TEST(DownloadArguments, PasswordIsTheFirstLineOfItsFile) {
     EXPECT_TRUE(error.contains(u"cannot read"_s));
 }
 
-#ifdef MOJING_WITH_BROWSER
-TEST(DownloadCommand, EmptyPasswordStopsBeforeAnyTransfer) {
+// A site login that cannot run stops the command before any transfer or browser page.
+TEST(DownloadCommand, LoginThatCannotRunStopsBeforeAnyTransfer) {
     TestContext t;
     const QString empty = t.path(u"pw"_s);
     QFile f(empty);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
-    const CliRun r =
-        runCliCommand(u"download"_s, {u"--login-url"_s, u"http://127.0.0.1:9/login"_s, u"--account"_s, u"r"_s,
-                                      u"--password-file"_s, empty, u"http://127.0.0.1:9/a.pdf"_s});
-    EXPECT_EQ(r.code, 2);
-    EXPECT_TRUE(r.err.contains(SiteLogin::kNoAccount)) << r.err.toStdString();
-    EXPECT_TRUE(r.out.isEmpty());
+    int pagesMade = 0;
+    CliServices withEngine;
+    withEngine.siteLoginPage = [&pagesMade](NetworkLayer&, AppContext&) -> std::unique_ptr<SiteLoginPage> {
+        ++pagesMade;
+        return nullptr;
+    };
+    struct Case {
+        const char* name;
+        QStringList args;
+        CliServices services;
+        QString message;
+    } cases[] = {
+        {"empty password",
+         {u"--login-url"_s, u"http://127.0.0.1:9/login"_s, u"--account"_s, u"r"_s, u"--password-file"_s,
+          empty},
+         withEngine,
+         SiteLogin::kNoAccount},
+        {"no browser engine",
+         {u"--login-url"_s, u"http://127.0.0.1:9/ip"_s, u"--ip-login"_s},
+         {},
+         u"needs the browser engine"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliRun r =
+            runCliCommand(u"download"_s, c.args + QStringList{u"http://127.0.0.1:9/a.pdf"_s}, c.services);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_EQ(pagesMade, 0);
 }
-#endif
 
 } // namespace
