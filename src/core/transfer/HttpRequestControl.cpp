@@ -1,8 +1,8 @@
 #include "HttpRequestControl.h"
 
+#include "FollowingReply.h"
 #include "HttpStatusTexts.h"
 
-#include <QNetworkReply>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -57,14 +57,9 @@ void HttpRequestControl::send(const QByteArray& body) {
     m_reply = m_network.send(m_method.isEmpty() ? QByteArray("GET") : m_method, m_url, m_headers, body);
     if (!m_reply)
         return;
-    m_finalHeaders.reset();
-    connect(m_reply, &QNetworkReply::redirected, this, [this] {
-        if (m_reply)
-            m_finalHeaders.redirected(*m_reply);
-    });
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpRequestControl::onMetaData);
-    connect(m_reply, &QNetworkReply::readyRead, this, &HttpRequestControl::onReadyRead);
-    connect(m_reply, &QNetworkReply::finished, this, &HttpRequestControl::onFinished);
+    connect(m_reply, &FollowingReply::metaDataChanged, this, &HttpRequestControl::onMetaData);
+    connect(m_reply, &FollowingReply::readyRead, this, &HttpRequestControl::onReadyRead);
+    connect(m_reply, &FollowingReply::finished, this, &HttpRequestControl::onFinished);
     m_reader.start();
 }
 
@@ -79,7 +74,7 @@ void HttpRequestControl::abort() {
 void HttpRequestControl::dropReply() {
     if (!m_reply)
         return;
-    QNetworkReply* reply = m_reply;
+    FollowingReply* reply = m_reply;
     m_reply = nullptr;
     reply->disconnect(this);
     reply->abort();
@@ -92,8 +87,7 @@ void HttpRequestControl::onMetaData() {
     m_status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     m_statusText =
         QString::fromLatin1(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
-    m_finalHeaders.metaDataChanged(*m_reply);
-    m_responseHeaders = m_finalHeaders.pairs(*m_reply);
+    m_responseHeaders = m_reply->rawHeaderPairs();
     m_readyState = std::max(m_readyState, 2);
 }
 
@@ -114,7 +108,7 @@ void HttpRequestControl::onFinished() {
         m_status = 0;
         m_statusText.clear();
     }
-    QNetworkReply* reply = m_reply;
+    FollowingReply* reply = m_reply;
     m_reply = nullptr;
     reply->disconnect(this);
     reply->deleteLater();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "FinalResponseHeaders.h"
 #include "NetworkLayer.h"
 #include "platform/Timing.h"
 
@@ -10,9 +9,9 @@
 #include <QString>
 #include <QTimer>
 
-class QNetworkReply;
-
 namespace mojing {
+
+class FollowingReply;
 
 // 「uXMLHTTP」 An asynchronous HTTP request a window can start and then be told about by signals
 // while its event loop keeps running; optionally the body is saved to a file. The request runs
@@ -78,8 +77,7 @@ private:
 
     NetworkLayer& m_network;
     QTimer m_reader; // tmrReader
-    QPointer<QNetworkReply> m_reply;
-    FinalResponseHeaders m_finalHeaders;
+    QPointer<FollowingReply> m_reply;
     QByteArray m_method;
     QUrl m_url;
     HeaderList m_headers;
