@@ -6,8 +6,12 @@ namespace mojing {
 
 SilentPage::SilentPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {
     // Every new window opens here instead; the request itself is dropped.
-    connect(this, &QWebEnginePage::newWindowRequested, this,
-            [this](QWebEngineNewWindowRequest& request) { setUrl(request.requestedUrl()); });
+    connect(this, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
+        const QString address = request.requestedUrl().toString().trimmed();
+        if (!m_followBlankWindows && (address.isEmpty() || address.toLower() == u"about:blank"))
+            return; // a script's empty window would only blank the page the login works on
+        setUrl(request.requestedUrl());
+    });
     // window.close() only emits windowCloseRequested; leaving it unanswered is the veto.
     connect(this, &QWebEnginePage::linkHovered, this, &SilentPage::statusTextChanged);
     // loadFinished is reported for the top-level document only; frame loads do not emit it.

@@ -282,8 +282,9 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     auto gotWhatWasAsked = [&](int i) {
         const DownloadRow& r = session.list().at(i);
         const QString asked = requestedTypes.value(r.key);
-        const bool errorPage = DownloadListOps::isWebPageType(r.type, false) && !asked.isEmpty() &&
-                               !DownloadListOps::isWebPageType(asked, true);
+        const bool errorPage = (DownloadListOps::isWebPageType(r.type, false) && !asked.isEmpty() &&
+                                !DownloadListOps::isWebPageType(asked, true)) ||
+                               DownloadListModel::isErrorPageText(r.size);
         // The list counts a file over the size limit as done with; it did not arrive.
         const bool tooLarge = r.percent == DownloadListModel::kTooLarge;
         return r.state == RowState::Finished && !errorPage && !tooLarge;

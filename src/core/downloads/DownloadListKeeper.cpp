@@ -35,7 +35,8 @@ int DownloadListKeeper::restore() {
     if (!enabled())
         return 0;
     std::vector<DownloadRow> rows;
-    switch (DownloadListStore::load(m_path, rows)) {
+    int skipped = 0;
+    switch (DownloadListStore::load(m_path, rows, &skipped)) {
     case DownloadListStore::LoadResult::Missing:
         return 0;
     case DownloadListStore::LoadResult::Unreadable: {
@@ -46,6 +47,11 @@ int DownloadListKeeper::restore() {
     }
     case DownloadListStore::LoadResult::Loaded:
         break;
+    }
+    if (skipped > 0) {
+        const QString copy = DownloadListStore::copyAside(m_path);
+        m_session.context().prompts.message(kRowsSkipped.arg(skipped).arg(copy.isEmpty() ? m_path : copy),
+                                            MessageIcon::Warning);
     }
     m_restoring = true;
     const int added = m_session.list().appendRows(std::move(rows));

@@ -286,9 +286,11 @@ TEST(Scheduler, StopLeavesTheSchedulerIdle) {
     ASSERT_EQ(rig.methods.busySlotCount(), 3);
 
     rig.touchFile(u"a.pdf"_s, QByteArray("\x01\x00", 2)); // what slot 1 had written so far
+    rig.touchFile(u"b.pdf"_s);                            // the older file slot 2 was to overwrite
     rig.touchFile(u"d.pdf"_s);                            // a waiting row's older file
     rig.scheduler.stop();
-    EXPECT_FALSE(QFile::exists(rig.folder + u"a.pdf"_s)) << "partial files of stopped slots go";
+    EXPECT_FALSE(QFile::exists(rig.folder + u"a.pdf"_s)) << "the placeholders of stopped slots go";
+    EXPECT_TRUE(QFile::exists(rig.folder + u"b.pdf"_s)) << "a file a stopped row did not write stays";
     EXPECT_TRUE(QFile::exists(rig.folder + u"d.pdf"_s));
     EXPECT_FALSE(rig.scheduler.isRunning());
     EXPECT_FALSE(rig.scheduler.transferBusy());
@@ -494,12 +496,9 @@ TEST(HostPauses, HostOfAnAddress) {
     const struct {
         QString url, host;
     } cases[] = {
-        {u"http://A.org/x"_s, u"a.org:80"_s},
-        {u"https://a.org/x?y"_s, u"a.org:443"_s},
-        {u"http://a.org:8080/x"_s, u"a.org:8080"_s},
-        {u"http://user:pw@a.org/x"_s, u"a.org:80"_s},
-        {u"http://[::1]/x"_s, u"[::1]:80"_s},
-        {u"a.org/x"_s, QString()},
+        {u"http://A.org/x"_s, u"a.org:80"_s},        {u"https://a.org/x?y"_s, u"a.org:443"_s},
+        {u"http://a.org:8080/x"_s, u"a.org:8080"_s}, {u"http://user:pw@a.org/x"_s, u"a.org:80"_s},
+        {u"http://[::1]/x"_s, u"[::1]:80"_s},        {u"a.org/x"_s, QString()},
     };
     for (const auto& c : cases)
         EXPECT_EQ(HostPauses::hostOf(c.url), c.host) << c.url.toStdString();
