@@ -1,5 +1,6 @@
 #include "downloads/Method1Transfer.h"
 #include "downloads/DownloadSession.h"
+#include "downloads/RowFiles.h"
 #include "support/FaultServer.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
@@ -233,6 +234,12 @@ TEST_F(Method1Test, OutcomesOfOneRow) {
         EXPECT_EQ(filesIn(folder), c.expect.files);
         if (!c.content.isNull() && !c.expect.files.isEmpty()) {
             EXPECT_EQ(contentOf(c.expect.files.first()), c.content);
+        }
+        // A row that finished with a file owns it; any other row owns nothing.
+        const bool wroteFile = r.state == RowState::Finished && r.percent == u"100%"_s;
+        EXPECT_EQ(RowFiles::stillOwned(r.owned), wroteFile);
+        if (wroteFile) {
+            EXPECT_EQ(r.owned.path, session.list().filePath(row));
         }
         EXPECT_FALSE(method1.isRunning());
         EXPECT_FALSE(method1.inet().stillExecuting());

@@ -1,6 +1,7 @@
 #include "downloads/Method2Slots.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/Naming.h"
+#include "downloads/RowFiles.h"
 #include "support/FaultServer.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
@@ -198,6 +199,12 @@ TEST_F(Method2Test, OutcomesOfOneRow) {
         EXPECT_EQ(r.percent, c.percent);
         EXPECT_EQ(files(), c.files);
         EXPECT_EQ(contentOf(c.files.value(0)), c.content);
+        // A row that finished with a file owns it; any other row owns nothing.
+        const bool wroteFile = r.state == RowState::Finished && r.percent == u"100%"_s;
+        EXPECT_EQ(RowFiles::stillOwned(r.owned), wroteFile);
+        if (wroteFile) {
+            EXPECT_EQ(r.owned.path, session.list().filePath(row));
+        }
         // Qt may resend a request once on a connection the server closed; never more.
         EXPECT_GE(server.requestCount(path), c.requests);
         EXPECT_LE(server.requestCount(path), c.requests + 1);

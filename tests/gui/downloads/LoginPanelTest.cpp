@@ -156,6 +156,21 @@ TEST_F(LoginPanelTest, WebLoginShowsThePanelOverTheListWithTheSelectedRowsPage) 
     EXPECT_TRUE(login->controller().autoRefresh());
 }
 
+TEST_F(LoginPanelTest, ScriptWindowsWithoutAnAddressLeaveTheLoginPageAlone) {
+    panel().page()->setUrl(QUrl(site.loginUrl()));
+    ASSERT_TRUE(waitFor(
+        [&] { return panel().page()->url().toString() == site.loginUrl() && !panel().page()->isLoading(); }));
+    panel().page()->runJavaScript(
+        u"window.open(''); window.open('about:blank'); document.title = 'still here';"_s);
+    ASSERT_TRUE(waitFor([&] { return panel().page()->title() == u"still here"_s; }));
+    t.pump.sleepFor(300ms);
+    EXPECT_EQ(panel().page()->url().toString(), site.loginUrl());
+    EXPECT_EQ(panel().page()->title(), u"still here"_s) << "the login page was not replaced by a blank one";
+    // A window with an address opens in the panel's browser, as any new window does.
+    panel().page()->runJavaScript(u"window.open('/ip');"_s);
+    EXPECT_TRUE(waitFor([&] { return panel().page()->url().toString() == site.ipLoginUrl(); }));
+}
+
 TEST_F(LoginPanelTest, TickingAutomaticLoginWithoutAnAccountIsRefused) {
     panel().text1()->setText(site.loginUrl());
     find<QCheckBox>(u"Check2"_s)->click();
