@@ -1,5 +1,5 @@
 // The list file of `mojing download --list`: url<TAB>name[<TAB>type[<TAB>folder]] lines in UTF-8
-// or the ANSI code page, written by users or other programs.
+// or the ANSI code page, written by users or other programs, or the download window's saved list.
 
 #include "FuzzSupport.h"
 
@@ -21,10 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         DownloadArguments::parseList(fuzz::bytesOf(data, size), u"list.txt"_s, defaultFolder, gbk, error);
     FUZZ_CHECK(entries.empty() != error.isEmpty(), error);
     for (const DownloadArguments::Entry& e : entries) {
-        const QUrl url(e.url);
-        const QString scheme = url.scheme().toLower();
-        FUZZ_CHECK(url.isValid() && (scheme == u"http"_s || scheme == u"https"_s) && !url.host().isEmpty(),
-                   e.url);
+        // A saved list's row may name alternatives ("a|b"): each is a web address.
+        for (const QString& alternative : e.url.split(u'|')) {
+            const QUrl url(alternative.trimmed());
+            const QString scheme = url.scheme().toLower();
+            FUZZ_CHECK(url.isValid() && (scheme == u"http"_s || scheme == u"https"_s) &&
+                           !url.host().isEmpty(),
+                       e.url);
+        }
         // The name only ever names a file inside the folder.
         FUZZ_CHECK(!e.name.isEmpty(), e.url);
         FUZZ_CHECK(!fuzz::hasPathSeparator(e.name), e.name);

@@ -1,5 +1,8 @@
 #include "DownloadArguments.h"
 
+#include "articles/NamingTemplate.h"
+#include "downloads/DownloadListStore.h"
+#include "downloads/DownloadSettings.h"
 #include "downloads/SiteLogin.h"
 #include "platform/AnsiCodec.h"
 #include "platform/FileHelpers.h"
@@ -8,8 +11,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
 #include <termios.h>
 #include <unistd.h>
@@ -52,12 +57,49 @@ QString cleanType(const QString& type) {
     return type;
 }
 
+// The rows of the download window's saved list that have not finished.
+std::vector<DownloadArguments::Entry> savedListEntries(const QByteArray& bytes, const QString& path,
+                                                       const QString& defaultFolder, const AnsiCodec& codec,
+                                                       QString& error, int* skipped) {
+    int unreadable = 0;
+    const std::optional<std::vector<DownloadRow>> rows = DownloadListStore::parse(bytes, &unreadable);
+    if (skipped)
+        *skipped = unreadable;
+    if (!rows || (rows->empty() && unreadable > 0)) {
+        error = u"not a download list this program can read: "_s + path;
+        return {};
+    }
+    std::vector<DownloadArguments::Entry> entries;
+    for (const DownloadRow& row : *rows) {
+        if (row.state == RowState::Finished)
+            continue;
+        const QString url = DownloadListModel::currentUrl(row.key).trimmed();
+        const QStringList alternatives = row.key.trimmed().split(u'|');
+        if (!std::all_of(alternatives.begin(), alternatives.end(), isWebAddress))
+            continue;
+        const QString folder =
+            row.folder.trimmed().isEmpty() ? defaultFolder : absoluteFolder(row.folder.trimmed());
+        DownloadArguments::Entry entry = DownloadArguments::entryForUrl(url, folder, codec);
+        entry.url = row.key.trimmed();
+        if (const QString name = FileHelpers::sanitizeFileName(row.name.trimmed(), codec); !name.isEmpty())
+            entry.name = name;
+        if (!row.type.trimmed().isEmpty())
+            entry.type = cleanType(row.type.trimmed());
+        entry.referer = isWebAddress(row.tag) ? row.tag.trimmed() : QString();
+        entry.article = row.article;
+        entries.push_back(entry);
+    }
+    if (entries.empty())
+        error = u"the saved list holds no rows left to download: "_s + path;
+    return entries;
+}
+
 } // namespace
 
 QString DownloadArguments::usage() {
     return u"download [--folder DIR] [--method 1|2] [--slots N] [--pause S] "
            "[--policy skip|overwrite|rename] [--max-size MB] [--proxy HOST:PORT] [--referer URL] "
-           "[--auto-retry] [--manifest FILE] "
+           "[--auto-retry] [--manifest FILE] [--naming TEMPLATE] [--bibtex FILE] [--ris FILE] "
            "[--login-url URL (--account NAME --password-file FILE|- | --ip-login)] (--list FILE | URL...)"_s;
 }
 
@@ -104,6 +146,10 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
     bool sizeOk = false;
     const double storedSize = settings.read(kSectionSettings, kMaxFileSize).toDouble(&sizeOk);
     o.maxFileSizeMB = sizeOk && storedSize > 0 ? storedSize : 10.0;
+    QString namingError;
+    o.namingTemplate = DownloadSettings::namingTemplate(settings, &namingError);
+    if (!namingError.isEmpty())
+        a.warnings << u"the stored naming template is not used: "_s + namingError;
     QString folder = settings.read(kSectionSettings, kSaveFolder);
     if (folder.trimmed().isEmpty())
         folder = defaultSaveFolder();
@@ -211,6 +257,22 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
             if (!v || v->isEmpty())
                 return fail(u"--manifest needs a file"_s);
             a.manifest = *v;
+        } else if (arg == u"--naming"_s) {
+            const std::optional<QString> v = takeValue();
+            QString why = u"it needs a template such as \"{author} {year} {title}\""_s;
+            const std::optional<NamingTemplate> naming = v ? NamingTemplate::parse(*v, &why) : std::nullopt;
+            if (!naming)
+                return fail(u"--naming: "_s + why);
+            o.namingTemplate = naming->text();
+        } else if (arg == u"--bibtex"_s || arg == u"--ris"_s) {
+            const std::optional<QString> v = takeValue();
+            if (!v || v->isEmpty())
+                return fail(arg + u" needs a file"_s);
+            const QFileInfo target(*v);
+            if (target.isDir() || !QFileInfo(target.absolutePath()).isDir() ||
+                !QFileInfo(target.absolutePath()).isWritable())
+                return fail(u"cannot write "_s + *v);
+            (arg == u"--bibtex"_s ? a.bibTexFile : a.risFile) = *v;
         } else if (arg == u"--list"_s) {
             const std::optional<QString> v = takeValue();
             if (!v || v->isEmpty())
@@ -258,24 +320,28 @@ DownloadArguments::Entry DownloadArguments::entryForUrl(const QString& url, cons
         name = FileHelpers::sanitizeFileName(u.host(), codec);
     if (name.isEmpty())
         name = u"download"_s;
-    return {url, name, type, folder};
+    return {url, name, type, folder, {}, {}};
 }
 
 std::vector<DownloadArguments::Entry> DownloadArguments::readList(const QString& path,
                                                                   const QString& defaultFolder,
-                                                                  const AnsiCodec& codec, QString& error) {
+                                                                  const AnsiCodec& codec, QString& error,
+                                                                  int* skipped) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = u"cannot read the list file "_s + path;
         return {};
     }
-    return parseList(file.readAll(), path, defaultFolder, codec, error);
+    return parseList(file.readAll(), path, defaultFolder, codec, error, skipped);
 }
 
-std::vector<DownloadArguments::Entry> DownloadArguments::parseList(const QByteArray& bytes,
-                                                                   const QString& path,
-                                                                   const QString& defaultFolder,
-                                                                   const AnsiCodec& codec, QString& error) {
+std::vector<DownloadArguments::Entry>
+DownloadArguments::parseList(const QByteArray& bytes, const QString& path, const QString& defaultFolder,
+                             const AnsiCodec& codec, QString& error, int* skipped) {
+    if (skipped)
+        *skipped = 0;
+    if (bytes.startsWith("#mojing-download-list\t"))
+        return savedListEntries(bytes, path, defaultFolder, codec, error, skipped);
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())

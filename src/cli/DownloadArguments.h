@@ -1,5 +1,6 @@
 #pragma once
 
+#include "articles/ArticleMetadata.h"
 #include "downloads/DownloadOptions.h"
 
 #include <QString>
@@ -21,6 +22,9 @@ struct DownloadArguments {
     QStringList urls;
     // A record of every row that ended, appended as they end (empty: none).
     QString manifest;
+    // References of the files that arrived, written whole when the run ends (empty: none).
+    QString bibTexFile;
+    QString risFile;
     // What the run should say before it starts (arguments that will have no effect).
     QStringList warnings;
 
@@ -36,6 +40,8 @@ struct DownloadArguments {
         QString name;
         QString type;
         QString folder;
+        QString referer;         // empty: the run's --referer
+        ArticleMetadata article; // from a saved download list
     };
 
     static QString usage();
@@ -51,12 +57,16 @@ struct DownloadArguments {
 
     // The rows of a list file: one per line, "url<TAB>name[<TAB>type[<TAB>folder]]"; empty lines
     // and lines starting with '#' are skipped. UTF-8, or the ANSI code page when the file is not
-    // valid UTF-8. An empty result with a non-empty `error` means the file could not be used.
+    // valid UTF-8. The download window's saved list (DownloadList.tsv) is read too: its rows that
+    // have not finished, with their folders, referring pages and article metadata; rows of it that
+    // cannot be read are skipped and counted in `skipped`. An empty result with a non-empty
+    // `error` means the file could not be used.
     static std::vector<Entry> readList(const QString& path, const QString& defaultFolder,
-                                       const AnsiCodec& codec, QString& error);
+                                       const AnsiCodec& codec, QString& error, int* skipped = nullptr);
     // The same over the content of a list file; `path` only names it in messages.
     static std::vector<Entry> parseList(const QByteArray& content, const QString& path,
-                                        const QString& defaultFolder, const AnsiCodec& codec, QString& error);
+                                        const QString& defaultFolder, const AnsiCodec& codec, QString& error,
+                                        int* skipped = nullptr);
 
     // A row for a bare address: the name and type come from the last path segment, cleaned so
     // that it can only name a file inside the folder.

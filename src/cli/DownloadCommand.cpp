@@ -6,6 +6,7 @@
 #include "downloads/DownloadEngine.h"
 #include "downloads/DownloadManifest.h"
 #include "downloads/DownloadSession.h"
+#include "downloads/ReferenceExport.h"
 #include "downloads/SiteLogin.h"
 #include "platform/AnsiCodec.h"
 #include "platform/EventPump.h"
@@ -257,11 +258,15 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
 
     std::vector<DownloadArguments::Entry> entries;
     if (!request.listFile.isEmpty()) {
-        entries = DownloadArguments::readList(request.listFile, request.folder, codec, error);
+        int skipped = 0;
+        entries = DownloadArguments::readList(request.listFile, request.folder, codec, error, &skipped);
         if (entries.empty()) {
             err << u"mojing download: "_s << error << u'\n';
             return 2;
         }
+        if (skipped > 0)
+            err << u"mojing download: skipped "_s << skipped
+                << u" row(s) of the saved list that could not be read\n"_s;
     } else {
         for (const QString& url : request.urls)
             entries.push_back(DownloadArguments::entryForUrl(url, request.folder, codec));
@@ -271,7 +276,14 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     session.options() = request.options;
     QHash<QString, QString> requestedTypes; // key -> the type the row was asked for
     for (const DownloadArguments::Entry& e : entries) {
-        if (!session.list().addRow(e.url, e.name, e.type, e.folder, request.referer))
+        DownloadRow row;
+        row.key = e.url;
+        row.name = e.name;
+        row.type = e.type;
+        row.folder = e.folder;
+        row.tag = e.referer.isEmpty() ? request.referer : e.referer;
+        row.article = e.article;
+        if (!session.list().appendRow(row))
             err << u"mojing download: listed twice, fetched once: "_s << e.url << u'\n';
         else
             requestedTypes.insert(e.url, e.type);
@@ -404,15 +416,32 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
             << u'\t' << list.filePath(i) << u'\n';
     }
     out.flush();
-    return allFinished ? 0 : 1;
+
+    // References of the files that arrived, whole, however the run ended.
+    const ReferenceEntries arrived = ReferenceExport::finishedEntries(list, gotWhatWasAsked);
+    bool referencesWritten = true;
+    for (const auto& [path, format] : {std::pair{request.bibTexFile, ReferenceExport::Format::BibTex},
+                                       std::pair{request.risFile, ReferenceExport::Format::Ris}}) {
+        if (path.isEmpty())
+            continue;
+        if (!ReferenceExport::saveWhole(path, ReferenceExport::render(format, arrived), error)) {
+            err << u"mojing download: cannot write "_s << path << u": "_s << error << u'\n';
+            referencesWritten = false;
+        }
+    }
+    return allFinished && referencesWritten ? 0 : 1;
 }
 
 } // namespace
 
 CliCommand downloadCommand() {
     return {u"download"_s,
-            DownloadArguments::usage() + u"\nrun the download manager without a window; --list reads "
-                                         "url TAB name [TAB type [TAB folder]] lines"_s,
+            DownloadArguments::usage() +
+                u"\nrun the download manager without a window; --list reads url TAB name [TAB type "
+                "[TAB folder]] lines, or the download window's saved list; --naming names the files "
+                "after their articles, e.g. \"{author} {year} {title}\" (fields: title author "
+                "authors year journal doi); --bibtex and --ris write references of the files that "
+                "arrived"_s,
             runDownload};
 }
 

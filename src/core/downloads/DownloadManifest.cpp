@@ -1,6 +1,7 @@
 #include "DownloadManifest.h"
 
 #include "DownloadSession.h"
+#include "ReferenceExport.h"
 #include "RowFiles.h"
 
 #include <QCryptographicHash>
@@ -81,6 +82,8 @@ QString DownloadManifest::line(const DownloadRow& row, const QString& path, cons
         QString::number(bytes),
         sha,
         field(path),
+        field(row.article.doi),
+        field(ReferenceExport::titleOf(row)),
     };
     return cells.join(u'\t');
 }

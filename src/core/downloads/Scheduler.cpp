@@ -5,6 +5,7 @@
 #include "Naming.h"
 #include "RowFiles.h"
 #include "TransferMethods.h"
+#include "articles/NamingTemplate.h"
 #include "platform/FileHelpers.h"
 #include "platform/Prompts.h"
 #include "platform/Timing.h"
@@ -187,7 +188,10 @@ bool Scheduler::anySlotBusy() const {
 bool Scheduler::prepareRow(int row, bool createFolder) {
     DownloadListModel& list = m_session.list();
     AppContext& context = m_session.context();
-    list.setName(row, FileHelpers::sanitizeFileName(list.at(row).name, context.codec));
+    const DownloadRow& r = list.at(row);
+    const std::optional<NamingTemplate> naming = NamingTemplate::parse(m_session.options().namingTemplate);
+    list.setName(row, naming ? naming->fileName(r.article, r.name, context.codec)
+                             : FileHelpers::sanitizeFileName(r.name, context.codec));
     QString folder = list.at(row).folder;
     if (createFolder) {
         folder = FileHelpers::createFolderPath(folder, context.codec, &context.prompts);

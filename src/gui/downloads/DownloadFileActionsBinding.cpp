@@ -17,7 +17,8 @@ using namespace Qt::StringLiterals;
 namespace mojing {
 
 DownloadFileActionsBinding::DownloadFileActionsBinding(FileDownloadWindow& window)
-    : QObject(&window), m_window(window), m_actions(window.session()), m_sorter(window.session()) {
+    : QObject(&window), m_window(window), m_actions(window.session()), m_references(window.session()),
+      m_sorter(window.session()) {
     setObjectName(u"DownloadFileActionsBinding"_s);
     claimMenuEntries();
     bindList();
@@ -48,6 +49,8 @@ void DownloadFileActionsBinding::claimMenuEntries() {
     bind(u"menu打开网址"_s, [this] { m_actions.openAddress(selectedRow()); });
     bind(u"menu导出全部名称"_s, [this] { m_actions.exportNames(false); });
     bind(u"menu导出未完成项名称"_s, [this] { m_actions.exportNames(true); });
+    bind(u"menu导出BibTeX"_s, [this] { m_references.exportTo(ReferenceExport::Format::BibTex); });
+    bind(u"menu导出RIS"_s, [this] { m_references.exportTo(ReferenceExport::Format::Ris); });
     bind(u"menu自动列宽"_s, [this] { autoSizeColumns(); });
     bind(u"menu批量替换网址"_s, [this] { replaceUrls(); });
 }

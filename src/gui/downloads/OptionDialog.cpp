@@ -1,5 +1,6 @@
 #include "OptionDialog.h"
 
+#include "platform/AnsiCodec.h"
 #include "widgets/GapLabel.h"
 #include "widgets/Icons.h"
 
@@ -52,6 +53,24 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     m_check2->setObjectName(u"Check2"_s);
     m_check3 = new QCheckBox(u"关闭后保留下载列表"_s, this);
     m_check3->setObjectName(u"Check3"_s);
+    // The naming template, what its fields mean, and what it makes of a sample article as it is
+    // typed (or what is wrong with it).
+    m_naming = makeEdit(this, u"Text9"_s);
+    m_naming->setPlaceholderText(u"{title}"_s);
+    auto* namingHelp = makeLabel(this, u"Label17"_s, OptionsController::kNamingHelp);
+    namingHelp->setWordWrap(true);
+    m_namingPreview = makeLabel(this, u"Label18"_s, QString());
+    m_namingPreview->setWordWrap(true);
+    m_namingPreview->setTextFormat(Qt::PlainText);
+    const AnsiCodec* codec = &context.codec;
+    connect(m_naming, &QLineEdit::textChanged, this, [this, codec](const QString& text) {
+        const QString preview = OptionsController::namingPreview(text, *codec);
+        m_namingPreview->setText(preview);
+        // A template that will be refused says so in red before "确定" is pressed.
+        m_namingPreview->setStyleSheet(
+            preview.startsWith(OptionsController::kBadNaming) ? u"color: #b00000;"_s : QString());
+    });
+
     auto* command1 = new QPushButton(u"确定"_s, this);
     command1->setObjectName(u"Command1"_s);
     command1->setDefault(true);
@@ -81,6 +100,13 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     layout->addWidget(label2);
     layout->addWidget(m_check2);
     layout->addWidget(m_check3);
+    layout->addSpacing(6);
+    auto* naming = new QHBoxLayout;
+    naming->addWidget(makeLabel(this, u"Label16"_s, u"文件命名："_s));
+    naming->addWidget(m_naming, 1);
+    layout->addLayout(naming);
+    layout->addWidget(namingHelp);
+    layout->addWidget(m_namingPreview);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(command1);
@@ -96,6 +122,7 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     m_check2->setChecked(v.promptFolderOnHarvest);
     m_text1->setText(v.maxSizeText);
     m_check3->setChecked(v.keepList);
+    m_naming->setText(v.namingTemplate);
 
     connect(command1, &QPushButton::clicked, this, &OptionDialog::confirm);
     connect(command2, &QPushButton::clicked, this, &QDialog::reject);
@@ -110,6 +137,7 @@ OptionsValues OptionDialog::values() const {
     v.promptFolderOnHarvest = m_check2->isChecked();
     v.maxSizeText = m_text1->text();
     v.keepList = m_check3->isChecked();
+    v.namingTemplate = m_naming->text();
     return v;
 }
 

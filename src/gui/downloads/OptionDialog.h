@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 
@@ -12,8 +13,9 @@ namespace mojing {
 
 class DownloadSession;
 
-// The modal Options dialog fOption: transfer method, proxy, maximum file size and whether the
-// save folder is asked when harvesting. "确定" stores everything; "关闭" changes nothing.
+// The modal Options dialog fOption: transfer method, proxy, maximum file size, whether the save
+// folder is asked when harvesting, and how files are named. "确定" stores everything; "关闭"
+// changes nothing.
 class OptionDialog : public QDialog {
     Q_OBJECT
 public:
@@ -34,6 +36,8 @@ private:
     QLineEdit* m_text6 = nullptr;
     QLineEdit* m_text8 = nullptr;
     QLineEdit* m_text1 = nullptr;
+    QLineEdit* m_naming = nullptr;
+    QLabel* m_namingPreview = nullptr;
 };
 
 } // namespace mojing

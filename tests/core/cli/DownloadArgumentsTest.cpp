@@ -1,4 +1,5 @@
 #include "DownloadArguments.h"
+#include "downloads/DownloadListStore.h"
 #include "downloads/SiteLogin.h"
 #include "support/CliRun.h"
 #include "support/QtPrinters.h"
@@ -34,6 +35,12 @@ TEST(DownloadArguments, BadArgumentsAreRefusedWithAReason) {
         {"file address", {u"file:///etc/passwd"_s}, u"not an http"_s},
         {"unknown option", {u"--fast"_s, u"http://h/a"_s}, u"unknown option"_s},
         {"manifest without a file", {u"http://h/a"_s, u"--manifest"_s}, u"--manifest"_s},
+        {"naming with an unknown field", {u"--naming"_s, u"{autor}"_s, u"http://h/a"_s}, u"{autor}"_s},
+        {"naming without a template", {u"http://h/a"_s, u"--naming"_s}, u"--naming"_s},
+        {"BibTeX into a missing folder",
+         {u"--bibtex"_s, u"/nonexistent/x.bib"_s, u"http://h/a"_s},
+         u"cannot write"_s},
+        {"RIS onto a folder", {u"--ris"_s, u"/tmp"_s, u"http://h/a"_s}, u"cannot write"_s},
     };
     for (const Case& c : cases) {
         TestContext t;
@@ -148,6 +155,58 @@ TEST(DownloadArguments, ListFileColumns) {
     EXPECT_EQ(entries[1].type, u"pdf"_s) << "type from the address when the column is missing";
     EXPECT_EQ(entries[2].type, u"html"_s);
     EXPECT_EQ(entries[2].folder, t.path(u"sub"_s) + QDir::separator());
+}
+
+// The download window's saved list continues from the command line: rows not yet finished, with
+// their folders, referring pages and article metadata.
+TEST(DownloadArguments, SavedDownloadListIsAList) {
+    TestContext t;
+    DownloadRow waiting;
+    waiting.key = u"http://h/1.pdf|http://m/1.pdf"_s;
+    waiting.name = u"First"_s;
+    waiting.type = u"pdf"_s;
+    waiting.folder = t.path(u"papers"_s) + u'/';
+    waiting.tag = u"http://h/article/1"_s;
+    waiting.article.title = u"First article"_s;
+    waiting.article.authors = QStringList{u"Smith, John"_s};
+    waiting.article.doi = u"10.1000/1"_s;
+    DownloadRow finished = waiting;
+    finished.key = u"http://h/2.pdf"_s;
+    finished.state = RowState::Finished;
+    DownloadRow failedWithoutFolder;
+    failedWithoutFolder.key = u"http://h/3.pdf"_s;
+    failedWithoutFolder.name = u"../Third"_s;
+    failedWithoutFolder.state = RowState::Failed;
+    DownloadRow notWeb = waiting;
+    notWeb.key = u"http://h/4.pdf|ftp://h/4.pdf"_s;
+    QString error;
+    const auto entries = DownloadArguments::parseList(
+        DownloadListStore::serialize({waiting, finished, failedWithoutFolder, notWeb}), u"saved"_s,
+        u"/def/"_s, t.codec, error);
+    ASSERT_EQ(entries.size(), 2u) << error.toStdString();
+    EXPECT_EQ(entries[0].url, waiting.key);
+    EXPECT_EQ(entries[0].name, u"First"_s);
+    EXPECT_EQ(entries[0].folder, waiting.folder);
+    EXPECT_EQ(entries[0].referer, waiting.tag);
+    EXPECT_EQ(entries[0].article, waiting.article);
+    EXPECT_EQ(entries[1].name, u"Third"_s);
+    EXPECT_EQ(entries[1].type, u"pdf"_s);
+    EXPECT_EQ(entries[1].folder, u"/def/"_s);
+
+    EXPECT_TRUE(DownloadArguments::parseList(DownloadListStore::serialize({finished}), u"saved"_s, u"/def/"_s,
+                                             t.codec, error)
+                    .empty());
+    EXPECT_TRUE(error.contains(u"no rows left"_s)) << error.toStdString();
+    EXPECT_TRUE(DownloadArguments::parseList("#mojing-download-list\t2\nbroken\n", u"saved"_s, u"/def/"_s,
+                                             t.codec, error)
+                    .empty());
+    EXPECT_TRUE(error.contains(u"not a download list"_s)) << error.toStdString();
+    // A row that cannot be read costs that row only, and is counted.
+    int skipped = -1;
+    const auto rest = DownloadArguments::parseList(DownloadListStore::serialize({waiting}) + "1\tbroken\n",
+                                                   u"saved"_s, u"/def/"_s, t.codec, error, &skipped);
+    EXPECT_EQ(rest.size(), 1u);
+    EXPECT_EQ(skipped, 1);
 }
 
 TEST(DownloadArguments, ListFileProblems) {

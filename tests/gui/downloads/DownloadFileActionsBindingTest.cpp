@@ -168,6 +168,41 @@ TEST_F(DownloadFileActionsBindingTest, RowCommandsUseTheSelectedRowAndWidthsFit)
     EXPECT_GE(view()->columnWidth(0), view()->fontMetrics().horizontalAdvance(longName));
 }
 
+TEST_F(DownloadFileActionsBindingTest, ReferenceExportsDescribeTheFinishedRowsWithFiles) {
+    EXPECT_EQ(window->action(u"menu导出"_s)->text(), u"导出"_s);
+    addRow(u"waiting"_s, RowState::Waiting);
+    addRow(u"gone"_s, RowState::Finished, u"10"_s);
+    t.prompts.clearShown();
+    window->action(u"menu导出BibTeX"_s)->trigger();
+    EXPECT_EQ(t.prompts.messages(), QStringList{ReferenceExport::kNothingToExport}) << "no file arrived yet";
+
+    DownloadRow row;
+    row.key = u"http://h/a"_s;
+    row.name = u"Smith 2019 Deep nets"_s;
+    row.type = u"pdf"_s;
+    row.folder = folder;
+    row.state = RowState::Finished;
+    row.article.title = u"Deep nets"_s;
+    row.article.authors = QStringList{u"Smith, John"_s};
+    row.article.year = u"2019"_s;
+    list().appendRow(row);
+    touch(u"Smith 2019 Deep nets.pdf"_s);
+    const QString bib = t.path(u"refs.bib"_s);
+    const QString ris = t.path(u"refs.ris"_s);
+    t.prompts.saveFileAnswers = {bib, ris};
+    window->action(u"menu导出BibTeX"_s)->trigger();
+    window->action(u"menu导出RIS"_s)->trigger();
+    QFile bibFile(bib);
+    ASSERT_TRUE(bibFile.open(QIODevice::ReadOnly));
+    const QString bibText = QString::fromUtf8(bibFile.readAll());
+    EXPECT_EQ(bibText.count(u"@article{"_s), 1) << bibText.toStdString();
+    EXPECT_TRUE(bibText.contains(u"file = {:"_s + folder + u"Smith 2019 Deep nets.pdf:PDF}"_s))
+        << bibText.toStdString();
+    QFile risFile(ris);
+    ASSERT_TRUE(risFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(risFile.readAll().startsWith("TY  - JOUR\r\nTI  - Deep nets\r\nAU  - Smith, John\r\n"));
+}
+
 TEST_F(DownloadFileActionsBindingTest, UrlReplaceWindow) {
     addRow(u"x"_s, RowState::Finished);
     UrlReplaceDialog dialog(window->session(), window.get());

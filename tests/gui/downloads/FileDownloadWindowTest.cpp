@@ -114,6 +114,8 @@ TEST_F(DownloadWindowTest, EveryMenuEntryIsThere) {
         {"menu导出名称", u"导出名称"_s},
         {"menu导出全部名称", u"全部"_s},
         {"menu导出未完成项名称", u"未完成项"_s},
+        {"menu导出BibTeX", u"导出BibTeX..."_s},
+        {"menu导出RIS", u"导出RIS..."_s},
         {"menu退出本下载窗口", u"关闭本下载窗口"_s},
         {"menu设置", u"设置"_s},
         {"menu自动定位到下载项", u"自动定位到下载项"_s},
