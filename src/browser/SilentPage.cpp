@@ -7,9 +7,14 @@ namespace mojing {
 SilentPage::SilentPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {
     // Every new window opens here instead; the request itself is dropped.
     connect(this, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
-        const QString address = request.requestedUrl().toString().trimmed();
-        if (!m_followBlankWindows && (address.isEmpty() || address.toLower() == u"about:blank"))
-            return; // a script's empty window would only blank the page the login works on
+        // A script's window without an address arrives as "about:blank" (an empty one as
+        // "about:blank#blocked"); loaded here it would only blank the page the login works on.
+        const QUrl address = request.requestedUrl();
+        const bool blank = address.toString().trimmed().isEmpty() ||
+                           (address.scheme().compare(u"about", Qt::CaseInsensitive) == 0 &&
+                            address.path().compare(u"blank", Qt::CaseInsensitive) == 0);
+        if (!m_followBlankWindows && blank)
+            return; // no window is made for a request nobody takes
         setUrl(request.requestedUrl());
     });
     // window.close() only emits windowCloseRequested; leaving it unanswered is the veto.
