@@ -313,7 +313,7 @@ void Method1Transfer::onHeaders() {
     }
 
     // An existing file is overwritten only by the whole new one, renamed over it at the end; one
-    // that could not be replaced then fails the row now, before anything is fetched.
+    // that could not be replaced then fails the row now, before any of the body is fetched.
     if ((QFileInfo::exists(m_path) || QFileInfo(m_path).isSymLink()) && !PartFile::canReplace(m_path)) {
         const QString length = QString::number(QFileInfo(m_path).size());
         list.setSize(row, length);
