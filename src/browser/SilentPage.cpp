@@ -1,10 +1,16 @@
 #include "SilentPage.h"
 
 #include <QWebEngineNewWindowRequest>
+#include <QWebEngineSettings>
 
 namespace mojing {
 
 SilentPage::SilentPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {
+    // A PDF it is sent shows in the engine's own viewer (an article in the search window, a
+    // finished row in the login panel). The viewer is a plugin, off unless enabled; without it
+    // the PDF would turn into a download request and the page would stay blank.
+    settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+    settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
     // Every new window opens here instead; the request itself is dropped.
     connect(this, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
         // A script's window without an address arrives as "about:blank" (an empty one as

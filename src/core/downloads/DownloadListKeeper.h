@@ -3,10 +3,12 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
 namespace mojing {
 
 class DownloadSession;
+struct DownloadRow;
 
 // Keeps a download window's list across sessions when "关闭后保留下载列表" is on: restores the saved
 // list when the window opens, saves it after changes (at most once per Timing::listSave) and when
@@ -23,6 +25,11 @@ public:
 
     DownloadListKeeper(DownloadSession& session, QString path, QObject* parent = nullptr);
 
+    // Restored rows' addresses (each alternative of the key, the referring page, the article page)
+    // pass through `rewrite` first: a platform that moved since the list was saved (the demo
+    // platform on another port) takes its rows along.
+    void setAddressRewrite(std::function<QString(const QString&)> rewrite) { m_rewrite = std::move(rewrite); }
+
     // Whether the option is on (read from the settings each time).
     bool enabled() const;
     // The window opens: the saved rows are appended to the list (keys already listed are skipped).
@@ -35,9 +42,11 @@ public:
 
 private:
     void changed();
+    void rewriteAddresses(DownloadRow& row) const;
 
     DownloadSession& m_session;
     QString m_path;
+    std::function<QString(const QString&)> m_rewrite;
     QTimer m_delay;
     bool m_dirty = false;
     bool m_restoring = false;

@@ -98,8 +98,11 @@ void OptionsController::confirm(const OptionsValues& values) {
         DownloadOptions& options = m_downloads->options();
         if (naming)
             options.namingTemplate = naming->text();
+        // As "切换" does, a change of method starts from one slot; confirming the method the
+        // window already uses leaves the slot count the user chose there.
+        if (options.usesMethod1() != (method == 1))
+            options.slotCount = 1;
         options.method = method;
-        options.slotCount = 1;
         options.proxyEnabled = values.proxyEnabled;
         options.proxyHost = host;
         options.proxyPort = port;

@@ -5,6 +5,7 @@
 #include "downloads/ReferenceExport.h"
 
 #include <QObject>
+#include <QString>
 
 namespace mojing {
 
@@ -34,11 +35,15 @@ private:
     void bindList();
     void autoSizeColumns();
     void replaceUrls();
+    // Panel 2 lets go of a file path it shows once the rows changed and the file is gone (a
+    // requeued or deleted row's file).
+    void forgetVanishedPath();
 
     FileDownloadWindow& m_window;
     DownloadFileActions m_actions;
     ReferenceExport m_references;
     DownloadListSorter m_sorter;
+    QString m_shownPath; // the file path the last row click put into panel 2
 };
 
 } // namespace mojing

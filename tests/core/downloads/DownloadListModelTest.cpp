@@ -1,5 +1,7 @@
 #include "downloads/DownloadListModel.h"
+#include "downloads/DownloadSession.h"
 #include "support/QtPrinters.h"
+#include "support/TestContext.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -313,6 +315,52 @@ TEST(DownloadListModel, ProgressUpdatesAreCoalesced) {
     list.setReceived(9, u"x"_s);
     list.removeAt(9);
     list.flushChanges();
+}
+
+// The counts panel follows the rows as they change; nothing waits for the status tick.
+TEST(DownloadSession, CountsFollowTheRowsWithoutATick) {
+    TestContext t(0.01);
+    DownloadSession session(t.context());
+    DownloadListModel& list = session.list();
+    QString panel4;
+    QObject::connect(&session, &DownloadSession::statusTextChanged, &session,
+                     [&](int panel, const QString& text) {
+                         if (panel == 4)
+                             panel4 = text;
+                     });
+    struct Step {
+        const char* name;
+        std::function<void()> change;
+        QString counts;
+    };
+    const Step steps[] = {
+        {"rows added",
+         [&] {
+             for (const char* k : {"a", "b", "c"})
+                 list.addRow(QString::fromLatin1(k), u"n"_s, u"pdf"_s, u"/f/"_s, {});
+         },
+         u"总数:3 正在下载:0 等待:3 已完成:0 失败:0"_s},
+        {"a row starts", [&] { list.setState(0, RowState::Downloading); },
+         u"总数:3 正在下载:1 等待:2 已完成:0 失败:0"_s},
+        {"it finishes and another fails",
+         [&] {
+             list.setState(0, RowState::Finished);
+             list.setState(1, RowState::Failed);
+         },
+         u"总数:3 正在下载:0 等待:1 已完成:1 失败:1"_s},
+        {"the failed row is queued again", [&] { list.setState(1, RowState::Waiting); },
+         u"总数:3 正在下载:0 等待:2 已完成:1 失败:0"_s},
+        {"a row removed", [&] { list.removeAt(2); }, u"总数:2 正在下载:0 等待:1 已完成:1 失败:0"_s},
+        {"sorted", [&] { list.sort(DownloadListModel::NameCol); },
+         u"总数:2 正在下载:0 等待:1 已完成:1 失败:0"_s},
+        {"cleared", [&] { list.clear(); }, u"总数:0 正在下载:0 等待:0 已完成:0 失败:0"_s},
+    };
+    for (const Step& s : steps) {
+        panel4.clear();
+        s.change();
+        EXPECT_TRUE(t.pump.waitUntil([&] { return panel4 == s.counts; }, Millis(2000)))
+            << s.name << ": " << panel4.toStdString();
+    }
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "downloads/DownloadListStore.h"
+#include "DemoPlatformServer.h"
 #include "downloads/DownloadListKeeper.h"
 #include "downloads/DownloadSession.h"
 #include "settings/SettingKeys.h"
@@ -8,6 +9,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTcpServer>
 #include <gtest/gtest.h>
 
 using namespace mojing;
@@ -129,6 +133,7 @@ struct KeeperRig {
     std::unique_ptr<DownloadSession> open() {
         auto session = std::make_unique<DownloadSession>(ctx);
         keeper = std::make_unique<DownloadListKeeper>(*session, path);
+        keeper->setAddressRewrite(rewrite);
         restored = keeper->restore();
         return session;
     }
@@ -140,6 +145,7 @@ struct KeeperRig {
     AppContext ctx;
     QString path;
     std::unique_ptr<DownloadListKeeper> keeper;
+    std::function<QString(const QString&)> rewrite;
     int restored = -1;
 };
 
@@ -252,6 +258,48 @@ TEST(DownloadListKeeper, UnreadableListIsMovedAsideAndReported) {
     EXPECT_EQ(rig.t.prompts.lastMessage(),
               DownloadListKeeper::kUnreadable.arg(rig.t.dir.filePath(aside.first())));
     EXPECT_EQ(rig.t.prompts.lastIcon(), MessageIcon::Error);
+}
+
+TEST(DownloadListKeeper, DemoRowsFollowTheDemoPlatformToItsNextPort) {
+    KeeperRig rig;
+    quint16 firstPort = 0;
+    QString otherHost = u"http://10.0.0.1/doi/pdf/10.5555/demo.2"_s;
+    {
+        DemoPlatformServer first;
+        ASSERT_TRUE(first.startPreferring());
+        firstPort = quint16(first.baseUrl().port());
+        auto session = rig.open();
+        DownloadListModel& list = session->list();
+        const QString pdf = first.baseUrl().resolved(QUrl(DemoPlatformServer::pdfPath(0))).toString();
+        list.addRow(pdf + u"|"_s + otherHost, u"一"_s, u"pdf"_s, u"/f/"_s,
+                    first.searchUrl(u"soil"_s, 0).toString());
+        list.addRow(otherHost, u"二"_s, u"pdf"_s, u"/f/"_s, {});
+        rig.keeper->finish();
+        rig.keeper.reset();
+    } // "退出软件"
+
+    // The next start finds its old port taken and listens elsewhere.
+    QTcpServer holder;
+    ASSERT_TRUE(holder.listen(QHostAddress::LocalHost, firstPort));
+    DemoPlatformServer next;
+    ASSERT_TRUE(next.startPreferring());
+    ASSERT_NE(next.baseUrl().port(), int(firstPort));
+    rig.rewrite = [&next](const QString& address) { return next.rebased(address); };
+    auto session = rig.open();
+    ASSERT_EQ(session->list().count(), 2);
+    const DownloadRow& moved = session->list().at(0);
+    const QString pdf = next.baseUrl().resolved(QUrl(DemoPlatformServer::pdfPath(0))).toString();
+    EXPECT_EQ(moved.key, pdf + u"|"_s + otherHost);
+    EXPECT_EQ(moved.tag, next.searchUrl(u"soil"_s, 0).toString());
+    EXPECT_EQ(session->list().at(1).key, otherHost);
+
+    // The moved row downloads from the running demo.
+    QNetworkAccessManager manager;
+    QNetworkReply* reply = manager.get(QNetworkRequest(QUrl(DownloadListModel::currentUrl(moved.key))));
+    ASSERT_TRUE(rig.t.pump.waitUntil([reply] { return reply->isFinished(); }, Millis(10000)));
+    EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+    EXPECT_TRUE(reply->readAll().startsWith("%PDF-"));
+    delete reply;
 }
 
 } // namespace

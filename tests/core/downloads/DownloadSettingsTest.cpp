@@ -237,6 +237,33 @@ TEST(OptionsController, NamingTemplateIsStoredOrRefusedWithTheReason) {
     EXPECT_TRUE(OptionsController::namingPreview(u"{autor}"_s, t.codec).contains(u"{autor}"_s));
 }
 
+TEST(OptionsController, SlotCountStartsAtOneOnlyWhenTheMethodChanges) {
+    const struct {
+        const char* name;
+        int windowMethod;
+        int chosenMethod;
+        int slotsAfter;
+    } cases[] = {
+        {"method 2 confirmed", 2, 2, 3},
+        {"method 1 confirmed", 1, 1, 3},
+        {"2 to 1", 2, 1, 1},
+        {"1 to 2", 1, 2, 1},
+        {"an odd stored method counts as 2", 7, 2, 3},
+    };
+    for (const auto& c : cases) {
+        TestContext t;
+        DownloadSession session(t.context());
+        session.options().method = c.windowMethod;
+        session.options().slotCount = 3;
+        OptionsController dialog(t.context(), &session);
+        OptionsValues v = dialog.open();
+        v.method = c.chosenMethod;
+        dialog.confirm(v);
+        EXPECT_EQ(session.options().slotCount, c.slotsAfter) << c.name;
+        EXPECT_EQ(session.options().method, c.chosenMethod) << c.name;
+    }
+}
+
 TEST(OptionsController, MethodAndPromptReachTheOpenDownloadWindow) {
     TestContext t;
     DownloadSession session(t.context());

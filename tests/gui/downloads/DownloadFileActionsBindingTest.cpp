@@ -150,6 +150,15 @@ TEST_F(DownloadFileActionsBindingTest, MouseOnTheListAndThePanels) {
     EXPECT_FALSE(QFile::exists(folder + u"failed.pdf"_s));
     QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, cellCenter(1));
     EXPECT_EQ(status->text(2), QString()) << "no file: the panel is emptied";
+
+    // The file shown goes away (requeued, deleted): the panel lets go of it at the next change of
+    // the rows.
+    QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, cellCenter(0));
+    ASSERT_EQ(status->text(2), folder + u"done.pdf"_s);
+    ASSERT_TRUE(QFile::remove(folder + u"done.pdf"_s));
+    list().setState(0, RowState::Waiting);
+    list().flushChanges();
+    EXPECT_EQ(status->text(2), QString());
     EXPECT_EQ(view()->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_FALSE(list().flags(list().index(0, 0)) & Qt::ItemIsEditable);
 }
