@@ -60,9 +60,12 @@ QString cleanType(const QString& type) {
 // The rows of the download window's saved list that have not finished.
 std::vector<DownloadArguments::Entry> savedListEntries(const QByteArray& bytes, const QString& path,
                                                        const QString& defaultFolder, const AnsiCodec& codec,
-                                                       QString& error) {
-    const std::optional<std::vector<DownloadRow>> rows = DownloadListStore::parse(bytes);
-    if (!rows) {
+                                                       QString& error, int* skipped) {
+    int unreadable = 0;
+    const std::optional<std::vector<DownloadRow>> rows = DownloadListStore::parse(bytes, &unreadable);
+    if (skipped)
+        *skipped = unreadable;
+    if (!rows || (rows->empty() && unreadable > 0)) {
         error = u"not a download list this program can read: "_s + path;
         return {};
     }
@@ -322,21 +325,23 @@ DownloadArguments::Entry DownloadArguments::entryForUrl(const QString& url, cons
 
 std::vector<DownloadArguments::Entry> DownloadArguments::readList(const QString& path,
                                                                   const QString& defaultFolder,
-                                                                  const AnsiCodec& codec, QString& error) {
+                                                                  const AnsiCodec& codec, QString& error,
+                                                                  int* skipped) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = u"cannot read the list file "_s + path;
         return {};
     }
-    return parseList(file.readAll(), path, defaultFolder, codec, error);
+    return parseList(file.readAll(), path, defaultFolder, codec, error, skipped);
 }
 
-std::vector<DownloadArguments::Entry> DownloadArguments::parseList(const QByteArray& bytes,
-                                                                   const QString& path,
-                                                                   const QString& defaultFolder,
-                                                                   const AnsiCodec& codec, QString& error) {
+std::vector<DownloadArguments::Entry>
+DownloadArguments::parseList(const QByteArray& bytes, const QString& path, const QString& defaultFolder,
+                             const AnsiCodec& codec, QString& error, int* skipped) {
+    if (skipped)
+        *skipped = 0;
     if (bytes.startsWith("#mojing-download-list\t"))
-        return savedListEntries(bytes, path, defaultFolder, codec, error);
+        return savedListEntries(bytes, path, defaultFolder, codec, error, skipped);
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())

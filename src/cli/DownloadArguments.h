@@ -58,13 +58,15 @@ struct DownloadArguments {
     // The rows of a list file: one per line, "url<TAB>name[<TAB>type[<TAB>folder]]"; empty lines
     // and lines starting with '#' are skipped. UTF-8, or the ANSI code page when the file is not
     // valid UTF-8. The download window's saved list (DownloadList.tsv) is read too: its rows that
-    // have not finished, with their folders, referring pages and article metadata. An empty
-    // result with a non-empty `error` means the file could not be used.
+    // have not finished, with their folders, referring pages and article metadata; rows of it that
+    // cannot be read are skipped and counted in `skipped`. An empty result with a non-empty
+    // `error` means the file could not be used.
     static std::vector<Entry> readList(const QString& path, const QString& defaultFolder,
-                                       const AnsiCodec& codec, QString& error);
+                                       const AnsiCodec& codec, QString& error, int* skipped = nullptr);
     // The same over the content of a list file; `path` only names it in messages.
     static std::vector<Entry> parseList(const QByteArray& content, const QString& path,
-                                        const QString& defaultFolder, const AnsiCodec& codec, QString& error);
+                                        const QString& defaultFolder, const AnsiCodec& codec, QString& error,
+                                        int* skipped = nullptr);
 
     // A row for a bare address: the name and type come from the last path segment, cleaned so
     // that it can only name a file inside the folder.

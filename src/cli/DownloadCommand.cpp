@@ -252,11 +252,15 @@ int runDownload(const SiteLoginPageFactory& makeLoginPage, const QStringList& ar
 
     std::vector<DownloadArguments::Entry> entries;
     if (!request.listFile.isEmpty()) {
-        entries = DownloadArguments::readList(request.listFile, request.folder, codec, error);
+        int skipped = 0;
+        entries = DownloadArguments::readList(request.listFile, request.folder, codec, error, &skipped);
         if (entries.empty()) {
             err << u"mojing download: "_s << error << u'\n';
             return 2;
         }
+        if (skipped > 0)
+            err << u"mojing download: skipped "_s << skipped
+                << u" row(s) of the saved list that could not be read\n"_s;
     } else {
         for (const QString& url : request.urls)
             entries.push_back(DownloadArguments::entryForUrl(url, request.folder, codec));
@@ -284,8 +288,9 @@ int runDownload(const SiteLoginPageFactory& makeLoginPage, const QStringList& ar
     auto gotWhatWasAsked = [&](int i) {
         const DownloadRow& r = session.list().at(i);
         const QString asked = requestedTypes.value(r.key);
-        const bool errorPage = DownloadListOps::isWebPageType(r.type, false) && !asked.isEmpty() &&
-                               !DownloadListOps::isWebPageType(asked, true);
+        const bool errorPage = (DownloadListOps::isWebPageType(r.type, false) && !asked.isEmpty() &&
+                                !DownloadListOps::isWebPageType(asked, true)) ||
+                               DownloadListModel::isErrorPageText(r.size);
         // The list counts a file over the size limit as done with; it did not arrive.
         const bool tooLarge = r.percent == DownloadListModel::kTooLarge;
         return r.state == RowState::Finished && !errorPage && !tooLarge;

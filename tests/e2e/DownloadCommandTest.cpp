@@ -150,6 +150,86 @@ TEST_F(DownloadCommandTest, MissingFileIsReportedAsFailure) {
     const RunResult r = run({u"--folder"_s, out, nginx.url(u"a.pdf"_s), nginx.url(u"gone.pdf"_s)});
     EXPECT_EQ(r.exitCode, 1) << r.out.toStdString();
     EXPECT_TRUE(QFile::exists(out + u"/a.pdf"_s));
+    ASSERT_EQ(r.rows().size(), 2);
+    EXPECT_EQ(r.rows()[1][3], u"404 网页"_s) << "the error page says what it is where the size goes";
+}
+
+// Two rows of the same name: the first breaks off, the second then finishes under the name, and the
+// retry of the first must not take the second's file for its own.
+TEST_F(DownloadCommandTest, TwoSameNamedRowsKeepBothPapersThroughARetry) {
+    const QByteArray first = pdfBytes(20000, 30), second = pdfBytes(20000, 31);
+    FaultServer::Reply cut = FaultServer::ok(first);
+    cut.closeAfter = 5000;
+    FaultServer server;
+    server.route(u"/second.pdf"_s, FaultServer::ok(second));
+    const QString list = home.filePath(u"list.tsv"_s);
+    QFile f(list);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write((server.url(u"/first.pdf"_s) + u"\tEditorial\tpdf\n"_s + server.url(u"/second.pdf"_s) +
+             u"\tEditorial\tpdf\n"_s)
+                .toUtf8());
+    f.close();
+    for (const QString& method : {u"1"_s, u"2"_s}) {
+        SCOPED_TRACE(method.toStdString());
+        QDir(out).removeRecursively();
+        server.routeSequence(u"/first.pdf"_s, {cut, FaultServer::ok(first)});
+        const RunResult r =
+            runDownloadServing(home, {u"--method"_s, method, u"--slots"_s, u"1"_s, u"--policy"_s, u"rename"_s,
+                                      u"--auto-retry"_s, u"--folder"_s, out, u"--list"_s, list});
+        EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(fileContent(out + u"/Editorial.pdf"_s) == second) << "the second row's paper is gone";
+        EXPECT_TRUE(fileContent(out + u"/Editorial[001].pdf"_s) == first);
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2)
+            << QDir(out).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
+    }
+}
+
+// What the user already had survives a download that fails; a PDF that lost its end is no file.
+TEST_F(DownloadCommandTest, AFailedDownloadLeavesNothingAndDestroysNothing) {
+    const QByteArray paper = pdfBytes(20000, 32);
+    FaultServer::Reply cut = FaultServer::ok(paper);
+    cut.closeAfter = 5000;
+    FaultServer::Reply endless = FaultServer::ok(paper.left(paper.lastIndexOf("%%EOF")));
+    FaultServer server;
+    server.route(u"/cut/paper.pdf"_s, cut);
+    server.route(u"/endless/paper.pdf"_s, endless);
+    const QByteArray old = "%PDF-1.4 the user's own copy\n%%EOF\n";
+    const struct {
+        const char* name;
+        QString path;
+        bool existing; // the user has a file under the name, and the policy is overwrite
+        QString size;  // of the row afterwards
+    } cases[] = {
+        {"an overwrite cut short", u"/cut/paper.pdf"_s, true, QString()},
+        {"an overwrite with a PDF that lost its end", u"/endless/paper.pdf"_s, true, u"文件不完整"_s},
+        {"a PDF that lost its end", u"/endless/paper.pdf"_s, false, u"文件不完整"_s},
+    };
+    for (const QString& method : {u"1"_s, u"2"_s}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(method.toStdString() + ": " + c.name);
+            QDir(out).removeRecursively();
+            QDir().mkpath(out);
+            if (c.existing) {
+                QFile mine(out + u"/paper.pdf"_s);
+                ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+                mine.write(old);
+            }
+            const RunResult r = runDownloadServing(home, {u"--method"_s, method, u"--policy"_s,
+                                                          c.existing ? u"overwrite"_s : u"rename"_s,
+                                                          u"--folder"_s, out, server.url(c.path)});
+            EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+            ASSERT_EQ(r.rows().size(), 1) << r.out.toStdString();
+            EXPECT_EQ(r.rows()[0][0], u"4"_s);
+            if (!c.size.isNull()) {
+                EXPECT_EQ(r.rows()[0][3], c.size);
+            }
+            EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden),
+                      c.existing ? QStringList{u"paper.pdf"_s} : QStringList());
+            if (c.existing) {
+                EXPECT_EQ(fileContent(out + u"/paper.pdf"_s), old);
+            }
+        }
+    }
 }
 
 TEST_F(DownloadCommandTest, InterruptStopsLikeTheStopButton) {
@@ -191,6 +271,29 @@ TEST_F(DownloadCommandTest, FileOverTheSizeLimitIsSkippedWithoutATraceAndDidNotA
         EXPECT_TRUE(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty())
             << QDir(out).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
     }
+    // With a file of the user's under the name, the manifest records the skip as nothing
+    // downloaded (not as that file), and the file stays as it was.
+    for (const QString& method : {u"2"_s, u"1"_s}) {
+        SCOPED_TRACE(method.toStdString());
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        QFile mine(out + u"/mid.bin"_s);
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("the user's own file");
+        mine.close();
+        const QString manifest = home.filePath(u"manifest-too-large"_s + method);
+        const RunResult r =
+            run({u"--method"_s, method, u"--policy"_s, u"overwrite"_s, u"--max-size"_s, u"1"_s,
+                 u"--manifest"_s, manifest, u"--folder"_s, out, nginx.url(u"mid.bin"_s)});
+        EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_EQ(fileContent(out + u"/mid.bin"_s), QByteArray("the user's own file"));
+        const QStringList cells = QString::fromUtf8(fileContent(manifest)).trimmed().split(u'\t');
+        ASSERT_GE(cells.size(), 9) << cells.join(u'|').toStdString();
+        EXPECT_EQ(cells[1], u"4"_s) << "not downloaded";
+        EXPECT_EQ(cells[7], QString()) << "no checksum of a file the run did not fetch";
+    }
+    QDir(out).removeRecursively();
+
     // A later run that skips existing files still fetches it: nothing was taken for the file.
     const RunResult again = run(
         {u"--policy"_s, u"跳过"_s, u"--max-size"_s, u"10"_s, u"--folder"_s, out, nginx.url(u"mid.bin"_s)});
@@ -434,7 +537,7 @@ TEST_F(DownloadCommandTest, NamingTemplateAndReferencesOfTheFilesThatArrived) {
     const QString list = home.filePath(u"DownloadList.tsv"_s);
     QFile listFile(list);
     ASSERT_TRUE(listFile.open(QIODevice::WriteOnly));
-    listFile.write(DownloadListStore::serialize(rows));
+    listFile.write(DownloadListStore::serialize(rows) + "1\ta row that cannot be read\n");
     listFile.close();
 
     const QString smith = u"Smith 2019 Deep nets a {study} of 50% & more"_s;
@@ -448,6 +551,8 @@ TEST_F(DownloadCommandTest, NamingTemplateAndReferencesOfTheFilesThatArrived) {
             run({u"--method"_s, method, u"--naming"_s, u"{author} {year} {title}"_s, u"--bibtex"_s, bib,
                  u"--ris"_s, ris, u"--manifest"_s, manifest, u"--folder"_s, out, u"--list"_s, list});
         EXPECT_EQ(r.exitCode, 1) << "one file is missing\n" << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(u"skipped 1 row(s) of the saved list that could not be read"_s))
+            << r.err.toStdString();
         const QStringList files = {out + u'/' + smith + counter + u".pdf"_s,
                                    out + u'/' + wang + counter + u".pdf"_s,
                                    out + u"/Harvested title"_s + counter + u".pdf"_s};

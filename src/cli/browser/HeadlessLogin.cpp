@@ -20,6 +20,7 @@ HeadlessLogin::HeadlessLogin(NetworkLayer& network, AppContext& context)
     // Transfers speak as the browser does, as in the desktop program.
     network.setUserAgent(m_profile->httpUserAgent());
     m_page->setSilent(true);
+    m_page->setFollowBlankWindows(false);
 }
 
 HeadlessLogin::~HeadlessLogin() {

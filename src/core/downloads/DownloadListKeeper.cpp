@@ -36,7 +36,8 @@ int DownloadListKeeper::restore() {
     if (!enabled())
         return 0;
     std::vector<DownloadRow> rows;
-    switch (DownloadListStore::load(m_path, rows)) {
+    int skipped = 0;
+    switch (DownloadListStore::load(m_path, rows, &skipped)) {
     case DownloadListStore::LoadResult::Missing:
         return 0;
     case DownloadListStore::LoadResult::Unreadable: {
@@ -47,6 +48,11 @@ int DownloadListKeeper::restore() {
     }
     case DownloadListStore::LoadResult::Loaded:
         break;
+    }
+    if (skipped > 0) {
+        const QString copy = DownloadListStore::copyAside(m_path);
+        m_session.context().prompts.message(kRowsSkipped.arg(skipped).arg(copy.isEmpty() ? m_path : copy),
+                                            MessageIcon::Warning);
     }
     if (m_rewrite) {
         for (DownloadRow& row : rows)

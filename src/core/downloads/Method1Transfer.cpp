@@ -3,6 +3,7 @@
 #include "DownloadSession.h"
 #include "FileTypeCorrector.h"
 #include "Naming.h"
+#include "RowFiles.h"
 #include "platform/AnsiCodec.h"
 #include "platform/FileHelpers.h"
 #include "platform/Timing.h"
@@ -311,16 +312,15 @@ void Method1Transfer::onHeaders() {
         m_path = list.filePath(row);
     }
 
-    if (QFileInfo::exists(m_path) || QFileInfo(m_path).isSymLink()) {
-        QFile::remove(m_path);
-        if (QFileInfo::exists(m_path)) {
-            const QString length = QString::number(QFileInfo(m_path).size());
-            list.setSize(row, length);
-            list.setReceived(row, length);
-            list.setPercent(row, DownloadListModel::kCannotReplace);
-            fail(QString());
-            return;
-        }
+    // An existing file is overwritten only by the whole new one, renamed over it at the end; one
+    // that could not be replaced then fails the row now, before any of the body is fetched.
+    if ((QFileInfo::exists(m_path) || QFileInfo(m_path).isSymLink()) && !PartFile::canReplace(m_path)) {
+        const QString length = QString::number(QFileInfo(m_path).size());
+        list.setSize(row, length);
+        list.setReceived(row, length);
+        list.setPercent(row, DownloadListModel::kCannotReplace);
+        fail(QString());
+        return;
     }
 
     m_size = size;
@@ -449,12 +449,22 @@ void Method1Transfer::readChunks() {
 
 void Method1Transfer::completeStream() {
     DownloadListModel& list = m_session.list();
+    if (!m_part->flush()) {
+        abandon(DownloadListModel::kFailed);
+        return;
+    }
+    const QString problem = RowFiles::wholeFileProblem(m_part->temporaryPath(), m_session.context().codec);
+    if (!problem.isEmpty()) {
+        abandon(problem); // nothing of it goes under the file's name
+        return;
+    }
     const bool placed = m_part->commit();
     m_part.reset();
     if (!placed) {
         fail(DownloadListModel::kFailed);
         return;
     }
+    list.setOwned(m_row, RowFiles::describe(m_path));
     list.setState(m_row, RowState::Finished);
     if (asNumber(list.at(m_row).received) && list.at(m_row).size == DownloadListModel::kUnknown) {
         list.setSize(m_row, list.at(m_row).received);
@@ -487,13 +497,21 @@ void Method1Transfer::onFallbackBody(const QByteArray& body) {
         return;
     }
     PartFile file(m_path);
-    if (!file.open() || !file.write(body) || !file.commit()) {
+    if (!file.open() || !file.write(body) || !file.flush()) {
         // What arrived could not be written: the row is no finished file.
         list.setReceived(row, QString());
         list.setPercent(row, QString());
         fail(DownloadListModel::kFailed);
         return;
     }
+    const QString problem = RowFiles::wholeFileProblem(file.temporaryPath(), m_session.context().codec);
+    if (!problem.isEmpty() || !file.commit()) {
+        list.setReceived(row, QString());
+        list.setPercent(row, QString());
+        fail(problem.isEmpty() ? DownloadListModel::kFailed : problem);
+        return;
+    }
+    list.setOwned(row, RowFiles::describe(m_path));
     list.setSize(row, QString::number(QFileInfo(m_path).size()));
     list.setReceived(row, QString::number(body.size()));
     list.setPercent(row, u"100%"_s);
@@ -564,8 +582,13 @@ void Method1Transfer::finish(bool ok, bool correctType) {
     m_inet->cancel();
     DownloadListModel& list = m_session.list();
     if (list.isValidIndex(row)) {
-        if (correctType)
+        if (correctType) {
             FileTypeCorrector::correctRowFileType(list, row, m_session.context().codec);
+            // A server's error page is kept as the row's web page, and says so where the size goes.
+            if (list.at(row).state == RowState::Finished &&
+                DownloadListModel::isErrorPageStatus(m_outcome.httpStatus))
+                list.setSize(row, DownloadListModel::errorPageText(m_outcome.httpStatus));
+        }
         m_session.showStatus(2, u"完成下载:"_s + list.at(row).name);
         m_session.markTransferEnded();
         const QString type = list.at(row).type;

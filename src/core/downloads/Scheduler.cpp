@@ -3,6 +3,7 @@
 #include "DownloadListOps.h"
 #include "DownloadSession.h"
 #include "Naming.h"
+#include "RowFiles.h"
 #include "TransferMethods.h"
 #include "articles/NamingTemplate.h"
 #include "platform/FileHelpers.h"
@@ -12,7 +13,6 @@
 #include "transfer/KeptParts.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <limits>
 #include <vector>
 
@@ -147,12 +147,12 @@ void Scheduler::stop() {
 
     DownloadListModel& list = m_session.list();
     for (int row : slotRows) {
-        // The same as a cancelled method-1 transfer: no partial file stays behind to be taken
-        // for a download or to push the next attempt to a "[001]" name, and nothing is kept
-        // for resuming either.
+        // The same as a cancelled method-1 transfer: no placeholder stays behind to push the next
+        // attempt to a "[001]" name, and nothing is kept for resuming either. Whatever else stands
+        // under the row's name (the file an overwrite was to replace) is not the row's.
         if (list.isValidIndex(row) && list.at(row).state == RowState::Downloading &&
             !list.at(row).folder.trimmed().isEmpty()) {
-            QFile::remove(list.filePath(row));
+            RowFiles::release(list, row);
             KeptParts::discard(list.at(row).folder, DownloadListModel::currentUrl(list.at(row).key));
         }
     }

@@ -201,6 +201,12 @@ TEST(DownloadArguments, SavedDownloadListIsAList) {
                                              t.codec, error)
                     .empty());
     EXPECT_TRUE(error.contains(u"not a download list"_s)) << error.toStdString();
+    // A row that cannot be read costs that row only, and is counted.
+    int skipped = -1;
+    const auto rest = DownloadArguments::parseList(DownloadListStore::serialize({waiting}) + "1\tbroken\n",
+                                                   u"saved"_s, u"/def/"_s, t.codec, error, &skipped);
+    EXPECT_EQ(rest.size(), 1u);
+    EXPECT_EQ(skipped, 1);
 }
 
 TEST(DownloadArguments, ListFileProblems) {

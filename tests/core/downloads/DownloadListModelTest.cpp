@@ -101,6 +101,12 @@ TEST(DownloadListModel, CountsTable) {
          false,
          3,
          u"总数:4 正在下载:0 等待:1 已完成:2 失败:1"_s},
+        {"an error page is still a finished web-page row",
+         {{S::Finished, u"htm"_s, u"404 网页"_s, u"59"_s, u"100%"_s}},
+         0,
+         true,
+         1,
+         u"总数:1 正在下载:0 等待:0 已完成:1 失败:0"_s},
     };
     for (const CountCase& c : cases) {
         DownloadListModel list;
@@ -119,6 +125,38 @@ TEST(DownloadListModel, CountsTable) {
         EXPECT_EQ(list.countsText(), c.counts) << c.name;
         EXPECT_EQ(list.rowCountText(), QString::number(c.rows.size()) + u"条"_s) << c.name;
     }
+}
+
+TEST(DownloadListModel, PictureOfARow) {
+    using S = RowState;
+    const struct {
+        const char* name;
+        RowState state;
+        QString type, size;
+        RowIcon icon;
+    } cases[] = {
+        {"waiting", S::Waiting, u"htm"_s, {}, RowIcon::Waiting},
+        {"downloading", S::Downloading, u"pdf"_s, {}, RowIcon::Downloading},
+        {"a finished paper", S::Finished, u"pdf"_s, u"3000"_s, RowIcon::Finished},
+        {"a finished web page", S::Finished, u"HTML"_s, u"3000"_s, RowIcon::WebPage},
+        {"xml is a web page too", S::Finished, u"xml"_s, u"30"_s, RowIcon::WebPage},
+        {"a 404 page", S::Finished, u"htm"_s, u"404 网页"_s, RowIcon::ErrorPage},
+        {"a 503 page", S::Finished, u"htm"_s, u"503 网页"_s, RowIcon::ErrorPage},
+        {"a 403 page is a web page (the login answers it)", S::Finished, u"htm"_s, u"403 网页"_s,
+         RowIcon::WebPage},
+        {"failed web page", S::Failed, u"htm"_s, u"404 网页"_s, RowIcon::Failed},
+        {"skipped as too large", S::Finished, u"pdf"_s, {}, RowIcon::Finished},
+    };
+    for (const auto& c : cases) {
+        DownloadListModel list;
+        list.addRow(u"k"_s, u"n"_s, c.type, u"/f/"_s, QString());
+        list.setState(0, c.state);
+        list.setSize(0, c.size);
+        EXPECT_EQ(list.data(list.index(0, 0), DownloadListModel::IconRole).toInt(), int(c.icon)) << c.name;
+    }
+    EXPECT_EQ(DownloadListModel::errorPageText(410), u"410 网页"_s);
+    for (const int status : {200, 206, 301, 401, 403, 429})
+        EXPECT_FALSE(DownloadListModel::isErrorPageStatus(status)) << status;
 }
 
 TEST(DownloadListModel, FilePathAndDuplicateKeys) {

@@ -344,9 +344,11 @@ TEST(Scheduler, StopLeavesTheSchedulerIdle) {
     ASSERT_EQ(rig.methods.busySlotCount(), 3);
 
     rig.touchFile(u"a.pdf"_s, QByteArray("\x01\x00", 2)); // what slot 1 had written so far
+    rig.touchFile(u"b.pdf"_s);                            // the older file slot 2 was to overwrite
     rig.touchFile(u"d.pdf"_s);                            // a waiting row's older file
     rig.scheduler.stop();
-    EXPECT_FALSE(QFile::exists(rig.folder + u"a.pdf"_s)) << "partial files of stopped slots go";
+    EXPECT_FALSE(QFile::exists(rig.folder + u"a.pdf"_s)) << "the placeholders of stopped slots go";
+    EXPECT_TRUE(QFile::exists(rig.folder + u"b.pdf"_s)) << "a file a stopped row did not write stays";
     EXPECT_TRUE(QFile::exists(rig.folder + u"d.pdf"_s));
     EXPECT_FALSE(rig.scheduler.isRunning());
     EXPECT_FALSE(rig.scheduler.transferBusy());

@@ -124,7 +124,10 @@ TEST_F(DownloadFileActionsBindingTest, MouseOnTheListAndThePanels) {
     addRow(u"done"_s, RowState::Finished, u"4"_s);
     addRow(u"failed"_s, RowState::Failed, u"下载失败"_s);
     touch(u"done.pdf"_s);
-    touch(u"failed.pdf"_s);
+    QFile placeholder(folder + u"failed.pdf"_s); // what the failed row's transfer left
+    ASSERT_TRUE(placeholder.open(QIODevice::WriteOnly));
+    placeholder.write(QByteArray("\x01\x00", 2));
+    placeholder.close();
     StatusPanels* status = window->statusBar1();
 
     QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, cellCenter(0));
