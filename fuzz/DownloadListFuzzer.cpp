@@ -1,5 +1,6 @@
 // The list file of `mojing download --list`: url<TAB>name[<TAB>type[<TAB>folder]] lines (the first
-// field an address or a DOI) in UTF-8 or the ANSI code page, written by users or other programs.
+// field an address or a DOI) in UTF-8 or the ANSI code page, written by users or other programs,
+// or the download window's saved list.
 
 #include "FuzzSupport.h"
 
@@ -26,15 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             // A DOI, resolved later: it names no address yet, and a file only when the list did.
             FUZZ_CHECK(!ArticleInputParser::doiOf(e.input).isEmpty(), e.input);
             FUZZ_CHECK(e.named == !e.name.isEmpty(), e.input);
-        } else {
-            const QUrl url(e.url);
+            continue;
+        }
+        FUZZ_CHECK(!e.name.isEmpty(), e.url);
+        // A saved list's row may name alternatives ("a|b"): each is a web address.
+        for (const QString& alternative : e.url.split(u'|')) {
+            const QUrl url(alternative.trimmed());
             const QString scheme = url.scheme().toLower();
             FUZZ_CHECK(url.isValid() && (scheme == u"http"_s || scheme == u"https"_s) &&
                            !url.host().isEmpty(),
                        e.url);
-            FUZZ_CHECK(e.input == e.url, e.input);
-            FUZZ_CHECK(!e.name.isEmpty(), e.url);
         }
+        FUZZ_CHECK(e.fromSavedList || e.input == e.url, e.input);
         // The name only ever names a file inside the folder.
         FUZZ_CHECK(!fuzz::hasPathSeparator(e.name), e.name);
         FUZZ_CHECK(!e.name.startsWith(u'.'), e.name);

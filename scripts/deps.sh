@@ -10,7 +10,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     nginx-light tinyproxy curl python3 openssl
     xvfb xauth fonts-noto-cjk qt6-translations-l10n
-    help2man desktop-file-utils appstream dpkg-dev
+    help2man desktop-file-utils appstream dpkg-dev pandoc
     "$@"
 )
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshots of docs/screenshots/ (README and metainfo): starts the program on the
 # demo platform on a virtual display with a window manager, walks start window -> search ->
-# "加入全部到列表" -> "开始分析" -> download window -> 工具 › 设置, and writes one PNG per step.
+# "加入全部到列表" -> "开始分析" -> download window -> its login panel ("网页登录") -> 工具 › 设置,
+# and writes one PNG per step.
 # The program runs with a throw-away home folder; your settings are not touched.
 # Environment: SCREENSHOT_DISPLAY=:N picks the display (default: the first free one from :90).
 set -euo pipefail
@@ -76,6 +77,13 @@ click() {
     sleep 0.3
     xdotool click 1
 }
+# Clicks at a distance from the right edge of a window's client area (controls that keep to the
+# right whatever the window's width).
+clickFromRight() {
+    local w
+    read -r _ _ w _ < <(geometryOf "$1")
+    click "$1" $((w - $2)) "$3"
+}
 # The red of the running "加入全部到列表" button at x,y inside a window.
 isRed() {
     local x y rgb
@@ -129,8 +137,13 @@ sleep 1
 wmctrl -i -r "$downloads" -b remove,maximized_vert,maximized_horz
 wmctrl -i -r "$downloads" -e 0,150,80,1100,560
 sleep 1
-click "$downloads" 910 56 # "开始下载"
+clickFromRight "$downloads" 274 56 # "开始下载"
 shot "$downloads" downloads 8
+
+click "$downloads" 150 136       # the second row, a finished PDF
+clickFromRight "$downloads" 114 56 # "网页登录": the panel shows what the row's address answers
+shot "$downloads" login 4
+clickFromRight "$downloads" 69 109 # "关闭(隐藏)"
 
 xdotool windowactivate --sync "$search"
 click "$search" 140 11 # 工具(T)

@@ -1,33 +1,33 @@
+// `mojing`, the program users start. It carries the command line over core only, so commands start
+// without loading the windows and the browser engine; the desktop program and the commands that
+// need the engine run in the desktop part, which replaces this process (see DesktopPart.h).
 #include "CliCommand.h"
 
 #include <QCoreApplication>
 #include <QStringList>
-#include <memory>
+#include <cstdio>
 
-#ifdef MOJING_WITH_GUI
-#include "shell/GuiApplication.h"
+#ifdef MOJING_WITH_DESKTOP_PART
+#include "DesktopPart.h"
 #endif
-
-using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
 
-    if (arguments.size() > 1 && arguments[1] != u"--demo"_s) {
-#ifdef MOJING_WITH_GUI
-        if (mojing::cliNeedsBrowserEngine(arguments))
-            return mojing::runCliWithBrowserEngine(argc, argv);
-#endif
-        QCoreApplication app(argc, argv);
-        return mojing::runCli(app.arguments());
-    }
-#ifdef MOJING_WITH_GUI
-    return mojing::runGuiApplication(argc, argv);
+    if (mojing::needsBrowserEngine(arguments)) {
+#ifdef MOJING_WITH_DESKTOP_PART
+        return mojing::runDesktopPart(argv);
 #else
-    fprintf(stderr,
-            "mojing: this build has no desktop interface (built with MOJING_GUI=OFF); see mojing --help\n");
-    return 2;
+        if (mojing::startsDesktopProgram(arguments)) {
+            fprintf(stderr, "mojing: this build has no desktop interface (built with MOJING_GUI=OFF); "
+                            "see mojing --help\n");
+            return 2;
+        }
+        // The command itself refuses what needs the engine, with its own message.
 #endif
+    }
+    QCoreApplication app(argc, argv);
+    return mojing::runCli(app.arguments(), {});
 }

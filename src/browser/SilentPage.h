@@ -23,6 +23,11 @@ public:
     // Number of script dialogs suppressed so far (silent mode).
     int suppressedDialogs() const { return m_suppressed; }
 
+    // Whether a new-window request for an empty address or "about:blank" is loaded here too
+    // (the login browsers drop it).
+    void setFollowBlankWindows(bool follow) { m_followBlankWindows = follow; }
+    bool followsBlankWindows() const { return m_followBlankWindows; }
+
 signals:
     // Status text of the browser (the address of the hovered link, empty when none).
     void statusTextChanged(const QString& text);
@@ -42,6 +47,7 @@ protected:
 
 private:
     bool m_silent = true;
+    bool m_followBlankWindows = true;
     int m_suppressed = 0;
 };
 

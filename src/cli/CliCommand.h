@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SiteLoginPage.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -16,18 +18,23 @@ struct CliCommand {
     std::function<int(const QStringList& args, QTextStream& out, QTextStream& err)> run;
 };
 
+// What the part of the program that runs the command line can offer its commands beyond core.
+struct CliServices {
+    // Empty where the browser engine is absent: `download --login-url` is then refused.
+    SiteLoginPageFactory siteLoginPage;
+};
+
 // Every sub-command, in the order --help lists them.
-std::vector<CliCommand> allCliCommands();
+std::vector<CliCommand> allCliCommands(const CliServices& services);
 
-// Runs `mojing` as a command-line program when the arguments ask for it.
-// Returns -1 when the arguments are for the GUI (no arguments, or GUI options such as --demo).
-int runCli(const QStringList& arguments);
+// True when the arguments start the desktop program: none, or options of its own such as --demo.
+bool startsDesktopProgram(const QStringList& arguments);
+// True when the arguments need the browser engine: the desktop program, and the site login of
+// `mojing download --login-url`. Only the desktop part of the program runs those.
+bool needsBrowserEngine(const QStringList& arguments);
 
-// True when the arguments ask for something that needs browser pages (the site login of
-// `mojing download --login-url`) and this build has the browser engine: the process then needs
-// a GUI-capable application (see runCliWithBrowserEngine).
-bool cliNeedsBrowserEngine(const QStringList& arguments);
-// Runs the command line on such an application. Only in builds with the browser engine.
-int runCliWithBrowserEngine(int argc, char** argv);
+// Runs a command, --version or --help (arguments[0] is the program). Returns the process exit code,
+// or -1 when the arguments start the desktop program instead.
+int runCli(const QStringList& arguments, const CliServices& services);
 
 } // namespace mojing

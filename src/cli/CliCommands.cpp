@@ -10,11 +10,11 @@ CliCommand inspectHeadersCommand();
 CliCommand httpGetCommand();
 CliCommand resolveCommand();
 
-std::vector<CliCommand> allCliCommands() {
+std::vector<CliCommand> allCliCommands(const CliServices& services) {
     std::vector<CliCommand> commands;
     commands.push_back(harvestCommand());
     // Sub-commands are added here as they are built.
-    commands.push_back(downloadCommand());
+    commands.push_back(downloadCommand(services.siteLoginPage));
     commands.push_back(resolveCommand());
     commands.push_back(detectTypeCommand());
     commands.push_back(inspectHeadersCommand());

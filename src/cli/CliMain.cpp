@@ -50,7 +50,7 @@ void writeWrapped(QTextStream& out, const QString& text, int indent) {
 }
 
 // The one description of the command line: `--help` prints it and the manual page is made from it.
-void printHelp(QTextStream& out) {
+void printHelp(QTextStream& out, const std::vector<CliCommand>& commands) {
     out << u"Usage: mojing [--demo]\n"
            "  or:  mojing COMMAND [ARGUMENT]...\n"_s;
     writeWrapped(
@@ -67,7 +67,7 @@ void printHelp(QTextStream& out) {
            "  --version   print the version\n"
            "  --help      print this help\n"
            "\nCommands:\n"_s;
-    for (const CliCommand& command : allCliCommands()) {
+    for (const CliCommand& command : commands) {
         const qsizetype split = command.synopsis.indexOf(u'\n');
         writeWrapped(out, command.synopsis.left(split), 2);
         if (split >= 0)
@@ -83,35 +83,40 @@ void printHelp(QTextStream& out) {
 }
 } // namespace
 
-bool cliNeedsBrowserEngine(const QStringList& arguments) {
-#ifdef MOJING_WITH_BROWSER
-    if (arguments.value(1) != u"download"_s)
+bool startsDesktopProgram(const QStringList& arguments) {
+    return arguments.size() < 2 || arguments[1] == u"--demo"_s;
+}
+
+bool needsBrowserEngine(const QStringList& arguments) {
+    if (startsDesktopProgram(arguments))
+        return true;
+    if (arguments[1] != u"download"_s)
         return false;
+    // An option's value that reads "--login-url" sends the run to the desktop part too, which
+    // runs every command: it only costs that part's start.
     for (const QString& argument : arguments) {
         if (argument == u"--login-url"_s || argument.startsWith(u"--login-url="_s))
             return true;
     }
-#else
-    Q_UNUSED(arguments);
-#endif
     return false;
 }
 
-int runCli(const QStringList& arguments) {
+int runCli(const QStringList& arguments, const CliServices& services) {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QString first = arguments.value(1);
-    if (first.isEmpty() || first == u"--demo"_s)
+    if (startsDesktopProgram(arguments))
         return -1;
+    const QString first = arguments[1];
     if (first == u"--version"_s || first == u"-v"_s) {
         out << u"mojing "_s << QStringLiteral(MOJING_VERSION) << u'\n';
         return 0;
     }
+    const std::vector<CliCommand> commands = allCliCommands(services);
     if (first == u"--help"_s || first == u"-h"_s || first == u"help"_s) {
-        printHelp(out);
+        printHelp(out, commands);
         return 0;
     }
-    for (const CliCommand& command : allCliCommands()) {
+    for (const CliCommand& command : commands) {
         if (command.name == first)
             return command.run(arguments.mid(2), out, err);
     }

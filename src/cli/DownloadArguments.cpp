@@ -1,7 +1,10 @@
 #include "DownloadArguments.h"
 
 #include "articles/ArticleInputParser.h"
+#include "articles/NamingTemplate.h"
 #include "downloads/ArticleRows.h"
+#include "downloads/DownloadListStore.h"
+#include "downloads/DownloadSettings.h"
 #include "downloads/SiteLogin.h"
 #include "platform/AnsiCodec.h"
 #include "platform/FileHelpers.h"
@@ -10,8 +13,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
 #include <termios.h>
 #include <unistd.h>
@@ -62,13 +67,52 @@ QString cleanType(const QString& type) {
     return type;
 }
 
+// The rows of the download window's saved list that have not finished.
+std::vector<DownloadArguments::Entry> savedListEntries(const QByteArray& bytes, const QString& path,
+                                                       const QString& defaultFolder, const AnsiCodec& codec,
+                                                       QString& error, int* skipped) {
+    int unreadable = 0;
+    const std::optional<std::vector<DownloadRow>> rows = DownloadListStore::parse(bytes, &unreadable);
+    if (skipped)
+        *skipped = unreadable;
+    if (!rows || (rows->empty() && unreadable > 0)) {
+        error = u"not a download list this program can read: "_s + path;
+        return {};
+    }
+    std::vector<DownloadArguments::Entry> entries;
+    for (const DownloadRow& row : *rows) {
+        if (row.state == RowState::Finished)
+            continue;
+        const QString url = DownloadListModel::currentUrl(row.key).trimmed();
+        const QStringList alternatives = row.key.trimmed().split(u'|');
+        if (!std::all_of(alternatives.begin(), alternatives.end(), isWebAddress))
+            continue;
+        const QString folder =
+            row.folder.trimmed().isEmpty() ? defaultFolder : absoluteFolder(row.folder.trimmed());
+        DownloadArguments::Entry entry = DownloadArguments::entryForUrl(url, folder, codec);
+        entry.url = row.key.trimmed();
+        if (const QString name = FileHelpers::sanitizeFileName(row.name.trimmed(), codec); !name.isEmpty())
+            entry.name = name;
+        if (!row.type.trimmed().isEmpty())
+            entry.type = cleanType(row.type.trimmed());
+        entry.referer = isWebAddress(row.tag) ? row.tag.trimmed() : QString();
+        entry.article = row.article;
+        entry.fromSavedList = true;
+        entries.push_back(entry);
+    }
+    if (entries.empty())
+        error = u"the saved list holds no rows left to download: "_s + path;
+    return entries;
+}
+
 } // namespace
 
 QString DownloadArguments::usage() {
     return u"download [--folder DIR] [--method 1|2] [--slots N] [--pause S] "
            "[--policy skip|overwrite|rename] [--max-size MB] [--proxy HOST:PORT] [--referer URL] "
-           "[--auto-retry] [--manifest FILE] [--resolver URL] "
-           "[--login-url URL (--account NAME --password-file FILE|- | --ip-login)] (--list FILE | URL|DOI...)"_s;
+           "[--auto-retry] [--manifest FILE] [--resolver URL] [--naming TEMPLATE] [--bibtex FILE] "
+           "[--ris FILE] [--login-url URL (--account NAME --password-file FILE|- | --ip-login)] "
+           "(--list FILE | URL|DOI...)"_s;
 }
 
 QString DownloadArguments::readPassword(const QString& path, QString& error) {
@@ -114,6 +158,10 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
     bool sizeOk = false;
     const double storedSize = settings.read(kSectionSettings, kMaxFileSize).toDouble(&sizeOk);
     o.maxFileSizeMB = sizeOk && storedSize > 0 ? storedSize : 10.0;
+    QString namingError;
+    o.namingTemplate = DownloadSettings::namingTemplate(settings, &namingError);
+    if (!namingError.isEmpty())
+        a.warnings << u"the stored naming template is not used: "_s + namingError;
     QString folder = settings.read(kSectionSettings, kSaveFolder);
     if (folder.trimmed().isEmpty())
         folder = defaultSaveFolder();
@@ -226,6 +274,22 @@ std::optional<DownloadArguments> DownloadArguments::parse(const QStringList& arg
             if (!v || !ArticleInputParser::isResolverBase(*v))
                 return fail(u"--resolver needs an http or https address"_s);
             a.resolver = v->trimmed();
+        } else if (arg == u"--naming"_s) {
+            const std::optional<QString> v = takeValue();
+            QString why = u"it needs a template such as \"{author} {year} {title}\""_s;
+            const std::optional<NamingTemplate> naming = v ? NamingTemplate::parse(*v, &why) : std::nullopt;
+            if (!naming)
+                return fail(u"--naming: "_s + why);
+            o.namingTemplate = naming->text();
+        } else if (arg == u"--bibtex"_s || arg == u"--ris"_s) {
+            const std::optional<QString> v = takeValue();
+            if (!v || v->isEmpty())
+                return fail(arg + u" needs a file"_s);
+            const QFileInfo target(*v);
+            if (target.isDir() || !QFileInfo(target.absolutePath()).isDir() ||
+                !QFileInfo(target.absolutePath()).isWritable())
+                return fail(u"cannot write "_s + *v);
+            (arg == u"--bibtex"_s ? a.bibTexFile : a.risFile) = *v;
         } else if (arg == u"--list"_s) {
             const std::optional<QString> v = takeValue();
             if (!v || v->isEmpty())
@@ -290,19 +354,23 @@ QStringList DownloadArguments::readFirstFields(const QString& path, const AnsiCo
 
 std::vector<DownloadArguments::Entry> DownloadArguments::readList(const QString& path,
                                                                   const QString& defaultFolder,
-                                                                  const AnsiCodec& codec, QString& error) {
+                                                                  const AnsiCodec& codec, QString& error,
+                                                                  int* skipped) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = u"cannot read the list file "_s + path;
         return {};
     }
-    return parseList(file.readAll(), path, defaultFolder, codec, error);
+    return parseList(file.readAll(), path, defaultFolder, codec, error, skipped);
 }
 
-std::vector<DownloadArguments::Entry> DownloadArguments::parseList(const QByteArray& bytes,
-                                                                   const QString& path,
-                                                                   const QString& defaultFolder,
-                                                                   const AnsiCodec& codec, QString& error) {
+std::vector<DownloadArguments::Entry>
+DownloadArguments::parseList(const QByteArray& bytes, const QString& path, const QString& defaultFolder,
+                             const AnsiCodec& codec, QString& error, int* skipped) {
+    if (skipped)
+        *skipped = 0;
+    if (bytes.startsWith("#mojing-download-list\t"))
+        return savedListEntries(bytes, path, defaultFolder, codec, error, skipped);
     const QString text = decodedList(bytes, codec);
     std::vector<Entry> entries;
     int lineNumber = 0;

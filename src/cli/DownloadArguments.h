@@ -1,5 +1,6 @@
 #pragma once
 
+#include "articles/ArticleMetadata.h"
 #include "downloads/DownloadOptions.h"
 
 #include <QString>
@@ -23,6 +24,9 @@ struct DownloadArguments {
     QString resolver;
     // A record of every row that ended, appended as they end (empty: none).
     QString manifest;
+    // References of the files that arrived, written whole when the run ends (empty: none).
+    QString bibTexFile;
+    QString risFile;
     // What the run should say before it starts (arguments that will have no effect).
     QStringList warnings;
 
@@ -39,8 +43,11 @@ struct DownloadArguments {
         QString name; // empty for a DOI the list did not name
         QString type;
         QString folder;
-        QString input;      // the argument or the list's first field, as given
-        bool named = false; // the list named the file: its name stands over the article's title
+        QString input;              // the argument or the list's first field, as given
+        bool named = false;         // the list named the file: its name stands over the article's title
+        QString referer;            // empty: the run's --referer
+        ArticleMetadata article;    // from a saved download list
+        bool fromSavedList = false; // a row of the download window's list: fetched as it stands
     };
 
     static QString usage();
@@ -56,13 +63,17 @@ struct DownloadArguments {
 
     // The rows of a list file: one per line, "url<TAB>name[<TAB>type[<TAB>folder]]" where the
     // first field may also be a DOI; empty lines and lines starting with '#' are skipped. UTF-8,
-    // or the ANSI code page when the file is not valid UTF-8. An empty result with a non-empty
+    // or the ANSI code page when the file is not valid UTF-8. The download window's saved list
+    // (DownloadList.tsv) is read too: its rows that have not finished, with their folders,
+    // referring pages and article metadata; rows of it that cannot be read are skipped and counted
+    // in `skipped`. An empty result with a non-empty
     // `error` means the file could not be used.
     static std::vector<Entry> readList(const QString& path, const QString& defaultFolder,
-                                       const AnsiCodec& codec, QString& error);
+                                       const AnsiCodec& codec, QString& error, int* skipped = nullptr);
     // The same over the content of a list file; `path` only names it in messages.
     static std::vector<Entry> parseList(const QByteArray& content, const QString& path,
-                                        const QString& defaultFolder, const AnsiCodec& codec, QString& error);
+                                        const QString& defaultFolder, const AnsiCodec& codec, QString& error,
+                                        int* skipped = nullptr);
 
     // The first field of every line of a list file (blank lines and '#' comments skipped), read
     // as readList() reads; empty with `error` set when the file cannot be read or holds none.

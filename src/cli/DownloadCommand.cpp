@@ -9,6 +9,7 @@
 #include "downloads/DownloadManifest.h"
 #include "downloads/DownloadPacing.h"
 #include "downloads/DownloadSession.h"
+#include "downloads/ReferenceExport.h"
 #include "downloads/SiteLogin.h"
 #include "platform/AnsiCodec.h"
 #include "platform/EventPump.h"
@@ -17,10 +18,6 @@
 #include "program/ProgramState.h"
 #include "settings/SettingsStore.h"
 #include "transfer/NetworkLayer.h"
-
-#ifdef MOJING_WITH_BROWSER
-#include "browser/HeadlessLogin.h"
-#endif
 
 #include <QEventLoop>
 #include <QHash>
@@ -194,14 +191,14 @@ private:
     int m_lines = 0;
 };
 
-#ifdef MOJING_WITH_BROWSER
 // The site login of a run: automatic after every transfer that ends as a web page, holding new rows
 // while it runs; with --auto-retry the web-page rows (rows that met an expired session) come back.
 // `account` must outlive the result.
-std::unique_ptr<HeadlessLogin> attachSiteLogin(const LoginAccount& account, DownloadSession& session,
+std::unique_ptr<SiteLoginPage> attachSiteLogin(const SiteLoginPageFactory& makePage,
+                                               const LoginAccount& account, DownloadSession& session,
                                                NetworkLayer& network, AppContext& context, QTextStream& err) {
-    auto headless = std::make_unique<HeadlessLogin>(network, context);
-    SiteLogin* login = &headless->login();
+    std::unique_ptr<SiteLoginPage> page = makePage(network, context);
+    SiteLogin* login = &page->login();
     session.options().siteLogin = true;
     if (session.options().autoRetry)
         session.options().autoRetryMode = 2;
@@ -216,11 +213,11 @@ std::unique_ptr<HeadlessLogin> attachSiteLogin(const LoginAccount& account, Down
     });
     QObject::connect(login, &SiteLogin::autoLoginCleared, &session,
                      [&session] { session.options().siteLogin = false; });
-    return headless;
+    return page;
 }
-#endif
 
-int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
+int runDownload(const SiteLoginPageFactory& makeLoginPage, const QStringList& args, QTextStream& out,
+                QTextStream& err) {
     SettingsStore settings(SettingsStore::defaultPath());
     QString error;
     std::optional<DownloadArguments> parsed = DownloadArguments::parse(args, settings, error);
@@ -232,13 +229,11 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     const DownloadArguments& request = *parsed;
     for (const QString& warning : request.warnings)
         err << u"mojing download: warning: "_s << warning << u'\n';
-#ifndef MOJING_WITH_BROWSER
-    if (!request.loginUrl.isEmpty()) {
+    if (!request.loginUrl.isEmpty() && !makeLoginPage) {
         err << u"mojing download: the site login needs the browser engine, which this build does not have "
                "(built with MOJING_GUI=OFF)\n"_s;
         return 2;
     }
-#endif
     LoginAccount account;
     if (!request.loginUrl.isEmpty()) {
         account.address = request.loginUrl;
@@ -263,11 +258,15 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
 
     std::vector<DownloadArguments::Entry> entries;
     if (!request.listFile.isEmpty()) {
-        entries = DownloadArguments::readList(request.listFile, request.folder, codec, error);
+        int skipped = 0;
+        entries = DownloadArguments::readList(request.listFile, request.folder, codec, error, &skipped);
         if (entries.empty()) {
             err << u"mojing download: "_s << error << u'\n';
             return 2;
         }
+        if (skipped > 0)
+            err << u"mojing download: skipped "_s << skipped
+                << u" row(s) of the saved list that could not be read\n"_s;
     } else {
         for (const QString& input : request.urls)
             entries.push_back(DownloadArguments::entryForInput(input, request.folder, codec));
@@ -276,6 +275,8 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     std::vector<ArticleInput> toResolve;
     std::vector<size_t> resolvedEntry; // toResolve[i] is entries[resolvedEntry[i]]
     for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].fromSavedList)
+            continue; // the download window made it a row already
         const std::optional<ArticleInput> input = ArticleInputParser::parse(entries[i].input);
         if (input && input->kind != ArticleInput::Kind::FileAddress) {
             toResolve.push_back(*input);
@@ -293,8 +294,9 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     auto gotWhatWasAsked = [&](int i) {
         const DownloadRow& r = session.list().at(i);
         const QString asked = requestedTypes.value(r.key);
-        const bool errorPage = DownloadListOps::isWebPageType(r.type, false) && !asked.isEmpty() &&
-                               !DownloadListOps::isWebPageType(asked, true);
+        const bool errorPage = (DownloadListOps::isWebPageType(r.type, false) && !asked.isEmpty() &&
+                                !DownloadListOps::isWebPageType(asked, true)) ||
+                               DownloadListModel::isErrorPageText(r.size);
         // The list counts a file over the size limit as done with; it did not arrive.
         const bool tooLarge = r.percent == DownloadListModel::kTooLarge;
         return r.state == RowState::Finished && !errorPage && !tooLarge;
@@ -328,18 +330,16 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
     // No ticks to wait for: the first row starts at once, and the run ends with its last row.
     scheduler.setImmediate(true);
     SiteLogin* login = nullptr;
-#ifdef MOJING_WITH_BROWSER
-    std::unique_ptr<HeadlessLogin> headless;
+    std::unique_ptr<SiteLoginPage> loginPage;
     if (!account.address.isEmpty()) {
-        headless = attachSiteLogin(account, session, network, context, err);
-        login = &headless->login();
+        loginPage = attachSiteLogin(makeLoginPage, account, session, network, context, err);
+        login = &loginPage->login();
         // Rows held back while the login ran go on the moment it ends.
         QObject::connect(login, &SiteLogin::runningChanged, &scheduler, [&scheduler](bool running) {
             if (!running)
                 QTimer::singleShot(0, &scheduler, &Scheduler::wake);
         });
     }
-#endif
     int rounds = 0;
     int goodBefore = 0;
     QObject::connect(&scheduler, &Scheduler::listFinished, &scheduler, [&] {
@@ -418,8 +418,10 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
             QString asked = e.type;
             if (const std::optional<ResolvedArticle>& resolved = resolutions[i]) {
                 row = ArticleRows::rowFor(*resolved, e.folder, request.referer, codec);
-                if (e.named)
+                if (e.named) {
                     row.name = e.name;
+                    row.nameGiven = true;
+                }
                 if (!e.type.isEmpty())
                     row.type = e.type;
                 asked = row.type;
@@ -428,7 +430,9 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
                 row.name = e.name;
                 row.type = e.type;
                 row.folder = e.folder;
-                row.tag = request.referer;
+                row.tag = e.referer.isEmpty() ? request.referer : e.referer;
+                row.article = e.article;
+                row.nameGiven = e.named;
             }
             if (!session.list().appendRow(row)) {
                 err << u"mojing download: listed twice, fetched once: "_s << e.input << u'\n';
@@ -498,17 +502,35 @@ int runDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
             << u'\t' << list.filePath(i) << u'\n';
     }
     out.flush();
-    return allFinished && rowsListed ? 0 : 1;
+
+    // References of the files that arrived, whole, however the run ended.
+    const ReferenceEntries arrived = ReferenceExport::finishedEntries(list, gotWhatWasAsked);
+    bool referencesWritten = true;
+    for (const auto& [path, format] : {std::pair{request.bibTexFile, ReferenceExport::Format::BibTex},
+                                       std::pair{request.risFile, ReferenceExport::Format::Ris}}) {
+        if (path.isEmpty())
+            continue;
+        if (!ReferenceExport::saveWhole(path, ReferenceExport::render(format, arrived), error)) {
+            err << u"mojing download: cannot write "_s << path << u": "_s << error << u'\n';
+            referencesWritten = false;
+        }
+    }
+    return allFinished && rowsListed && referencesWritten ? 0 : 1;
 }
 
 } // namespace
 
-CliCommand downloadCommand() {
+CliCommand downloadCommand(SiteLoginPageFactory siteLoginPage) {
     return {u"download"_s,
-            DownloadArguments::usage() + u"\nrun the download manager without a window; --list reads "
-                                         "url TAB name [TAB type [TAB folder]] lines; DOIs and article "
-                                         "pages are resolved to their PDFs first (see resolve)"_s,
-            runDownload};
+            DownloadArguments::usage() +
+                u"\nrun the download manager without a window; --list reads url TAB name [TAB type "
+                "[TAB folder]] lines, or the download window's saved list; DOIs and article pages are "
+                "resolved to their PDFs first (see resolve); --naming names the files after their "
+                "articles, e.g. \"{author} {year} {title}\" (fields: title author authors year journal "
+                "doi); --bibtex and --ris write references of the files that arrived"_s,
+            [siteLoginPage](const QStringList& args, QTextStream& out, QTextStream& err) {
+                return runDownload(siteLoginPage, args, out, err);
+            }};
 }
 
 } // namespace mojing

@@ -86,11 +86,41 @@ void DemoPlatformServer::setLayout(int pages, int perPage) {
 }
 
 bool DemoPlatformServer::start(quint16 port) {
+    return listen({port});
+}
+
+bool DemoPlatformServer::startPreferring(quint16 preferred) {
+    return listen({preferred, 0});
+}
+
+bool DemoPlatformServer::listen(std::initializer_list<quint16> ports) {
     if (m_server)
         return m_server->isListening();
     m_server = new QTcpServer(this);
     connect(m_server, &QTcpServer::newConnection, this, &DemoPlatformServer::onNewConnection);
-    return m_server->listen(QHostAddress::LocalHost, port);
+    for (quint16 port : ports) {
+        if (m_server->listen(QHostAddress::LocalHost, port))
+            return true;
+    }
+    return false;
+}
+
+bool DemoPlatformServer::isDemoAddress(const QUrl& url) {
+    if (url.scheme() != u"http"_s || url.host() != u"127.0.0.1"_s)
+        return false;
+    const QString path = url.path();
+    return path.startsWith(u"/doi/"_s) || path.startsWith(u"/page/"_s) || path == u"/action/doSearch"_s;
+}
+
+QString DemoPlatformServer::rebased(const QString& address) const {
+    if (!m_server || !m_server->isListening())
+        return address;
+    // Only the port is replaced; the rest of the address stays exactly as it was written.
+    static const QRegularExpression origin(u"^http://127\\.0\\.0\\.1:(\\d+)(?=/)"_s);
+    const QRegularExpressionMatch m = origin.match(address);
+    if (!m.hasMatch() || m.captured(1).toUInt() == m_server->serverPort() || !isDemoAddress(QUrl(address)))
+        return address;
+    return u"http://127.0.0.1:"_s + QString::number(m_server->serverPort()) + address.mid(m.capturedEnd());
 }
 
 QUrl DemoPlatformServer::baseUrl() const {

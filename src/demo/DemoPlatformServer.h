@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <initializer_list>
 
 class QTcpServer;
 class QTcpSocket;
@@ -26,8 +27,19 @@ public:
     int pages() const { return m_pages; }
     int perPage() const { return m_perPage; }
 
+    // The port the desktop program's demo platform asks for first, so that its addresses stay
+    // the same from one start to the next: a kept download list names them.
+    static constexpr quint16 kPreferredPort = 27183;
+
     // Listens on 127.0.0.1 (port 0: any free port).
     bool start(quint16 port = 0);
+    // Listens on `preferred`, or on any free port when another program holds that one.
+    bool startPreferring(quint16 preferred = kPreferredPort);
+    // An address on the demo platform of an earlier start (127.0.0.1 on another port) moved to
+    // this one; any other address comes back unchanged.
+    QString rebased(const QString& address) const;
+    // Whether the address has the shape of the demo platform's pages, articles and PDFs.
+    static bool isDemoAddress(const QUrl& url);
     QUrl homeUrl() const;
     QUrl baseUrl() const;
     // The address of a result page (startPage counts from 0).
@@ -63,6 +75,7 @@ private:
         QByteArray body;
         QByteArray location; // of a redirect
     };
+    bool listen(std::initializer_list<quint16> ports);
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
     Response respond(const QUrl& target) const;

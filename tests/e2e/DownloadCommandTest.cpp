@@ -1,4 +1,5 @@
 #include "DownloadProcess.h"
+#include "downloads/DownloadListStore.h"
 #include "platform/EventPump.h"
 #include "support/ArticleSite.h"
 #include "support/FaultServer.h"
@@ -12,9 +13,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -145,6 +151,86 @@ TEST_F(DownloadCommandTest, MissingFileIsReportedAsFailure) {
     const RunResult r = run({u"--folder"_s, out, nginx.url(u"a.pdf"_s), nginx.url(u"gone.pdf"_s)});
     EXPECT_EQ(r.exitCode, 1) << r.out.toStdString();
     EXPECT_TRUE(QFile::exists(out + u"/a.pdf"_s));
+    ASSERT_EQ(r.rows().size(), 2);
+    EXPECT_EQ(r.rows()[1][3], u"404 网页"_s) << "the error page says what it is where the size goes";
+}
+
+// Two rows of the same name: the first breaks off, the second then finishes under the name, and the
+// retry of the first must not take the second's file for its own.
+TEST_F(DownloadCommandTest, TwoSameNamedRowsKeepBothPapersThroughARetry) {
+    const QByteArray first = pdfBytes(20000, 30), second = pdfBytes(20000, 31);
+    FaultServer::Reply cut = FaultServer::ok(first);
+    cut.closeAfter = 5000;
+    FaultServer server;
+    server.route(u"/second.pdf"_s, FaultServer::ok(second));
+    const QString list = home.filePath(u"list.tsv"_s);
+    QFile f(list);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write((server.url(u"/first.pdf"_s) + u"\tEditorial\tpdf\n"_s + server.url(u"/second.pdf"_s) +
+             u"\tEditorial\tpdf\n"_s)
+                .toUtf8());
+    f.close();
+    for (const QString& method : {u"1"_s, u"2"_s}) {
+        SCOPED_TRACE(method.toStdString());
+        QDir(out).removeRecursively();
+        server.routeSequence(u"/first.pdf"_s, {cut, FaultServer::ok(first)});
+        const RunResult r =
+            runDownloadServing(home, {u"--method"_s, method, u"--slots"_s, u"1"_s, u"--policy"_s, u"rename"_s,
+                                      u"--auto-retry"_s, u"--folder"_s, out, u"--list"_s, list});
+        EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(fileContent(out + u"/Editorial.pdf"_s) == second) << "the second row's paper is gone";
+        EXPECT_TRUE(fileContent(out + u"/Editorial[001].pdf"_s) == first);
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2)
+            << QDir(out).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
+    }
+}
+
+// What the user already had survives a download that fails; a PDF that lost its end is no file.
+TEST_F(DownloadCommandTest, AFailedDownloadLeavesNothingAndDestroysNothing) {
+    const QByteArray paper = pdfBytes(20000, 32);
+    FaultServer::Reply cut = FaultServer::ok(paper);
+    cut.closeAfter = 5000;
+    FaultServer::Reply endless = FaultServer::ok(paper.left(paper.lastIndexOf("%%EOF")));
+    FaultServer server;
+    server.route(u"/cut/paper.pdf"_s, cut);
+    server.route(u"/endless/paper.pdf"_s, endless);
+    const QByteArray old = "%PDF-1.4 the user's own copy\n%%EOF\n";
+    const struct {
+        const char* name;
+        QString path;
+        bool existing; // the user has a file under the name, and the policy is overwrite
+        QString size;  // of the row afterwards
+    } cases[] = {
+        {"an overwrite cut short", u"/cut/paper.pdf"_s, true, QString()},
+        {"an overwrite with a PDF that lost its end", u"/endless/paper.pdf"_s, true, u"文件不完整"_s},
+        {"a PDF that lost its end", u"/endless/paper.pdf"_s, false, u"文件不完整"_s},
+    };
+    for (const QString& method : {u"1"_s, u"2"_s}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(method.toStdString() + ": " + c.name);
+            QDir(out).removeRecursively();
+            QDir().mkpath(out);
+            if (c.existing) {
+                QFile mine(out + u"/paper.pdf"_s);
+                ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+                mine.write(old);
+            }
+            const RunResult r = runDownloadServing(home, {u"--method"_s, method, u"--policy"_s,
+                                                          c.existing ? u"overwrite"_s : u"rename"_s,
+                                                          u"--folder"_s, out, server.url(c.path)});
+            EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+            ASSERT_EQ(r.rows().size(), 1) << r.out.toStdString();
+            EXPECT_EQ(r.rows()[0][0], u"4"_s);
+            if (!c.size.isNull()) {
+                EXPECT_EQ(r.rows()[0][3], c.size);
+            }
+            EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden),
+                      c.existing ? QStringList{u"paper.pdf"_s} : QStringList());
+            if (c.existing) {
+                EXPECT_EQ(fileContent(out + u"/paper.pdf"_s), old);
+            }
+        }
+    }
 }
 
 TEST_F(DownloadCommandTest, InterruptStopsLikeTheStopButton) {
@@ -186,6 +272,29 @@ TEST_F(DownloadCommandTest, FileOverTheSizeLimitIsSkippedWithoutATraceAndDidNotA
         EXPECT_TRUE(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty())
             << QDir(out).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
     }
+    // With a file of the user's under the name, the manifest records the skip as nothing
+    // downloaded (not as that file), and the file stays as it was.
+    for (const QString& method : {u"2"_s, u"1"_s}) {
+        SCOPED_TRACE(method.toStdString());
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        QFile mine(out + u"/mid.bin"_s);
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("the user's own file");
+        mine.close();
+        const QString manifest = home.filePath(u"manifest-too-large"_s + method);
+        const RunResult r =
+            run({u"--method"_s, method, u"--policy"_s, u"overwrite"_s, u"--max-size"_s, u"1"_s,
+                 u"--manifest"_s, manifest, u"--folder"_s, out, nginx.url(u"mid.bin"_s)});
+        EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_EQ(fileContent(out + u"/mid.bin"_s), QByteArray("the user's own file"));
+        const QStringList cells = QString::fromUtf8(fileContent(manifest)).trimmed().split(u'\t');
+        ASSERT_GE(cells.size(), 9) << cells.join(u'|').toStdString();
+        EXPECT_EQ(cells[1], u"4"_s) << "not downloaded";
+        EXPECT_EQ(cells[7], QString()) << "no checksum of a file the run did not fetch";
+    }
+    QDir(out).removeRecursively();
+
     // A later run that skips existing files still fetches it: nothing was taken for the file.
     const RunResult again = run(
         {u"--policy"_s, u"跳过"_s, u"--max-size"_s, u"10"_s, u"--folder"_s, out, nginx.url(u"mid.bin"_s)});
@@ -334,6 +443,9 @@ TEST_F(DownloadCommandTest, BrokenOffDownloadResumesWhereItStopped) {
         EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
         EXPECT_TRUE(fileContent(out + u"/big.bin"_s) == big) << "not the server's file";
         EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{u"big.bin"_s});
+        // nginx logs a request once it has finished it, which can be a moment after the program
+        // has every byte and has ended.
+        EventPump().waitUntil([&] { return rangeAnswers() > rangesBefore; }, std::chrono::milliseconds(3000));
         EXPECT_EQ(rangeAnswers(), rangesBefore + 1) << nginx.accessLog().toStdString();
     }
 }
@@ -370,7 +482,7 @@ TEST_F(DownloadCommandTest, ManifestRecordsEveryRowThatEnded) {
     };
     for (int i = 0; i < 3; ++i) {
         const QStringList cells = lines[i + 1].split(u'\t');
-        ASSERT_EQ(cells.size(), 9) << lines[i + 1].toStdString();
+        ASSERT_EQ(cells.size(), 11) << lines[i + 1].toStdString();
         EXPECT_TRUE(QDateTime::fromString(cells[0], Qt::ISODate).isValid()) << cells[0].toStdString();
         EXPECT_EQ(cells[1], u"3"_s);
         EXPECT_EQ(cells[2], expected[i].requested);
@@ -386,6 +498,105 @@ TEST_F(DownloadCommandTest, ManifestRecordsEveryRowThatEnded) {
             EXPECT_EQ(cells[7], sha(fileContent(cells[8]))) << "the error page that was kept";
         }
         EXPECT_EQ(cells[8], expected[i].path);
+        EXPECT_EQ(cells[9], QString()) << "no DOI known";
+        EXPECT_EQ(cells[10], QFileInfo(expected[i].path).completeBaseName()) << "the row's name as its title";
+    }
+}
+
+// The download window's saved list, run from the command line with a naming template: files named
+// after their articles with either method (the second run into the same folder meets the first
+// run's files), references of the files that arrived, and the DOI and title in the manifest.
+TEST_F(DownloadCommandTest, NamingTemplateAndReferencesOfTheFilesThatArrived) {
+    const QByteArray a = pdfBytes(4000, 30), b = pdfBytes(5000, 31), d = pdfBytes(6000, 32);
+    nginx.putFile(u"a.pdf"_s, a);
+    nginx.putFile(u"b.pdf"_s, b);
+    nginx.putFile(u"d.pdf"_s, d);
+    ASSERT_TRUE(nginx.start()) << nginx.errorText().toStdString();
+    auto row = [&](const QString& file, const QString& title, const QStringList& authors,
+                   const QString& doi) {
+        DownloadRow r;
+        r.key = nginx.url(file);
+        r.name = QFileInfo(file).completeBaseName();
+        r.type = u"pdf"_s;
+        r.article.title = title;
+        r.article.authors = authors;
+        r.article.year = title.isEmpty() ? QString() : u"2019"_s;
+        r.article.journal = title.isEmpty() ? QString() : u"Journal of Tests"_s;
+        r.article.doi = doi;
+        r.article.articlePage = doi.isEmpty() ? QString() : u"https://doi.example/"_s + doi;
+        return r;
+    };
+    DownloadRow harvested = row(u"d.pdf"_s, {}, {}, {});
+    harvested.name = u"Harvested title"_s;
+    const std::vector<DownloadRow> rows = {
+        row(u"a.pdf"_s, u"Deep nets: a {study} of 50% & more"_s, {u"John Smith"_s, u"Lee, Ann"_s},
+            u"10.1000/a/1"_s),
+        row(u"b.pdf"_s, u"深度学习研究"_s, {u"王小明"_s}, u"10.1000/b"_s),
+        row(u"gone.pdf"_s, u"Missing paper"_s, {u"Kim, Min"_s}, u"10.1000/c"_s),
+        harvested,
+    };
+    const QString list = home.filePath(u"DownloadList.tsv"_s);
+    QFile listFile(list);
+    ASSERT_TRUE(listFile.open(QIODevice::WriteOnly));
+    listFile.write(DownloadListStore::serialize(rows) + "1\ta row that cannot be read\n");
+    listFile.close();
+
+    const QString smith = u"Smith 2019 Deep nets a {study} of 50% & more"_s;
+    const QString wang = u"王 2019 深度学习研究"_s;
+    for (const auto& [method, counter] : {std::pair{u"2"_s, QString()}, std::pair{u"1"_s, u"[001]"_s}}) {
+        SCOPED_TRACE(method.toStdString());
+        const QString bib = home.filePath(u"refs"_s + method + u".bib"_s);
+        const QString ris = home.filePath(u"refs"_s + method + u".ris"_s);
+        const QString manifest = home.filePath(u"manifest"_s + method);
+        const RunResult r =
+            run({u"--method"_s, method, u"--naming"_s, u"{author} {year} {title}"_s, u"--bibtex"_s, bib,
+                 u"--ris"_s, ris, u"--manifest"_s, manifest, u"--folder"_s, out, u"--list"_s, list});
+        EXPECT_EQ(r.exitCode, 1) << "one file is missing\n" << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(u"skipped 1 row(s) of the saved list that could not be read"_s))
+            << r.err.toStdString();
+        const QStringList files = {out + u'/' + smith + counter + u".pdf"_s,
+                                   out + u'/' + wang + counter + u".pdf"_s,
+                                   out + u"/Harvested title"_s + counter + u".pdf"_s};
+        EXPECT_EQ(fileContent(files[0]), a);
+        EXPECT_EQ(fileContent(files[1]), b);
+        EXPECT_EQ(fileContent(files[2]), d) << "a row without metadata keeps its name";
+
+        const QString bibText = QString::fromUtf8(fileContent(bib));
+        EXPECT_EQ(bibText.count(u"@article{"_s), 3) << bibText.toStdString();
+        for (const QString& file : files)
+            EXPECT_TRUE(bibText.contains(u"file = {:"_s + file + u":PDF}"_s)) << bibText.toStdString();
+        EXPECT_TRUE(bibText.contains(u"@article{smith2019deep,"_s)) << bibText.toStdString();
+        EXPECT_FALSE(bibText.contains(u"Missing paper"_s)) << "only files that arrived";
+        const QString risText = QString::fromUtf8(fileContent(ris));
+        EXPECT_EQ(risText.count(u"TY  - JOUR\r\n"_s), 3) << risText.toStdString();
+        EXPECT_TRUE(risText.contains(u"DO  - 10.1000/a/1\r\n"_s)) << risText.toStdString();
+        EXPECT_TRUE(
+            risText.contains(u"L1  - "_s + QUrl::fromLocalFile(files[1]).toString(QUrl::FullyEncoded)))
+            << risText.toStdString();
+
+        const QStringList lines = QString::fromUtf8(fileContent(manifest)).split(u'\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 4);
+        QStringList tails;
+        for (const QString& line : lines)
+            tails << line.section(u'\t', 9);
+        EXPECT_TRUE(tails.contains(u"10.1000/a/1\tDeep nets: a {study} of 50% & more"_s))
+            << tails.join(u'|').toStdString();
+        EXPECT_TRUE(tails.contains(u"\tHarvested title"_s)) << tails.join(u'|').toStdString();
+
+        const QString pandoc = QStandardPaths::findExecutable(u"pandoc"_s);
+        if (pandoc.isEmpty()) {
+            ADD_FAILURE()
+                << "pandoc is not installed (scripts/deps.sh installs it): the BibTeX is not read back";
+            continue;
+        }
+        QProcess reader;
+        reader.start(pandoc, {u"-f"_s, u"bibtex"_s, u"-t"_s, u"csljson"_s, bib});
+        ASSERT_TRUE(reader.waitForFinished(60000));
+        QStringList titles;
+        for (const QJsonValue& item : QJsonDocument::fromJson(reader.readAllStandardOutput()).array())
+            titles << item[u"title"_s].toString();
+        titles.sort();
+        EXPECT_EQ(titles, (QStringList{rows[0].article.title, u"Harvested title"_s, rows[1].article.title}));
     }
 }
 
@@ -405,7 +616,7 @@ TEST_F(DownloadCommandTest, KilledRunKeepsTheManifestLinesOfFinishedRows) {
     const QStringList lines = QString::fromUtf8(fileContent(manifest)).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1);
     const QStringList cells = lines[0].split(u'\t');
-    ASSERT_EQ(cells.size(), 9);
+    ASSERT_EQ(cells.size(), 11);
     EXPECT_EQ(cells[2], nginx.url(u"a.pdf"_s));
     EXPECT_EQ(cells[7], QString::fromLatin1(QCryptographicHash::hash(a, QCryptographicHash::Sha256).toHex()));
 }

@@ -1,11 +1,14 @@
 #include "DownloadProcess.h"
+#include "platform/EventPump.h"
 #include "support/LoginSite.h"
+#include "support/NginxPeer.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace mojing;
@@ -106,6 +109,40 @@ TEST_F(DownloadLoginTest, MissingAccountDataExitsWithTwo) {
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains(u"帐号登录,必须先设置登录帐号和登录密码！"_s)) << r.err.toStdString();
     EXPECT_EQ(site.attempts().size(), 0);
+}
+
+// `mojing` hands a run with a site login to its desktop part in the same process: Ctrl-C still
+// stops it like the stop button.
+TEST_F(DownloadLoginTest, InterruptStopsARunWithASiteLogin) {
+    if (!NginxPeer::available())
+        GTEST_SKIP() << "nginx is not installed (scripts/deps.sh installs nginx-light)";
+    NginxPeer nginx;
+    nginx.putFile(u"slow/big.pdf"_s, pdf(400000));
+    nginx.putFile(u"later.pdf"_s, pdf(5));
+    ASSERT_TRUE(nginx.start(u"20k"_s)) << nginx.errorText().toStdString();
+    QProcess process;
+    startDownloadProcess(process, home,
+                         {u"--folder"_s, out, u"--slots"_s, u"1"_s, u"--login-url"_s, site.ipLoginUrl(),
+                          u"--ip-login"_s, nginx.url(u"slow/big.pdf"_s), nginx.url(u"later.pdf"_s)});
+    EventPump pump;
+    // Under way once the login is done and the first file's placeholder is there.
+    EXPECT_TRUE(pump.waitUntil([&] { return QFile::exists(out + u"/big.pdf"_s); }, std::chrono::seconds(60)));
+    pump.sleepFor(std::chrono::milliseconds(1000));
+    ::kill(pid_t(process.processId()), SIGINT);
+    EXPECT_TRUE(
+        pump.waitUntil([&] { return process.state() == QProcess::NotRunning; }, std::chrono::seconds(30)));
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+    }
+    const RunResult r = downloadRunOf(process);
+    EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"stopping"_s)) << r.err.toStdString();
+    const QList<QStringList> rows = r.rows();
+    ASSERT_EQ(rows.size(), 2) << r.out.toStdString();
+    EXPECT_EQ(rows[0][0], u"4"_s);
+    EXPECT_EQ(rows[1][0], u"1"_s) << "nothing starts after the stop";
+    EXPECT_EQ(site.sessionCount(), 1);
 }
 
 #else

@@ -20,8 +20,8 @@ struct CliRun {
     QString err;
 };
 
-inline CliRun runCliCommand(const QString& name, const QStringList& args) {
-    for (const CliCommand& command : allCliCommands()) {
+inline CliRun runCliCommand(const QString& name, const QStringList& args, const CliServices& services = {}) {
+    for (const CliCommand& command : allCliCommands(services)) {
         if (command.name == name) {
             CliRun r;
             QTextStream out(&r.out);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SiteLoginPage.h"
 #include "downloads/SiteLogin.h"
 
 #include <memory>
@@ -16,14 +17,14 @@ class SilentPage;
 
 // The site login of `mojing download`: an offscreen page of the program's browser profile, whose
 // cookies reach the transfers of `network`, driven by the same login as the download window's panel.
-class HeadlessLogin {
+class HeadlessLogin : public SiteLoginPage {
 public:
     HeadlessLogin(NetworkLayer& network, AppContext& context);
-    ~HeadlessLogin();
+    ~HeadlessLogin() override;
     HeadlessLogin(const HeadlessLogin&) = delete;
     HeadlessLogin& operator=(const HeadlessLogin&) = delete;
 
-    SiteLogin& login() { return *m_login; }
+    SiteLogin& login() override { return *m_login; }
 
 private:
     // Declared in the order they are built; destroyed in reverse, so every page goes before the

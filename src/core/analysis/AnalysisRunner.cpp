@@ -69,15 +69,21 @@ void AnalysisRunner::run(AnalysisMode mode, bool fromTimer) {
             const qint64 interval = m_context.timing.progressCoalesce.count();
             qint64 lastPump = m_context.timing.nowMs();
             const int n = m_articles.count();
+            int total = 0;
+            for (int i = 0; i < n; ++i)
+                total += qualifies(i, mode) ? 1 : 0;
+            int converted = 0;
             for (int i = 0; i < n && i < m_articles.count(); ++i) {
                 const bool take = qualifies(i, mode);
                 if (take) {
                     m_articles.setStatus(i, ArticleListModel::kStatusAnalysing);
                     m_converter.convertArticleToDownload(i);
+                    ++converted;
                 }
                 if (take || mode == AnalysisMode::Selected) {
                     const qint64 now = m_context.timing.nowMs();
                     if (now - lastPump >= interval) {
+                        emit progressCounted(kProgressText + u"（%1/%2）"_s.arg(converted).arg(total));
                         m_context.pump.pumpOnce();
                         lastPump = now;
                     }

@@ -63,6 +63,9 @@ public:
 
 signals:
     void progressShown(const QString& text);
+    // A long run tells how far it is: the progress text with the rows converted so far and the
+    // rows it will convert, "正在分析,请稍候...（12/40）".
+    void progressCounted(const QString& text);
     void progressHidden();
     void startEnabledChanged(bool enabled);
     // Auto-analysis was switched on or off (the check box follows it).

@@ -1,6 +1,7 @@
 #include "DownloadFileActions.h"
 
 #include "DownloadSession.h"
+#include "RowFiles.h"
 #include "platform/AnsiCodec.h"
 #include "platform/FileHelpers.h"
 #include "platform/Prompts.h"
@@ -89,11 +90,10 @@ void DownloadFileActions::openAddress(int row) {
 }
 
 void DownloadFileActions::deletePartialFile(int row) {
-    const QString path = rowFile(row);
-    if (FileHelpers::fileExists(path))
-        QFile::remove(path); // a file that cannot be deleted stays; the row is queued anyway
+    // Only what the row itself wrote: a failed row's name may hold another row's finished file.
+    RowFiles::release(m_session.list(), row);
     // The queued row starts over, also where a part was kept for resuming it.
-    if (!path.isEmpty())
+    if (!rowFile(row).isEmpty())
         KeptParts::discardKey(m_session.list().at(row).folder, m_session.list().at(row).key);
 }
 

@@ -1,5 +1,6 @@
 #include "DownloadListKeeper.h"
 
+#include "DownloadListModel.h"
 #include "DownloadListStore.h"
 #include "DownloadSession.h"
 #include "platform/Prompts.h"
@@ -35,7 +36,8 @@ int DownloadListKeeper::restore() {
     if (!enabled())
         return 0;
     std::vector<DownloadRow> rows;
-    switch (DownloadListStore::load(m_path, rows)) {
+    int skipped = 0;
+    switch (DownloadListStore::load(m_path, rows, &skipped)) {
     case DownloadListStore::LoadResult::Missing:
         return 0;
     case DownloadListStore::LoadResult::Unreadable: {
@@ -47,10 +49,30 @@ int DownloadListKeeper::restore() {
     case DownloadListStore::LoadResult::Loaded:
         break;
     }
+    if (skipped > 0) {
+        const QString copy = DownloadListStore::copyAside(m_path);
+        m_session.context().prompts.message(kRowsSkipped.arg(skipped).arg(copy.isEmpty() ? m_path : copy),
+                                            MessageIcon::Warning);
+    }
+    if (m_rewrite) {
+        for (DownloadRow& row : rows)
+            rewriteAddresses(row);
+    }
     m_restoring = true;
     const int added = m_session.list().appendRows(std::move(rows));
     m_restoring = false;
     return added;
+}
+
+void DownloadListKeeper::rewriteAddresses(DownloadRow& row) const {
+    QStringList alternatives = row.key.split(u'|');
+    for (QString& address : alternatives)
+        address = m_rewrite(address);
+    row.key = alternatives.join(u'|');
+    if (!row.tag.isEmpty())
+        row.tag = m_rewrite(row.tag);
+    if (!row.article.articlePage.isEmpty())
+        row.article.articlePage = m_rewrite(row.article.articlePage);
 }
 
 void DownloadListKeeper::changed() {

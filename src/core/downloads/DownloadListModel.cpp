@@ -104,6 +104,50 @@ void DownloadListModel::setSelected(int index, bool selected) {
         m_rows[size_t(index)].selected = selected;
 }
 
+void DownloadListModel::setOwned(int index, const OwnedFile& owned) {
+    if (!isValidIndex(index) || m_rows[size_t(index)].owned == owned)
+        return;
+    m_rows[size_t(index)].owned = owned;
+    touch(index); // kept in the saved list
+}
+
+bool DownloadListModel::isErrorPageStatus(int httpStatus) {
+    return httpStatus == 404 || httpStatus == 410 || (httpStatus >= 500 && httpStatus <= 599);
+}
+
+QString DownloadListModel::errorPageText(int httpStatus) {
+    return QString::number(httpStatus) + u" 网页"_s;
+}
+
+bool DownloadListModel::isErrorPageText(const QString& size) {
+    if (size.size() != 6 || !size.endsWith(u" 网页"_s))
+        return false;
+    bool ok = false;
+    return isErrorPageStatus(size.left(3).toInt(&ok)) && ok;
+}
+
+bool DownloadListModel::isWebPageType(const QString& type) {
+    return type.compare(u"htm"_s, Qt::CaseInsensitive) == 0 ||
+           type.compare(u"html"_s, Qt::CaseInsensitive) == 0 ||
+           type.compare(u"xml"_s, Qt::CaseInsensitive) == 0;
+}
+
+RowIcon DownloadListModel::iconOf(const DownloadRow& row) {
+    switch (row.state) {
+    case RowState::Waiting:
+        return RowIcon::Waiting;
+    case RowState::Downloading:
+        return RowIcon::Downloading;
+    case RowState::Failed:
+        return RowIcon::Failed;
+    case RowState::Finished:
+        break;
+    }
+    if (isErrorPageText(row.size))
+        return RowIcon::ErrorPage;
+    return isWebPageType(row.type) ? RowIcon::WebPage : RowIcon::Finished;
+}
+
 void DownloadListModel::clearProgress(int index) {
     setSize(index, {});
     setReceived(index, {});
@@ -359,6 +403,8 @@ QVariant DownloadListModel::data(const QModelIndex& index, int role) const {
         return u"双击鼠标：下载当前项或者打开文件"_s;
     case StateRole:
         return int(row.state);
+    case IconRole:
+        return int(iconOf(row));
     case StripeRole:
         return index.row() % 2;
     case KeyRole:

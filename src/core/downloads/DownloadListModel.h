@@ -13,6 +13,9 @@ namespace mojing {
 
 enum class RowState { Waiting = 1, Downloading = 2, Finished = 3, Failed = 4 };
 
+// The picture in front of a row: its state, with finished rows told apart by what they hold.
+enum class RowIcon { Waiting = 1, Downloading, Finished, Failed, WebPage, ErrorPage };
+
 // The file a row wrote under its final name: a row deletes or replaces its file only while the
 // file on disk is still this one (same path, size and modification time), never one that another
 // row finished or the user put there.
@@ -40,6 +43,9 @@ struct DownloadRow {
     bool selected = false;
     OwnedFile owned;         // what this row wrote, if anything
     ArticleMetadata article; // what the article page said, if the row came from one
+    // A name given on the command line's list: file-naming templates leave it as it is. The
+    // window's rows are named after their articles, so the saved list does not keep it.
+    bool nameGiven = false;
 };
 
 // The download list. Positions are 0-based here. Keys are unique (O(1) lookups). Cell updates are
@@ -48,7 +54,7 @@ struct DownloadRow {
 class DownloadListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Role { StateRole = Qt::UserRole + 1, StripeRole, KeyRole };
+    enum Role { StateRole = Qt::UserRole + 1, StripeRole, KeyRole, IconRole };
     enum Column { NameCol, TypeCol, SizeCol, ReceivedCol, PercentCol, FolderCol, BCol, kColumnCount };
 
     static inline const QString kWaitAgain = QStringLiteral("等待重新下载");
@@ -60,6 +66,7 @@ public:
     static inline const QString kCannotReplace = QStringLiteral("无法替换");
     static inline const QString kMissing = QStringLiteral("不存在");
     static inline const QString kServerPause = QStringLiteral("服务器要求暂停下载");
+    static inline const QString kIncomplete = QStringLiteral("文件不完整");
 
     explicit DownloadListModel(QObject* parent = nullptr, int coalesceMs = 100);
 
@@ -88,6 +95,7 @@ public:
     bool setKey(int index, const QString& value);
     void setState(int index, RowState state);
     void setSelected(int index, bool selected);
+    void setOwned(int index, const OwnedFile& owned);
     void clearProgress(int index); // size, received and percent become empty
 
     void removeAt(int index);
@@ -104,6 +112,15 @@ public:
     // folder (+ separator when missing) + name (+ "." + type when the type is not empty)
     QString filePath(int index) const;
     static QString filePathOf(const DownloadRow& row);
+
+    // A finished row that holds a server's error page (404, 410, 5xx) shows the status where the
+    // size goes: "404 网页".
+    static bool isErrorPageStatus(int httpStatus);
+    static QString errorPageText(int httpStatus);
+    static bool isErrorPageText(const QString& size);
+    static bool isWebPageType(const QString& type);
+    // Finished rows: an error page, another web page (htm, html, xml) or a file.
+    static RowIcon iconOf(const DownloadRow& row);
 
     // 「选择url」 The first address of a key ("a|b|c" gives "a").
     static QString currentUrl(const QString& key);

@@ -1,12 +1,12 @@
 #include "DownloadListOps.h"
 
 #include "DownloadSession.h"
+#include "RowFiles.h"
 #include "platform/FileHelpers.h"
 #include "platform/Prompts.h"
 #include "platform/Timing.h"
 #include "transfer/KeptParts.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 
 using namespace Qt::StringLiterals;
@@ -39,16 +39,6 @@ bool DownloadListOps::isWebPageType(const QString& type, bool includeXml) {
            (includeXml && type.compare(u"xml"_s, Qt::CaseInsensitive) == 0);
 }
 
-void DownloadListOps::deleteRowFile(int row) {
-    DownloadListModel& list = m_session.list();
-    // A row without a folder has no file of its own; never let its name resolve against the root.
-    if (!list.isValidIndex(row) || list.at(row).folder.trimmed().isEmpty() || list.at(row).name.isEmpty())
-        return;
-    const QString path = list.filePath(row);
-    if (FileHelpers::fileExists(path))
-        QFile::remove(path); // a file that cannot be deleted stays; the row still changes
-}
-
 void DownloadListOps::discardKeptParts(int row) {
     DownloadListModel& list = m_session.list();
     if (list.isValidIndex(row) && !list.at(row).folder.trimmed().isEmpty())
@@ -61,12 +51,13 @@ void DownloadListOps::requeueRow(int row, bool xmlIsWebPage, Partial partial) {
         return;
     if (partial == Partial::Discard)
         discardKeptParts(row);
-    deleteRowFile(row);
+    // Only what the row itself wrote goes: the name may meanwhile hold another row's file.
+    RowFiles::release(list, row);
     list.setState(row, RowState::Waiting);
     if (isWebPageType(list.at(row).type, xmlIsWebPage))
         list.setType(row, kPlaceholderType);
     list.clearProgress(row);
-    deleteRowFile(row);
+    RowFiles::release(list, row); // under the new type
     list.setKey(row, DownloadListModel::rotateUrls(list.at(row).key));
 }
 
@@ -195,7 +186,7 @@ int DownloadListOps::deleteRowFiles(const RowPredicate& qualifies) {
             continue;
         list.clearProgress(i);
         rows.emplace_back(list.at(i).folder, list.at(i).key);
-        deleteRowFile(i);
+        RowFiles::release(list, i);
         ++touched;
     }
     KeptParts::discardKeys(rows);

@@ -35,9 +35,10 @@ public:
 
     explicit DownloadListOps(DownloadSession& session, QObject* parent = nullptr);
 
-    // Resets one row for another download: deletes its file, makes it Waiting, replaces a
-    // web-page type by "xxx" ("xml" too when `xmlIsWebPage`), empties the progress columns,
-    // deletes the file under the new type and rotates the key's alternative addresses.
+    // Resets one row for another download: gives up its file (RowFiles::release: only what the
+    // row itself wrote is deleted), makes it Waiting, replaces a web-page type by "xxx" ("xml"
+    // too when `xmlIsWebPage`), empties the progress columns and rotates the key's alternative
+    // addresses.
     void requeueRow(int row, bool xmlIsWebPage = false, Partial partial = Partial::Discard);
 
     // Each returns the number of rows queued again.
@@ -57,8 +58,8 @@ public:
     // Asks first; true when the list was emptied.
     bool clearList();
 
-    // Empties the progress columns of the qualifying rows and deletes their files (and the parts
-    // kept for resuming them).
+    // Empties the progress columns of the qualifying rows and deletes the files they still own
+    // (and the parts kept for resuming them).
     int deleteRowFiles(const RowPredicate& qualifies);
     int deleteFailedRowFiles();
     int deleteWebPageRowFiles();
@@ -87,8 +88,6 @@ signals:
     void rowCountTextChanged(const QString& text);
 
 private:
-    void deleteRowFile(int row);
-
     DownloadSession& m_session;
 };
 

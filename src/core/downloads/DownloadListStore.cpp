@@ -124,7 +124,80 @@ QByteArray serialize(const std::vector<DownloadRow>& rows) {
     return out;
 }
 
-std::optional<std::vector<DownloadRow>> parse(const QByteArray& text) {
+namespace {
+// One saved line as a row; std::nullopt when it cannot be read (a wrong number of fields, an
+// unknown state, a bad escape or an empty address).
+std::optional<DownloadRow> parseRow(QByteArrayView line, int fieldCount) {
+    QByteArrayView parts[kFields];
+    int n = 0;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype tab = line.indexOf('\t', from);
+        if (n == fieldCount)
+            return std::nullopt;
+        parts[n++] = line.sliced(from, (tab < 0 ? line.size() : tab) - from);
+        if (tab < 0)
+            break;
+        from = tab + 1;
+    }
+    if (n != fieldCount || parts[0].size() != 1 || parts[0][0] < '1' || parts[0][0] > '4')
+        return std::nullopt;
+    DownloadRow row;
+    row.state = RowState(parts[0][0] - '0');
+    QString ownedSize;
+    QString ownedTime;
+    QString authors;
+    QString* fields[] = {&row.key,
+                         &row.name,
+                         &row.type,
+                         &row.size,
+                         &row.received,
+                         &row.percent,
+                         &row.folder,
+                         &row.tag,
+                         &row.owned.path,
+                         &ownedSize,
+                         &ownedTime,
+                         &row.article.title,
+                         &authors,
+                         &row.article.year,
+                         &row.article.journal,
+                         &row.article.doi,
+                         &row.article.articlePage};
+    for (int i = 0; i < fieldCount - 1; ++i) {
+        std::optional<QString> value = unescaped(parts[i + 1]);
+        if (!value)
+            return std::nullopt;
+        *fields[i] = std::move(*value);
+    }
+    if (!row.owned.path.isEmpty()) {
+        bool sizeOk = false;
+        row.owned.size = ownedSize.toLongLong(&sizeOk);
+        bool timeOk = false;
+        const qint64 ms = ownedTime.toLongLong(&timeOk);
+        if (!sizeOk || row.owned.size < 0)
+            row.owned = {}; // a file the row cannot describe is not one it may touch
+        else if (timeOk)
+            row.owned.modified = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+    }
+    if (!authors.isEmpty())
+        row.article.authors = authors.split(u'\n');
+    if (DownloadListModel::currentUrl(row.key).trimmed().isEmpty())
+        return std::nullopt;
+    if (row.state == RowState::Downloading) {
+        // Its transfer ended with the program; what it had written was removed then.
+        row.state = RowState::Waiting;
+        row.size.clear();
+        row.received.clear();
+        row.percent.clear();
+    }
+    return row;
+}
+} // namespace
+
+std::optional<std::vector<DownloadRow>> parse(const QByteArray& text, int* skipped) {
+    if (skipped)
+        *skipped = 0;
     qsizetype lineStart = text.indexOf('\n');
     if (lineStart < 0)
         return std::nullopt;
@@ -142,78 +215,23 @@ std::optional<std::vector<DownloadRow>> parse(const QByteArray& text) {
     while (lineStart < text.size()) {
         qsizetype lineEnd = text.indexOf('\n', lineStart);
         if (lineEnd < 0)
-            return std::nullopt; // every line ends with LF: the file was cut
+            lineEnd = text.size(); // every line ends with LF: the file was cut in its last line
         const QByteArrayView line(text.constData() + lineStart, lineEnd - lineStart);
+        const bool cut = lineEnd == text.size();
         lineStart = lineEnd + 1;
         if (line.isEmpty())
             continue;
-        QByteArrayView parts[kFields];
-        int n = 0;
-        qsizetype from = 0;
-        for (;;) {
-            const qsizetype tab = line.indexOf('\t', from);
-            if (n == fieldCount)
-                return std::nullopt;
-            parts[n++] = line.sliced(from, (tab < 0 ? line.size() : tab) - from);
-            if (tab < 0)
-                break;
-            from = tab + 1;
-        }
-        if (n != fieldCount || parts[0].size() != 1 || parts[0][0] < '1' || parts[0][0] > '4')
-            return std::nullopt;
-        DownloadRow row;
-        row.state = RowState(parts[0][0] - '0');
-        QString ownedSize;
-        QString ownedTime;
-        QString authors;
-        QString* fields[] = {&row.key,
-                             &row.name,
-                             &row.type,
-                             &row.size,
-                             &row.received,
-                             &row.percent,
-                             &row.folder,
-                             &row.tag,
-                             &row.owned.path,
-                             &ownedSize,
-                             &ownedTime,
-                             &row.article.title,
-                             &authors,
-                             &row.article.year,
-                             &row.article.journal,
-                             &row.article.doi,
-                             &row.article.articlePage};
-        for (int i = 0; i < fieldCount - 1; ++i) {
-            std::optional<QString> value = unescaped(parts[i + 1]);
-            if (!value)
-                return std::nullopt;
-            *fields[i] = std::move(*value);
-        }
-        if (!row.owned.path.isEmpty()) {
-            bool sizeOk = false;
-            row.owned.size = ownedSize.toLongLong(&sizeOk);
-            bool timeOk = false;
-            const qint64 ms = ownedTime.toLongLong(&timeOk);
-            if (!sizeOk || row.owned.size < 0)
-                row.owned = {}; // a file the row cannot describe is not one it may touch
-            else if (timeOk)
-                row.owned.modified = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
-        }
-        if (!authors.isEmpty())
-            row.article.authors = authors.split(u'\n');
-        if (row.key.isEmpty())
-            return std::nullopt;
-        if (row.state == RowState::Downloading) {
-            // Its transfer ended with the program; what it had written was removed then.
-            row.state = RowState::Waiting;
-            row.size.clear();
-            row.received.clear();
-            row.percent.clear();
-        }
-        if (keys.contains(row.key))
+        std::optional<DownloadRow> row = cut ? std::nullopt : parseRow(line, fieldCount);
+        if (!row) {
+            // One row that cannot be read costs that row, not the list.
+            if (skipped)
+                ++*skipped;
             continue;
-        keys.insert(row.key);
-        rows.push_back(std::move(row));
+        }
+        if (keys.contains(row->key))
+            continue;
+        keys.insert(row->key);
+        rows.push_back(std::move(*row));
     }
     return rows;
 }
@@ -234,25 +252,39 @@ bool save(const DownloadListModel& list, const QString& path) {
     return file.commit();
 }
 
-LoadResult load(const QString& path, std::vector<DownloadRow>& rows) {
+LoadResult load(const QString& path, std::vector<DownloadRow>& rows, int* skipped) {
+    if (skipped)
+        *skipped = 0;
     QFile file(path);
     if (!file.exists())
         return LoadResult::Missing;
     if (!file.open(QIODevice::ReadOnly))
         return LoadResult::Unreadable;
-    std::optional<std::vector<DownloadRow>> parsed = parse(file.readAll());
+    std::optional<std::vector<DownloadRow>> parsed = parse(file.readAll(), skipped);
     if (!parsed)
         return LoadResult::Unreadable;
     rows = std::move(*parsed);
     return LoadResult::Loaded;
 }
 
-QString moveAside(const QString& path) {
+namespace {
+QString asidePath(const QString& path) {
     const QString stamp = QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
     QString target = path + u".unreadable-"_s + stamp;
     for (int n = 1; QFile::exists(target); ++n)
         target = path + u".unreadable-"_s + stamp + u'-' + QString::number(n);
+    return target;
+}
+} // namespace
+
+QString moveAside(const QString& path) {
+    const QString target = asidePath(path);
     return QFile::rename(path, target) ? target : QString();
+}
+
+QString copyAside(const QString& path) {
+    const QString target = asidePath(path);
+    return QFile::copy(path, target) ? target : QString();
 }
 
 } // namespace mojing::DownloadListStore

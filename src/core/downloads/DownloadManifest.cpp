@@ -1,6 +1,8 @@
 #include "DownloadManifest.h"
 
 #include "DownloadSession.h"
+#include "ReferenceExport.h"
+#include "RowFiles.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -50,10 +52,16 @@ QString DownloadManifest::sha256Of(const QString& path) {
 
 QString DownloadManifest::line(const DownloadRow& row, const QString& path, const RowOutcome& outcome,
                                const QDateTime& time) {
-    // Only a finished row made the file at its path; after a failure a file there is an older one.
+    // The file at the path is the row's answer only when the row wrote it (and it is still that
+    // file) or when it was skipped as already there; otherwise a file there is another one. A file
+    // skipped as over the size limit was not downloaded.
+    const bool tooLarge = row.percent == DownloadListModel::kTooLarge;
+    const bool answered = row.state == RowState::Finished && !tooLarge &&
+                          ((RowFiles::stillOwned(row.owned) && row.owned.path == path) ||
+                           row.percent == DownloadListModel::kExists);
     QString sha;
     qint64 bytes = -1;
-    if (row.state == RowState::Finished && QFileInfo(path).isFile()) {
+    if (answered && QFileInfo(path).isFile()) {
         sha = sha256Of(path);
         if (!sha.isEmpty())
             bytes = QFileInfo(path).size();
@@ -66,7 +74,7 @@ QString DownloadManifest::line(const DownloadRow& row, const QString& path, cons
     }
     const QStringList cells = {
         isoTime(time),
-        QString::number(int(row.state)),
+        QString::number(int(tooLarge ? RowState::Failed : row.state)),
         field(outcome.requestedUrl),
         field(outcome.finalUrl),
         outcome.httpStatus > 0 ? QString::number(outcome.httpStatus) : QString(),
@@ -74,6 +82,8 @@ QString DownloadManifest::line(const DownloadRow& row, const QString& path, cons
         QString::number(bytes),
         sha,
         field(path),
+        field(row.article.doi),
+        field(ReferenceExport::titleOf(row)),
     };
     return cells.join(u'\t');
 }

@@ -17,11 +17,16 @@ struct DownloadRow;
 // the rows end, so that a run that is interrupted keeps what it finished:
 //
 //   time  state  requested address  final address  HTTP status  Content-Type  bytes  SHA-256  path
+//   DOI  title
 //
-// The time is ISO 8601 with the UTC offset; the state is the row's 1-4; the final address is the
-// one after redirects; status, type and final address are empty when no answer came. Bytes and
-// SHA-256 are those of the file on disk for a finished row (SHA-256 empty when there is no file),
-// otherwise bytes are what arrived. UTF-8; tabs and line breaks inside a field become spaces.
+// The time is ISO 8601 with the UTC offset; the state is the row's 1-4 (4 for a file skipped as
+// over the size limit: it was not downloaded); the final address is the one after redirects;
+// status, type and final address are empty when no answer came. Bytes and SHA-256 are those of
+// the file on disk for a finished row that wrote it or found it already there (SHA-256 empty
+// when there is no such file), otherwise bytes are what arrived. DOI and title are the article's
+// (the title is the row's name, without a clash counter, when the row has no metadata); they come
+// last, so readers of the first nine fields go on working. UTF-8; tabs and line breaks inside a
+// field become spaces.
 class DownloadManifest : public QObject {
     Q_OBJECT
 public:

@@ -10,6 +10,18 @@ namespace mojing {
 DownloadSession::DownloadSession(const AppContext& context, QObject* parent)
     : QObject(parent), m_context(context), m_list(this, int(context.timing.progressCoalesce.count())) {
     lastTransferEndMs = context.timing.nowMs();
+    m_countsDelay.setSingleShot(true);
+    m_countsDelay.setInterval(context.timing.progressCoalesce);
+    connect(&m_countsDelay, &QTimer::timeout, this, &DownloadSession::showListCounts);
+    auto countLater = [this] {
+        if (!m_countsDelay.isActive())
+            m_countsDelay.start();
+    };
+    connect(&m_list, &QAbstractItemModel::rowsInserted, this, countLater);
+    connect(&m_list, &QAbstractItemModel::rowsRemoved, this, countLater);
+    connect(&m_list, &QAbstractItemModel::modelReset, this, countLater);
+    connect(&m_list, &QAbstractItemModel::layoutChanged, this, countLater);
+    connect(&m_list, &QAbstractItemModel::dataChanged, this, countLater);
 }
 
 bool DownloadSession::requireDownloadsStopped() {

@@ -7,6 +7,7 @@
 #include "program/AppContext.h"
 
 #include <QObject>
+#include <QTimer>
 
 namespace mojing {
 
@@ -50,7 +51,8 @@ public:
     // Options dialog switches the method), so that its controls follow.
     void notifyOptionsChanged() { emit optionsChanged(); }
 
-    // Status bar: panel 2 transfer texts, panel 3 transfer-control state, panel 4 counts.
+    // Status bar: panel 2 transfer texts, panel 3 transfer-control state, panel 4 counts. The
+    // counts follow the rows as they change, at most once per repaint interval.
     void showStatus(int panel, const QString& text);
     void showListCounts();
     // Notification sounds 101 (web page), 102 (list finished / stop rule), 103 (failure);
@@ -73,6 +75,7 @@ private:
     TransferActivity m_idle;
     const TransferActivity* m_activity = nullptr;
     bool m_siteLoginRunning = false;
+    QTimer m_countsDelay;
 };
 
 } // namespace mojing

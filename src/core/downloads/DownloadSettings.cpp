@@ -1,6 +1,7 @@
 #include "DownloadSettings.h"
 
 #include "DownloadOptions.h"
+#include "articles/NamingTemplate.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
 
@@ -36,6 +37,7 @@ void DownloadSettings::load(const SettingsStore& store, DownloadOptions& options
             options.slotCount = position + 1;
     }
     options.policy = duplicatePolicyFromCaption(store.read(kSectionDuplicate, kDuplicatePolicy));
+    options.namingTemplate = namingTemplate(store);
     options.proxyHost = store.read(kSectionSettings, kProxyHost);
     options.proxyPort = store.read(kSectionSettings, kProxyPort);
     options.proxyEnabled = store.read(kSectionSettings, kProxyEnabled).trimmed() == u"1"_s;
@@ -49,6 +51,14 @@ void DownloadSettings::load(const SettingsStore& store, DownloadOptions& options
     options.sound = false;
     options.autoLocate = false;
     options.siteLogin = false;
+}
+
+QString DownloadSettings::namingTemplate(const SettingsStore& store, QString* error) {
+    const QString stored = store.read(kSectionDownload, kNamingTemplate);
+    if (stored.trimmed().isEmpty())
+        return NamingTemplate::kDefault;
+    const std::optional<NamingTemplate> parsed = NamingTemplate::parse(stored, error);
+    return parsed ? parsed->text() : NamingTemplate::kDefault;
 }
 
 void DownloadSettings::storePolicyAndMethod(SettingsStore& store, const DownloadOptions& options) {

@@ -22,10 +22,14 @@ public:
     static std::optional<double> parseMegabytes(const QString& text);
 
     // Window load: method, slot count (from the stored list position under method 2, one slot
-    // under method 1), duplicate-name policy, proxy and maximum size; every window-only option
-    // starts afresh (no pause, automatic options off). `fallbackMaxSizeMB` is kept when the stored
-    // size is not a number.
+    // under method 1), duplicate-name policy, naming template, proxy and maximum size; every
+    // window-only option starts afresh (no pause, automatic options off). `fallbackMaxSizeMB` is
+    // kept when the stored size is not a number.
     static void load(const SettingsStore& store, DownloadOptions& options, double fallbackMaxSizeMB);
+
+    // The stored naming template; `{title}` when nothing is stored or the stored text is not a
+    // template, which `error` then explains.
+    static QString namingTemplate(const SettingsStore& store, QString* error = nullptr);
 
     // Window close, before the confirmation: the policy and the method.
     static void storePolicyAndMethod(SettingsStore& store, const DownloadOptions& options);

@@ -30,6 +30,12 @@ bool correctRowFileType(DownloadListModel& list, int row, const AnsiCodec& codec
     QFile::rename(path, target);
     if (!FileHelpers::fileExists(target))
         return false;
+    // The row still owns its file under the new name.
+    if (list.at(row).owned.path == path) {
+        OwnedFile owned = list.at(row).owned;
+        owned.path = target;
+        list.setOwned(row, owned);
+    }
     list.setType(row, detected);
     list.setName(row, FileHelpers::splitFileName(target).baseName);
     return true;

@@ -3,6 +3,7 @@
 #include "DownloadSession.h"
 #include "FileTypeCorrector.h"
 #include "Naming.h"
+#include "RowFiles.h"
 #include "platform/AnsiCodec.h"
 #include "platform/FileHelpers.h"
 #include "platform/Timing.h"
@@ -311,16 +312,15 @@ void Method1Transfer::onHeaders() {
         m_path = list.filePath(row);
     }
 
-    if (QFileInfo::exists(m_path) || QFileInfo(m_path).isSymLink()) {
-        QFile::remove(m_path);
-        if (QFileInfo::exists(m_path)) {
-            const QString length = QString::number(QFileInfo(m_path).size());
-            list.setSize(row, length);
-            list.setReceived(row, length);
-            list.setPercent(row, DownloadListModel::kCannotReplace);
-            fail(QString());
-            return;
-        }
+    // An existing file is overwritten only by the whole new one, renamed over it at the end; one
+    // that could not be replaced then fails the row now, before any of the body is fetched.
+    if ((QFileInfo::exists(m_path) || QFileInfo(m_path).isSymLink()) && !PartFile::canReplace(m_path)) {
+        const QString length = QString::number(QFileInfo(m_path).size());
+        list.setSize(row, length);
+        list.setReceived(row, length);
+        list.setPercent(row, DownloadListModel::kCannotReplace);
+        fail(QString());
+        return;
     }
 
     m_size = size;
@@ -378,35 +378,47 @@ void Method1Transfer::readChunks() {
     const Timing& timing = m_session.context().timing;
     const double maxMB = m_session.options().maxFileSizeMB;
     InetControl& inet = *m_inet;
+    // The row learns what the file has grown to once per slice: nothing else runs between the
+    // chunks of one slice, so it reads as if it were written after every chunk, without turning
+    // a number into text (and the size back into a number) for every 2048 bytes.
+    const qint64 lengthBefore = m_length;
+    const std::optional<qint64> total = asNumber(list.at(m_row).size);
+    auto showProgress = [&] {
+        if (m_length == lengthBefore)
+            return;
+        m_lastProgressMs = timing.nowMs();
+        list.setReceived(m_row, QString::number(m_length));
+        if (total && *total > 0)
+            list.setPercent(m_row, QString::number(m_length * 100 / *total) + u'%');
+    };
     QElapsedTimer slice;
     slice.start();
-    for (;;) {
+    for (int chunks = 1;; ++chunks) {
         const QByteArray chunk = inet.getChunk(kChunkBytes);
         if (!chunk.isEmpty()) {
             if (!m_part->write(chunk)) {
+                showProgress();
                 abandon(DownloadListModel::kFailed); // the disk refuses more
                 return;
             }
             m_length += chunk.size();
-            m_lastProgressMs = timing.nowMs();
-            list.setReceived(m_row, QString::number(m_length));
-            const auto total = asNumber(list.at(m_row).size);
-            if (total && *total > 0)
-                list.setPercent(m_row, QString::number(m_length * 100 / *total) + u'%');
         }
         // Nothing more can arrive once the response has ended and its data has been read.
         const bool drained = chunk.isEmpty() && inet.responseEnded() && inet.bytesBuffered() == 0;
         if (m_size > 0 && m_length >= m_size) {
+            showProgress();
             completeStream();
             return;
         }
         if (m_size == 0 && drained && !inet.transportFailed()) {
+            showProgress();
             completeStream();
             return;
         }
         if (m_size == 0 && megabytes(m_length) > maxMB) {
             // Skipped, like a file announced as too large: no part of it stays to be taken for
             // the file by a later run.
+            showProgress();
             inet.cancel();
             m_part.reset();
             list.setState(m_row, RowState::Finished);
@@ -417,12 +429,18 @@ void Method1Transfer::readChunks() {
         if (drained) {
             // The connection ended before the announced size arrived (or broke off): waiting
             // out the stall limit cannot bring the rest.
+            showProgress();
             abandon(DownloadListModel::kFailed, true);
             return;
         }
-        if (chunk.isEmpty())
+        if (chunk.isEmpty()) {
+            showProgress();
             return; // the next arrival continues
-        if (slice.elapsed() >= kReadSliceMs) {
+        }
+        // The clock is read every 16 chunks (32 KB): often enough for the slice, rarely enough
+        // not to cost more than the chunk.
+        if (chunks % 16 == 0 && slice.elapsed() >= kReadSliceMs) {
+            showProgress();
             scheduleRead(); // the event loop's turn
             return;
         }
@@ -431,12 +449,22 @@ void Method1Transfer::readChunks() {
 
 void Method1Transfer::completeStream() {
     DownloadListModel& list = m_session.list();
+    if (!m_part->flush()) {
+        abandon(DownloadListModel::kFailed);
+        return;
+    }
+    const QString problem = RowFiles::wholeFileProblem(m_part->temporaryPath(), m_session.context().codec);
+    if (!problem.isEmpty()) {
+        abandon(problem); // nothing of it goes under the file's name
+        return;
+    }
     const bool placed = m_part->commit();
     m_part.reset();
     if (!placed) {
         fail(DownloadListModel::kFailed);
         return;
     }
+    list.setOwned(m_row, RowFiles::describe(m_path));
     list.setState(m_row, RowState::Finished);
     if (asNumber(list.at(m_row).received) && list.at(m_row).size == DownloadListModel::kUnknown) {
         list.setSize(m_row, list.at(m_row).received);
@@ -469,13 +497,21 @@ void Method1Transfer::onFallbackBody(const QByteArray& body) {
         return;
     }
     PartFile file(m_path);
-    if (!file.open() || !file.write(body) || !file.commit()) {
+    if (!file.open() || !file.write(body) || !file.flush()) {
         // What arrived could not be written: the row is no finished file.
         list.setReceived(row, QString());
         list.setPercent(row, QString());
         fail(DownloadListModel::kFailed);
         return;
     }
+    const QString problem = RowFiles::wholeFileProblem(file.temporaryPath(), m_session.context().codec);
+    if (!problem.isEmpty() || !file.commit()) {
+        list.setReceived(row, QString());
+        list.setPercent(row, QString());
+        fail(problem.isEmpty() ? DownloadListModel::kFailed : problem);
+        return;
+    }
+    list.setOwned(row, RowFiles::describe(m_path));
     list.setSize(row, QString::number(QFileInfo(m_path).size()));
     list.setReceived(row, QString::number(body.size()));
     list.setPercent(row, u"100%"_s);
@@ -546,8 +582,13 @@ void Method1Transfer::finish(bool ok, bool correctType) {
     m_inet->cancel();
     DownloadListModel& list = m_session.list();
     if (list.isValidIndex(row)) {
-        if (correctType)
+        if (correctType) {
             FileTypeCorrector::correctRowFileType(list, row, m_session.context().codec);
+            // A server's error page is kept as the row's web page, and says so where the size goes.
+            if (list.at(row).state == RowState::Finished &&
+                DownloadListModel::isErrorPageStatus(m_outcome.httpStatus))
+                list.setSize(row, DownloadListModel::errorPageText(m_outcome.httpStatus));
+        }
         m_session.showStatus(2, u"完成下载:"_s + list.at(row).name);
         m_session.markTransferEnded();
         const QString type = list.at(row).type;

@@ -2,8 +2,10 @@
 
 #include "DownloadSession.h"
 #include "FileTypeCorrector.h"
+#include "RowFiles.h"
 #include "transfer/Downloader.h"
 #include "transfer/KeptParts.h"
+#include "transfer/PartFile.h"
 
 #include <QFileInfo>
 
@@ -53,7 +55,27 @@ void Method2Slots::startDownload(int slot, int row, const QString& url, const QS
         return;
     unload(slot);
     AppContext& ctx = m_session.context();
+    DownloadListModel& list = m_session.list();
+    const QFileInfo existing(path);
+    if ((existing.exists() || existing.isSymLink()) && !PartFile::canReplace(path)) {
+        // The old file stays until the new one replaces it whole; one that could not be replaced
+        // then fails the row before anything is fetched.
+        const QString length = QString::number(existing.size());
+        list.setState(row, RowState::Failed);
+        list.setSize(row, length);
+        list.setReceived(row, length);
+        list.setPercent(row, DownloadListModel::kCannotReplace);
+        m_session.markTransferEnded();
+        RowOutcome outcome;
+        outcome.row = row;
+        outcome.requestedUrl = url;
+        m_session.reportRowEnded(outcome);
+        return;
+    }
     auto* downloader = new Downloader(m_network, ctx.pump, ctx.timing, this);
+    const AnsiCodec& codec = ctx.codec;
+    downloader->setFileCheck(
+        [&codec](const QString& file) { return RowFiles::wholeFileProblem(file, codec); });
     m_slots[size_t(slot)] = downloader;
     m_rows[size_t(slot)] = row;
     connect(downloader, &Downloader::downloadProgress, this,
@@ -63,7 +85,6 @@ void Method2Slots::startDownload(int slot, int row, const QString& url, const QS
     connect(downloader, &Downloader::downloadError, this,
             [this, slot](const QString& description, const QString&) { onError(slot, description); });
 
-    DownloadListModel& list = m_session.list();
     list.setState(row, RowState::Downloading);
     if (m_session.options().autoLocate)
         emit m_session.scrollToRowRequested(row);
@@ -128,8 +149,12 @@ void Method2Slots::onComplete(int slot, qint64 bytesRead, qint64 bytesMax) {
     }
     list.setState(row, list.at(row).percent == u"100%"_s ? RowState::Finished : RowState::Failed);
     const RowOutcome outcome = outcomeOf(slot, row);
+    list.setOwned(row, RowFiles::describe(downloader(slot)->saveFile())); // it wrote that file
     unload(slot);
     FileTypeCorrector::correctRowFileType(list, row, m_session.context().codec);
+    // A server's error page is kept as the row's web page, and says so where the size goes.
+    if (list.at(row).state == RowState::Finished && DownloadListModel::isErrorPageStatus(outcome.httpStatus))
+        list.setSize(row, DownloadListModel::errorPageText(outcome.httpStatus));
     m_session.showStatus(2, u"完成下载:"_s + list.at(row).name);
     const QString type = list.at(row).type;
     if (isWebType(type))
@@ -148,6 +173,8 @@ void Method2Slots::onError(int slot, const QString& description) {
     if (row >= 0) {
         if (description == Downloader::kServerPause)
             m_session.list().setSize(row, DownloadListModel::kServerPause);
+        else if (description == DownloadListModel::kIncomplete)
+            m_session.list().setSize(row, DownloadListModel::kIncomplete);
         m_session.list().setState(row, RowState::Failed);
     }
     unload(slot);

@@ -3,6 +3,7 @@
 #include "DownloadSession.h"
 #include "DownloadSettings.h"
 #include "articles/ArticleInputParser.h"
+#include "articles/NamingTemplate.h"
 #include "platform/Prompts.h"
 #include "program/ProgramState.h"
 #include "settings/SettingKeys.h"
@@ -27,6 +28,20 @@ bool OptionsController::isValidPort(const QString& port) {
     return ok && value >= 1 && value <= 65535;
 }
 
+QString OptionsController::namingPreview(const QString& templateText, const AnsiCodec& codec) {
+    QString error;
+    const std::optional<NamingTemplate> naming = NamingTemplate::parse(templateText, &error);
+    if (!naming)
+        return kBadNaming + error;
+    ArticleMetadata sample;
+    sample.title = u"Deep learning for protein structure prediction"_s;
+    sample.authors = QStringList{u"John Smith"_s, u"Lee, Ann"_s};
+    sample.year = u"2019"_s;
+    sample.journal = u"Nature Methods"_s;
+    sample.doi = u"10.1038/s41592-019-0001"_s;
+    return u"示例："_s + naming->fileName(sample, sample.title, codec) + u".pdf"_s;
+}
+
 OptionsValues OptionsController::open() const {
     OptionsValues v;
     DownloadOptions options;
@@ -42,6 +57,11 @@ OptionsValues OptionsController::open() const {
     v.maxSizeText = QString::number(options.maxFileSizeMB);
     v.keepList = m_context.settings.read(kSectionDownload, kKeepList) != u"0"_s;
     v.doiResolver = m_context.settings.read(kSectionSettings, kDoiResolver);
+    // What is stored, even when it is not a template: the user sees it and can mend it.
+    const QString storedNaming = m_context.settings.read(kSectionDownload, kNamingTemplate);
+    v.namingTemplate = m_downloads
+                           ? options.namingTemplate
+                           : (storedNaming.trimmed().isEmpty() ? NamingTemplate::kDefault : storedNaming);
     return v;
 }
 
@@ -74,10 +94,22 @@ void OptionsController::confirm(const OptionsValues& values) {
         m_context.prompts.message(kBadMaxSize, MessageIcon::Error);
     }
 
+    QString namingError;
+    const std::optional<NamingTemplate> naming = NamingTemplate::parse(values.namingTemplate, &namingError);
+    if (naming)
+        store.write(kSectionDownload, kNamingTemplate, naming->text());
+    else
+        m_context.prompts.message(kBadNaming + namingError + kKeptNaming, MessageIcon::Error);
+
     if (m_downloads) {
         DownloadOptions& options = m_downloads->options();
+        if (naming)
+            options.namingTemplate = naming->text();
+        // As "切换" does, a change of method starts from one slot; confirming the method the
+        // window already uses leaves the slot count the user chose there.
+        if (options.usesMethod1() != (method == 1))
+            options.slotCount = 1;
         options.method = method;
-        options.slotCount = 1;
         options.proxyEnabled = values.proxyEnabled;
         options.proxyHost = host;
         options.proxyPort = port;

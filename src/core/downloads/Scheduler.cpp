@@ -3,7 +3,9 @@
 #include "DownloadListOps.h"
 #include "DownloadSession.h"
 #include "Naming.h"
+#include "RowFiles.h"
 #include "TransferMethods.h"
+#include "articles/NamingTemplate.h"
 #include "platform/FileHelpers.h"
 #include "platform/Prompts.h"
 #include "platform/Timing.h"
@@ -11,7 +13,6 @@
 #include "transfer/KeptParts.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <limits>
 #include <vector>
 
@@ -151,12 +152,12 @@ void Scheduler::stop() {
 
     DownloadListModel& list = m_session.list();
     for (int row : slotRows) {
-        // The same as a cancelled method-1 transfer: no partial file stays behind to be taken
-        // for a download or to push the next attempt to a "[001]" name, and nothing is kept
-        // for resuming either.
+        // The same as a cancelled method-1 transfer: no placeholder stays behind to push the next
+        // attempt to a "[001]" name, and nothing is kept for resuming either. Whatever else stands
+        // under the row's name (the file an overwrite was to replace) is not the row's.
         if (list.isValidIndex(row) && list.at(row).state == RowState::Downloading &&
             !list.at(row).folder.trimmed().isEmpty()) {
-            QFile::remove(list.filePath(row));
+            RowFiles::release(list, row);
             KeptParts::discard(list.at(row).folder, DownloadListModel::currentUrl(list.at(row).key));
         }
     }
@@ -192,7 +193,10 @@ bool Scheduler::anySlotBusy() const {
 bool Scheduler::prepareRow(int row, bool createFolder) {
     DownloadListModel& list = m_session.list();
     AppContext& context = m_session.context();
-    list.setName(row, FileHelpers::sanitizeFileName(list.at(row).name, context.codec));
+    const DownloadRow& r = list.at(row);
+    const std::optional<NamingTemplate> naming = NamingTemplate::parse(m_session.options().namingTemplate);
+    list.setName(row, naming && !r.nameGiven ? naming->fileName(r.article, r.name, context.codec)
+                                             : FileHelpers::sanitizeFileName(r.name, context.codec));
     QString folder = list.at(row).folder;
     if (createFolder) {
         folder = FileHelpers::createFolderPath(folder, context.codec, &context.prompts);

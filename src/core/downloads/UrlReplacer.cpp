@@ -3,6 +3,7 @@
 #include "DownloadSession.h"
 #include "platform/Prompts.h"
 
+#include <algorithm>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -37,6 +38,10 @@ UrlReplacer::Result UrlReplacer::replaceInAddresses(const QString& find, const Q
         key.replace(find, replacement, Qt::CaseInsensitive);
         if (key == row.key)
             continue;
+        if (leavesEmptyAddress(key)) {
+            ++result.keysKept; // a row without an address could never be fetched or kept
+            continue;
+        }
         if (list.setKey(i, key))
             ++result.keysChanged;
         else
@@ -53,15 +58,21 @@ UrlReplacer::Result UrlReplacer::replaceInAddresses(const QString& find, const Q
             return true;
         });
     }
-    result.keysKept = int(pending.size());
+    result.keysKept += int(pending.size());
     return result;
+}
+
+bool UrlReplacer::leavesEmptyAddress(const QString& key) {
+    const QStringList addresses = key.split(u'|');
+    return std::any_of(addresses.cbegin(), addresses.cend(),
+                       [](const QString& address) { return address.trimmed().isEmpty(); });
 }
 
 QString UrlReplacer::completionText(const Result& result) {
     if (result.keysKept == 0)
         return kDone;
     return kDone + u"\n"_s + QString::number(result.keysKept) +
-           u"项替换后的网址与列表中其他项相同，保留了原网址。"_s;
+           u"项替换后的网址为空或与列表中其他项相同，保留了原网址。"_s;
 }
 
 } // namespace mojing

@@ -29,7 +29,7 @@ QString withTrailingSeparator(const QString& folder) {
     return folder + separator();
 }
 
-QString sanitizeFileName(const QString& name, const AnsiCodec& codec) {
+QString removeUnsafeCharacters(const QString& name) {
     QString s = name;
     static constexpr char16_t kForbidden[] = u"\\/:*?\"<>|";
     s.removeIf([](QChar c) {
@@ -41,13 +41,6 @@ QString sanitizeFileName(const QString& name, const AnsiCodec& codec) {
     });
     s.remove(u"\r\n"_s);
     s.removeIf([](QChar c) { return c == u'\n' || c == u'\r' || c == QChar(0); });
-    qsizetype start = 0;
-    while (start < s.size() && s.at(start) == u'.')
-        ++start;
-    qsizetype end = s.size();
-    while (end > start && s.at(end - 1) == u'.')
-        --end;
-    s = s.mid(start, end - start);
     // Half a surrogate pair (an escaped %uD800 in a server's name, say) cannot name a file; as a
     // replacement character it is written, counted and cut like any other.
     for (qsizetype i = 0; i < s.size(); ++i) {
@@ -56,12 +49,29 @@ QString sanitizeFileName(const QString& name, const AnsiCodec& codec) {
         else if (s.at(i).isSurrogate())
             s[i] = QChar::ReplacementCharacter;
     }
-    s = codec.truncateToBytes(s, kMaxNameBytes);
+    return s;
+}
+
+QString cutToNameLimits(const QString& name, const AnsiCodec& codec, const QString& reserved) {
+    QString s =
+        codec.truncateToBytes(name, std::max<qsizetype>(0, kMaxNameBytes - codec.byteLength(reserved)));
 #ifndef Q_OS_WIN
     const AnsiCodec diskNames(u"UTF-8"_s);
-    s = diskNames.truncateToBytes(s, kMaxNameBytesOnDisk);
+    s = diskNames.truncateToBytes(
+        s, std::max<qsizetype>(0, kMaxNameBytesOnDisk - diskNames.byteLength(reserved)));
 #endif
     return s;
+}
+
+QString sanitizeFileName(const QString& name, const AnsiCodec& codec) {
+    QString s = removeUnsafeCharacters(name);
+    qsizetype start = 0;
+    while (start < s.size() && s.at(start) == u'.')
+        ++start;
+    qsizetype end = s.size();
+    while (end > start && s.at(end - 1) == u'.')
+        --end;
+    return cutToNameLimits(s.mid(start, end - start), codec);
 }
 
 QString createFolderPath(const QString& path, const AnsiCodec& codec, Prompts* prompts) {

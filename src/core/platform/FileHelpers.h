@@ -21,6 +21,12 @@ QString withTrailingSeparator(const QString& folder);
 // turns halves of surrogate pairs into replacement characters, and cuts the name to 200 bytes in
 // the ANSI code page without splitting a character.
 QString sanitizeFileName(const QString& name, const AnsiCodec& codec);
+// The first steps of sanitizeFileName alone: characters not allowed in file names, line breaks
+// and NULs removed, halves of surrogate pairs made replacement characters; nothing cut.
+QString removeUnsafeCharacters(const QString& name);
+// The longest prefix of `name` that, followed by `reserved`, still fits the byte limits of
+// sanitizeFileName (used to shorten one part of a name while the rest stays whole).
+QString cutToNameLimits(const QString& name, const AnsiCodec& codec, const QString& reserved = {});
 
 // Creates every missing level of `path` (each level cleaned by sanitizeFileName) and returns the
 // folder without a trailing separator, or an empty string on failure. A level that cleans to

@@ -107,7 +107,23 @@ int SearchController::harvestCurrentPage(const QString& saveFolder) {
     const auto document = m_browser.document();
     if (!document)
         return 0;
-    return Harvester::harvest(*document, m_openAccessOnly, saveFolder, m_list);
+    const int added = Harvester::harvest(*document, m_openAccessOnly, saveFolder, m_list);
+    if (m_runPage > 0)
+        showProgress();
+    return added;
+}
+
+void SearchController::showProgress() {
+    const int added = m_list.count() - m_runStartCount;
+    if (m_runPage > 0) {
+        m_progressText = kProgressPage.arg(m_runPage) + u"（"_s;
+        if (m_pageLimitEnabled && numericValue(m_pageLimitText))
+            m_progressText += u"最大页码数："_s + m_pageLimitText.trimmed() + u"，"_s;
+        m_progressText += u"已加入%1条）"_s.arg(added);
+    } else {
+        m_progressText = kProgressDone.arg(added);
+    }
+    emit progressChanged(m_progressText);
 }
 
 QString SearchController::saveFolderForHarvest() const {
@@ -146,6 +162,10 @@ bool SearchController::nextPage() {
     const qint64 started = timing.nowMs();
     m_browser.setNavigationPending(true);
     next.click();
+    if (m_runPage > 0) {
+        ++m_runPage;
+        showProgress();
+    }
     pump.pumpOnce();
 
     auto loaded = [this] { return !m_browser.busy() && !m_browser.navigationPending(); };
@@ -226,6 +246,9 @@ void SearchController::addAllPages() {
         m_addAllHighlighted = true;
         m_addAllStopped = false;
         emit controlsChanged();
+        m_runPage = 1;
+        m_runStartCount = m_list.count();
+        showProgress();
         if (m_context.state.promptSaveFolderOnHarvest == 1)
             ensureSaveFolder();
         do {
@@ -238,6 +261,8 @@ void SearchController::addAllPages() {
         } while (!m_addAllStopped);
         m_addAllHighlighted = false;
         m_addAllCaption = kCaptionAddAll;
+        m_runPage = 0;
+        showProgress();
     }
 
     // Reached by a finished run and by the stop click that arrives during a run.

@@ -25,12 +25,15 @@ class SearchController : public QObject {
     Q_PROPERTY(bool addAllStopped READ addAllStopped NOTIFY controlsChanged)
     Q_PROPERTY(bool pageLimitEditable READ pageLimitEditable NOTIFY controlsChanged)
     Q_PROPERTY(bool addPageEnabled READ addPageEnabled NOTIFY controlsChanged)
+    Q_PROPERTY(QString progressText READ progressText NOTIFY progressChanged)
 public:
     static inline const QString kCaptionAddAll = QStringLiteral("加入全部到列表");
     static inline const QString kCaptionStop = QStringLiteral("停止加入全部");
     static inline const QString kLimitNotNumeric = QStringLiteral("最大页码数必须是数字！");
     // The origin ("TYPE") of a row read from an article's own page.
     static inline const QString kOriginArticlePage = QStringLiteral("网页");
+    static inline const QString kProgressPage = QStringLiteral("正在加入第%1页…");
+    static inline const QString kProgressDone = QStringLiteral("加入全部结束，本次加入%1条");
 
     SearchController(AppContext& context, Browser& browser, ArticleListModel& list,
                      QObject* parent = nullptr);
@@ -51,6 +54,10 @@ public:
     bool addAllStopped() const { return m_addAllStopped; }
     bool pageLimitEditable() const { return m_pageLimitEditable; }
     bool addPageEnabled() const { return m_addPageEnabled; }
+    // How far an add-all run is, for the status bar: "正在加入第N页…" (N counts the pages of this
+    // run), the page limit when it applies and the rows this run added so far; at its end, what
+    // the run added. Empty before the first run.
+    QString progressText() const { return m_progressText; }
 
     // Shows the save-folder dialog modally and leaves the choice in the program state. Without one,
     // the current save folder comes from the settings.
@@ -87,11 +94,13 @@ public:
 
 signals:
     void controlsChanged();
+    void progressChanged(const QString& text);
     // The article list's columns should be fitted to their contents.
     void autoSizeColumnsRequested();
 
 private:
     void ensureSaveFolder();
+    void showProgress();
 
     AppContext& m_context;
     Browser& m_browser;
@@ -108,6 +117,10 @@ private:
     bool m_addAllStopped = true;
     bool m_pageLimitEditable = true;
     bool m_addPageEnabled = true;
+
+    int m_runPage = 0; // the page of the running add-all run, counted from 1; 0 between runs
+    int m_runStartCount = 0;
+    QString m_progressText;
 };
 
 } // namespace mojing

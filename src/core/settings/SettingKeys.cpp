@@ -34,6 +34,7 @@ QString defaultFor(const QString& section, const QString& key) {
         {kSectionSettings, kDoiResolver, u"https://doi.org/"_s},
         {kSectionDownload, kSlots, u"2"_s},
         {kSectionDownload, kKeepList, u"1"_s},
+        {kSectionDownload, kNamingTemplate, u"{title}"_s},
         {kSectionDuplicate, kDuplicatePolicy, u"重命名"_s},
         {kSectionSearch, kCheck1, u"1"_s},
         {kSectionSearch, kCheck3, u"1"_s},

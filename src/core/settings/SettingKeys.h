@@ -25,6 +25,7 @@ inline const QString kProxyEnabled = QStringLiteral("代理服务器有效");
 inline const QString kSlots = QStringLiteral("线程");
 inline const QString kKeepList = QStringLiteral("关闭后保留下载列表");
 inline const QString kDuplicatePolicy = QStringLiteral("重复文件名设置");
+inline const QString kNamingTemplate = QStringLiteral("文件命名");
 inline const QString kCheck1 = QStringLiteral("Check1");
 inline const QString kCheck3 = QStringLiteral("Check3");
 inline const QString kText1 = QStringLiteral("Text1");

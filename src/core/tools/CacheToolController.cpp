@@ -4,6 +4,7 @@
 #include "CacheListing.h"
 #include "EngineCache.h"
 #include "TextTableModel.h"
+#include "platform/LinkFreePath.h"
 #include "platform/Prompts.h"
 
 #include <QDir>
@@ -52,9 +53,17 @@ void CacheToolController::setCount(int count, bool failed) {
     m_countText = (failed ? u"出错!!!共有"_s : u"共有"_s) + QString::number(count) + u" 个文件"_s;
 }
 
+CacheToolController::CacheRoot CacheToolController::myRoot() const {
+    const QString folder = QDir::cleanPath(m_locations.currentUserFolder);
+    return {folder, LinkFreePath::anchorOf(folder, m_locations.homeFolders())};
+}
+
 void CacheToolController::listMine() {
     m_entries->clear();
-    const CacheListing::EntryScan scan = CacheListing::scanEntries(m_locations.currentUserFolder);
+    const CacheRoot mine = myRoot();
+    const CacheListing::EntryScan scan = LinkFreePath::isLinkFree(mine.anchor, mine.folder)
+                                             ? CacheListing::scanEntries(mine.folder)
+                                             : CacheListing::EntryScan();
     for (const CacheListing::Row& row : scan.rows)
         m_entries->append({row.text, row.type, row.size, row.path});
     m_listFailed = scan.failed;
@@ -69,21 +78,24 @@ void CacheToolController::listAllUsers() {
     m_folders->clear();
     m_profileFolders.clear();
     m_cacheFolders.clear();
+    m_roots.clear();
 
     m_profileFolders = m_locations.homeFolders();
     QStringList seen;
-    auto addUser = [this, &seen](const QString& user, const QString& folder) {
+    auto addUser = [this, &seen](const QString& user, const QString& folder, const QString& anchor) {
         const QString canonical = canonicalFolder(folder);
-        if (canonical.isEmpty() || seen.contains(canonical))
+        if (canonical.isEmpty() || seen.contains(canonical) || !LinkFreePath::isLinkFree(anchor, folder))
             return;
         seen << canonical;
         m_users->append({user, folder});
+        m_roots.append({QDir::cleanPath(folder), anchor});
         CacheListing::collectSubfolders(folder, m_cacheFolders, true);
     };
     for (const QString& home : std::as_const(m_profileFolders))
-        addUser(QFileInfo(home).fileName(), QDir(home).filePath(m_locations.homeSubPath));
+        addUser(QFileInfo(home).fileName(), QDir(home).filePath(m_locations.homeSubPath), home);
     // The user running the program, when the cache lies elsewhere than below the home folder.
-    addUser(QDir::home().dirName(), m_locations.currentUserFolder);
+    const CacheRoot mine = myRoot();
+    addUser(QDir::home().dirName(), m_locations.currentUserFolder, mine.anchor);
 
     for (const QString& folder : std::as_const(m_cacheFolders))
         m_folders->append({folder});
@@ -124,9 +136,10 @@ void CacheToolController::deleteRows(QList<int> rows) {
                 doomed << CacheEntryFile::entryFiles(path);
         }
     }
+    const CacheRoot mine = myRoot();
     for (const QString& path : std::as_const(doomed)) {
-        if (insideCacheFolders(path) && !path.endsWith(u".txt"_s, Qt::CaseInsensitive))
-            forceDelete(path);
+        if (!path.endsWith(u".txt"_s, Qt::CaseInsensitive))
+            forceDelete(path, mine);
     }
     deleteEmptyFolders();
     if (m_tag == kMineTag)
@@ -135,27 +148,23 @@ void CacheToolController::deleteRows(QList<int> rows) {
         listAllUsers();
 }
 
-bool CacheToolController::insideCacheFolders(const QString& path) const {
-    const QString parent = canonicalFolder(QFileInfo(path).absolutePath());
-    if (parent.isEmpty())
-        return false;
-    QStringList roots{m_locations.currentUserFolder};
-    for (int u = 0; u < m_users->rowCount(); ++u)
-        roots << m_users->text(u, 1);
-    return std::any_of(roots.cbegin(), roots.cend(), [&parent](const QString& root) {
-        const QString r = canonicalFolder(root);
-        return !r.isEmpty() && (parent == r || parent.startsWith(r + u'/'));
-    });
+const CacheToolController::CacheRoot* CacheToolController::rootOf(const QString& path,
+                                                                  const CacheRoot& mine) const {
+    const QString clean = QDir::cleanPath(path);
+    auto holds = [&clean](const CacheRoot& root) {
+        return !root.folder.isEmpty() && clean.startsWith(root.folder + u'/');
+    };
+    if (holds(mine))
+        return &mine;
+    const auto it = std::find_if(m_roots.cbegin(), m_roots.cend(), holds);
+    return it == m_roots.cend() ? nullptr : &*it;
 }
 
-// 「强制删除」
-void CacheToolController::forceDelete(const QString& path) const {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
-        return;
-    QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner | QFile::ReadOwner);
-    if (!QFile::remove(path) && QFileInfo::exists(path))
-        QFile::remove(path);
+// 「强制删除」 Only a regular file reached from its cache folder without a link on the way. (Its own
+// permissions do not matter: deleting asks the folder.)
+void CacheToolController::forceDelete(const QString& path, const CacheRoot& mine) const {
+    if (const CacheRoot* root = rootOf(path, mine))
+        LinkFreePath::removeFile(root->anchor, path);
 }
 
 // 「删除空文件夹」 Deepest first, so that a folder emptied of empty folders goes too.
@@ -163,12 +172,14 @@ void CacheToolController::deleteEmptyFolders() const {
     // A running engine keeps the folders it works in: taken away under it, they leave it unable
     // to load pages.
     const QString engineRoot = m_engine ? canonicalFolder(m_engine->folder()) : QString();
+    const CacheRoot mine = myRoot();
     for (auto it = m_cacheFolders.crbegin(); it != m_cacheFolders.crend(); ++it) {
-        if (it->isEmpty() || !QFileInfo(*it).isDir())
+        if (it->isEmpty())
             continue;
         if (!engineRoot.isEmpty() && canonicalFolder(QFileInfo(*it).absolutePath()) == engineRoot)
             continue;
-        QDir().rmdir(*it); // removes only an empty folder
+        if (const CacheRoot* root = rootOf(*it, mine))
+            LinkFreePath::removeEmptyFolder(root->anchor, *it); // removes only an empty folder
     }
 }
 

@@ -17,6 +17,10 @@ class TextTableModel;
 // or the files of every user's cache folder; deleting them (never a cookie entry, never a .txt
 // file, never anything outside the cache folders); handing files to the copy tool; and the
 // one-step clearing both work windows offer. The window only mirrors it.
+//
+// Symbolic links are never followed: a cache folder that is a link, or lies below one inside its
+// home folder, is neither listed nor cleared (another user may have pointed it at someone's
+// papers), and only regular files reached without a link from a cache folder are deleted.
 class CacheToolController : public QObject {
     Q_OBJECT
 public:
@@ -68,9 +72,17 @@ signals:
     void changed();
 
 private:
+    // A cache folder and the home folder it is judged from.
+    struct CacheRoot {
+        QString folder;
+        QString anchor;
+    };
+
     void setCount(int count, bool failed);
-    bool insideCacheFolders(const QString& path) const;
-    void forceDelete(const QString& path) const;
+    CacheRoot myRoot() const;
+    // The cache folder `path` lies in, or nullptr for a path outside every cache folder.
+    const CacheRoot* rootOf(const QString& path, const CacheRoot& mine) const;
+    void forceDelete(const QString& path, const CacheRoot& mine) const;
     void deleteEmptyFolders() const;
 
     Prompts& m_prompts;
@@ -81,6 +93,7 @@ private:
     TextTableModel* m_folders;
     QStringList m_profileFolders; // ProfileFolderList
     QStringList m_cacheFolders;   // CacheFolderList
+    QList<CacheRoot> m_roots;     // the users' cache folders listed, each free of links
     QString m_countText;
     QString m_tag;
     bool m_listFailed = false; // the last listing of my cache ended at an unreadable entry

@@ -3,6 +3,7 @@
 #include "CopyPaths.h"
 #include "FileCopy.h"
 #include "platform/FileHelpers.h"
+#include "platform/LinkFreePath.h"
 #include "platform/Prompts.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
@@ -129,7 +130,14 @@ void CopyMoveController::execute(bool showMessage) {
     if (!prepareDestination())
         return;
     m_currentName.clear();
-    m_sources.removeIf([](const QString& path) { return !QFileInfo(path.trimmed()).isFile(); });
+    // A link is no file of its own: it is neither copied (which would read what it points at) nor
+    // moved, and neither is a file a link leads to.
+    m_sources.removeIf([](const QString& path) {
+        const QString p = path.trimmed();
+        const QString folder = QFileInfo(p).absolutePath();
+        return !QFileInfo(p).isFile() || QFileInfo(p).isSymLink() ||
+               !LinkFreePath::isLinkFree(LinkFreePath::anchorOf(folder, LinkFreePath::systemHomes()), folder);
+    });
     if (m_sources.isEmpty()) {
         emit changed();
         return;
@@ -181,7 +189,7 @@ void CopyMoveController::processCurrent() {
     const QString source = m_sources.at(m_index).trimmed();
     const bool written = writeToDestination(source, m_destination + m_currentName);
     if (m_moveMode && written)
-        QFile::remove(source);
+        LinkFreePath::removeFile(LinkFreePath::anchorOf(source, LinkFreePath::systemHomes()), source);
     ++m_index;
     m_step.start();
 }

@@ -1,6 +1,7 @@
 #include "FileCopy.h"
 
 #include "CopyPaths.h"
+#include "platform/LinkFreePath.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -8,6 +9,8 @@
 #include <QTemporaryFile>
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -16,11 +19,22 @@ namespace mojing::FileCopy {
 namespace {
 constexpr qint64 kChunk = 1024 * 1024;
 
-// The source's bytes, permissions and modification time in a temporary sibling of `target`.
+// The source's bytes, permissions and modification time in a temporary sibling of `target`. The
+// source is read only when it is a regular file reached without a symbolic link on the way.
 std::unique_ptr<QTemporaryFile> copyBeside(const QString& source, const QString& target) {
-    QFile in(source);
-    if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly))
+    const int fd =
+        LinkFreePath::openFile(LinkFreePath::anchorOf(source, LinkFreePath::systemHomes()), source);
+    struct stat st = {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        if (fd >= 0)
+            ::close(fd);
         return nullptr;
+    }
+    QFile in;
+    if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return nullptr;
+    }
     auto out = std::make_unique<QTemporaryFile>(target + u".XXXXXX.part"_s);
     if (!out->open())
         return nullptr;
@@ -33,9 +47,11 @@ std::unique_ptr<QTemporaryFile> copyBeside(const QString& source, const QString&
     }
     if (!out->flush())
         return nullptr;
-    out->setPermissions(in.permissions());
+    ::fchmod(out->handle(), st.st_mode & 07777);
     // Kept so that "same size and time" can later tell an unchanged copy from a different file.
-    out->setFileTime(QFileInfo(source).lastModified(), QFileDevice::FileModificationTime);
+    out->setFileTime(
+        QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000),
+        QFileDevice::FileModificationTime);
     out->close();
     return out;
 }
@@ -68,7 +84,7 @@ bool copyOver(const QString& source, const QString& target) {
 }
 
 bool copyWithNumberedName(const QString& source, const QString& folder) {
-    if (!QFileInfo(source).isFile())
+    if (!QFileInfo(source).isFile() || QFileInfo(source).isSymLink())
         return false;
     return copyNew(source, CopyPaths::firstFreeNumberedPath(source, folder));
 }

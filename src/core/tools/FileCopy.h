@@ -6,7 +6,8 @@ namespace mojing::FileCopy {
 
 // Copies of files for the copy tool. A copy is written to a temporary sibling of its target,
 // given the source's permissions and modification time, and then renamed into place, so a
-// target is never seen half written.
+// target is never seen half written. A source is read only when it is a regular file reached
+// without a symbolic link on the way below its home folder (LinkFreePath).
 
 // Copies `source` to `target`, which must not exist yet. False when nothing was copied.
 bool copyNew(const QString& source, const QString& target);

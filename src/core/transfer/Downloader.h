@@ -1,6 +1,5 @@
 #pragma once
 
-#include "FinalResponseHeaders.h"
 #include "KeptParts.h"
 #include "platform/Timing.h"
 
@@ -8,14 +7,14 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
-
-class QNetworkReply;
 
 namespace mojing {
 
 class EventPump;
+class FollowingReply;
 class NetworkLayer;
 class PartFile;
 
@@ -25,9 +24,10 @@ class PartFile;
 // download and is then discarded.
 //
 // The body is streamed into a temporary sibling of the target and renamed into place when the
-// read has completed without a transport error, so memory stays flat and the target is replaced
-// whole, never appended to. Sizes are those of the final response: a redirect's own length
-// does not count.
+// read has completed without a transport error (and passed the host's check, see setFileCheck),
+// so memory stays flat and the target is replaced whole, never appended to: a file already under
+// the target's name stays untouched until then. Sizes are those of the final response: a
+// redirect's own length does not count.
 //
 // A server that asks for a pause (429, 503) ends the download with "服务器要求暂停下载". A body
 // that breaks off or stalls is kept for resuming when the server takes byte ranges and named a
@@ -45,9 +45,13 @@ public:
     Downloader(NetworkLayer& network, EventPump& pump, const Timing& timing, QObject* parent = nullptr);
     ~Downloader() override;
 
-    // Takes the target name at once with the placeholder, so that the next slot's unique-name
-    // check sees it, then starts reading `url` ("&amp;" read as "&"), with `referer` (when not
-    // empty) as the Referer.
+    // Before the file is put in place, `check` looks at the complete temporary file (by its path):
+    // a non-empty answer fails the download with that description instead.
+    void setFileCheck(std::function<QString(const QString& path)> check) { m_fileCheck = std::move(check); }
+
+    // Takes a free target name at once with the placeholder, so that the next slot's unique-name
+    // check sees it (a file already there is left as it is), then starts reading `url` ("&amp;"
+    // read as "&"), with `referer` (when not empty) as the Referer.
     void beginDownload(const QString& url, const QString& saveFile, const QString& referer = {});
     // Cancels the read in progress; no event follows. The placeholder goes unless the file was
     // put in place.
@@ -73,8 +77,8 @@ signals:
     // The file has been written.
     void downloadComplete(qint64 bytesRead, qint64 bytesMax, const QString& saveFile);
     // "超时" (no progress for the watchdog limit), "无法下载" (the transfer broke off, the second
-    // fetch got nothing, or what arrived could not be put in place) or "服务器要求暂停下载" (a 429
-    // or 503 answer). The placeholder is gone.
+    // fetch got nothing, or what arrived could not be put in place), "服务器要求暂停下载" (a 429
+    // or 503 answer) or what the file check said. The placeholder is gone.
     void downloadError(const QString& description, const QString& saveFile);
 
 private:
@@ -98,8 +102,8 @@ private:
     EventPump& m_pump;
     const Timing& m_timing;
     QTimer m_watchdog;
-    QPointer<QNetworkReply> m_reply;
-    FinalResponseHeaders m_finalHeaders;
+    QPointer<FollowingReply> m_reply;
+    std::function<QString(const QString&)> m_fileCheck;
     std::unique_ptr<PartFile> m_body;
     QString m_url;
     QString m_referer; // sent as Referer when not empty
@@ -113,6 +117,7 @@ private:
     bool m_fallback = false; // the second fetch is running
     bool m_done = false;
     bool m_committed = false;               // the file is in place
+    bool m_ownsPlaceholder = false;         // the placeholder under the target's name is ours
     bool m_readQueued = false;              // the rest of the buffered body is read on the next turn
     bool m_answered = false;                // the final answer's headers are in
     bool m_failPending = false;             // failSoon() has decided; the report follows from the event loop

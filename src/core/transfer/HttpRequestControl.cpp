@@ -1,14 +1,20 @@
 #include "HttpRequestControl.h"
 
+#include "FollowingReply.h"
 #include "HttpStatusTexts.h"
+#include "PartFile.h"
 
-#include <QNetworkReply>
 #include <QSaveFile>
 #include <QStringDecoder>
 
 using namespace Qt::StringLiterals;
 
 namespace mojing {
+
+namespace {
+// Unread body the reply may hold: a large answer waits in the socket, not in memory.
+constexpr qint64 kReadBuffer = 1024 * 1024;
+} // namespace
 
 HttpRequestControl::HttpRequestControl(NetworkLayer& network, const Timing& timing, QObject* parent)
     : QObject(parent), m_network(network) {
@@ -27,6 +33,8 @@ bool HttpRequestControl::open(const QString& method, const QString& url, const Q
     dropReply();
     ++m_generation;
     m_body.clear();
+    m_saving.reset();
+    m_sent = false;
     m_status = 0;
     m_statusText.clear();
     m_responseHeaders.clear();
@@ -52,19 +60,17 @@ void HttpRequestControl::setRequestHeader(const QString& name, const QString& va
 }
 
 void HttpRequestControl::send(const QByteArray& body) {
-    if (!m_opened || m_reply)
+    // A second send would raise the first answer's event and add to its body.
+    if (!m_opened || m_sent || m_reply)
         return;
     m_reply = m_network.send(m_method.isEmpty() ? QByteArray("GET") : m_method, m_url, m_headers, body);
     if (!m_reply)
         return;
-    m_finalHeaders.reset();
-    connect(m_reply, &QNetworkReply::redirected, this, [this] {
-        if (m_reply)
-            m_finalHeaders.redirected(*m_reply);
-    });
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpRequestControl::onMetaData);
-    connect(m_reply, &QNetworkReply::readyRead, this, &HttpRequestControl::onReadyRead);
-    connect(m_reply, &QNetworkReply::finished, this, &HttpRequestControl::onFinished);
+    m_sent = true;
+    m_reply->setReadBufferSize(kReadBuffer);
+    connect(m_reply, &FollowingReply::metaDataChanged, this, &HttpRequestControl::onMetaData);
+    connect(m_reply, &FollowingReply::readyRead, this, &HttpRequestControl::onReadyRead);
+    connect(m_reply, &FollowingReply::finished, this, &HttpRequestControl::onFinished);
     m_reader.start();
 }
 
@@ -72,6 +78,7 @@ void HttpRequestControl::abort() {
     m_reader.stop();
     ++m_generation;
     dropReply();
+    m_saving.reset();
     m_opened = false;
     m_readyState = 0;
 }
@@ -79,7 +86,7 @@ void HttpRequestControl::abort() {
 void HttpRequestControl::dropReply() {
     if (!m_reply)
         return;
-    QNetworkReply* reply = m_reply;
+    FollowingReply* reply = m_reply;
     m_reply = nullptr;
     reply->disconnect(this);
     reply->abort();
@@ -92,15 +99,25 @@ void HttpRequestControl::onMetaData() {
     m_status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     m_statusText =
         QString::fromLatin1(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
-    m_finalHeaders.metaDataChanged(*m_reply);
-    m_responseHeaders = m_finalHeaders.pairs(*m_reply);
+    m_responseHeaders = m_reply->rawHeaderPairs();
     m_readyState = std::max(m_readyState, 2);
+    if (m_status == 200 && !m_saveFile.isEmpty() && !m_saving && m_body.isEmpty()) {
+        m_saving = std::make_unique<PartFile>(m_saveFile);
+        if (!m_saving->open())
+            m_saving.reset(); // kept in memory instead, and saved whole at the end if possible
+    }
 }
 
 void HttpRequestControl::onReadyRead() {
     if (!m_reply)
         return;
-    m_body += m_reply->readAll();
+    const QByteArray data = m_reply->readAll();
+    if (m_saving) {
+        if (!m_saving->write(data))
+            m_saving->discard(); // a full disk: the old file stays as it is
+    } else {
+        m_body += data;
+    }
     m_readyState = std::max(m_readyState, 3);
 }
 
@@ -114,7 +131,7 @@ void HttpRequestControl::onFinished() {
         m_status = 0;
         m_statusText.clear();
     }
-    QNetworkReply* reply = m_reply;
+    FollowingReply* reply = m_reply;
     m_reply = nullptr;
     reply->disconnect(this);
     reply->deleteLater();
@@ -134,12 +151,19 @@ void HttpRequestControl::onTick() {
         emit dataArrived();
         return;
     }
+    m_saving.reset();
     if (m_status >= 0 && m_status <= HttpStatusTexts::kLastCode)
         emit dataError(HttpStatusTexts::describe(m_status));
 }
 
-void HttpRequestControl::saveBody() const {
+void HttpRequestControl::saveBody() {
     // An empty answer leaves an existing file alone; a new body replaces it whole or not at all.
+    if (m_saving) {
+        if (m_saving->isOpen() && m_saving->size() > 0)
+            m_saving->commit();
+        m_saving.reset();
+        return;
+    }
     if (m_saveFile.isEmpty() || m_body.isEmpty())
         return;
     QSaveFile file(m_saveFile);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "FinalResponseHeaders.h"
 #include "NetworkLayer.h"
 #include "platform/Timing.h"
 
@@ -9,13 +8,16 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
-
-class QNetworkReply;
+#include <memory>
 
 namespace mojing {
 
+class FollowingReply;
+class PartFile;
+
 // 「uXMLHTTP」 An asynchronous HTTP request a window can start and then be told about by signals
-// while its event loop keeps running; optionally the body is saved to a file. The request runs
+// while its event loop keeps running; optionally the body of a 200 answer is saved to a file,
+// streamed into a temporary sibling as it arrives and put in place whole. The request runs
 // in the network layer; the control polls it with its own timer (Timing::requestPoll) and
 // reports from there, so every signal arrives on the owner's thread from a timer tick.
 //
@@ -37,7 +39,8 @@ public:
     bool open(const QString& method, const QString& url, const QString& saveFile = {});
     // 「SetRequestHeader」 Adds a header to the opened request; ignored before open().
     void setRequestHeader(const QString& name, const QString& value);
-    // 「Send_」 Starts the opened request with `body` and starts polling; ignored before open().
+    // 「Send_」 Starts the opened request with `body` and starts polling; ignored before open() and
+    // for a request already sent (each send needs its own open()).
     void send(const QByteArray& body = {});
     // 「Abort_」 Stops polling and drops the request; no signal follows.
     void abort();
@@ -54,7 +57,8 @@ public:
     QString responseHeader(const QString& name) const;
     // 「GetAllResponseHeaders」 Every response header as "Name: value" lines ending in CR LF.
     QString allResponseHeaders() const;
-    // 「ResponseBody」
+    // 「ResponseBody」 Empty for a 200 answer that was saved: its body went to the file as it
+    // arrived, never all of it into memory.
     QByteArray responseBody() const { return m_body; }
     // 「ResponseText」 The body decoded with the charset the answer names (UTF-8 otherwise).
     QString responseText() const;
@@ -74,17 +78,18 @@ private:
     void onReadyRead();
     void onFinished();
     void dropReply();
-    void saveBody() const;
+    void saveBody();
 
     NetworkLayer& m_network;
     QTimer m_reader; // tmrReader
-    QPointer<QNetworkReply> m_reply;
-    FinalResponseHeaders m_finalHeaders;
+    QPointer<FollowingReply> m_reply;
     QByteArray m_method;
     QUrl m_url;
     HeaderList m_headers;
     QString m_saveFile;
+    std::unique_ptr<PartFile> m_saving; // a 200 answer's body on its way into the save file
     bool m_opened = false;
+    bool m_sent = false;
     bool m_downOk = false;
     int m_readyState = 0;
     quint64 m_generation = 0; // changes with every open() and abort()

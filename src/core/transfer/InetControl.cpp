@@ -1,6 +1,7 @@
 #include "InetControl.h"
 
-#include <QNetworkReply>
+#include "FollowingReply.h"
+
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -58,7 +59,7 @@ void InetControl::openUrl(const QString& url) {
     attach(start(url, {}));
 }
 
-QNetworkReply* InetControl::start(const QString& url, const QString& requestHeaders) {
+FollowingReply* InetControl::start(const QString& url, const QString& requestHeaders) {
     std::optional<QNetworkProxy> viaProxy;
     if (accessType == 2 && !proxy.trimmed().isEmpty()) {
         const QString address = proxy.trimmed();
@@ -71,7 +72,7 @@ QNetworkReply* InetControl::start(const QString& url, const QString& requestHead
     return m_network.get(QUrl(url.trimmed()), parseHeaderLines(requestHeaders), viaProxy);
 }
 
-void InetControl::attach(QNetworkReply* reply) {
+void InetControl::attach(FollowingReply* reply) {
     m_headersAvailable = false;
     m_headerBlock.clear();
     m_finalUrl.clear();
@@ -98,24 +99,19 @@ void InetControl::attach(QNetworkReply* reply) {
     }
     ++m_generation;
     m_reply = reply;
-    m_finalHeaders.reset();
     reply->setReadBufferSize(kReadBuffer);
     setExecuting(true);
-    connect(reply, &QNetworkReply::socketStartedConnecting, this, [this] { setState(icConnecting); });
-    connect(reply, &QNetworkReply::encrypted, this, [this] { setState(icConnected); });
-    connect(reply, &QNetworkReply::requestSent, this, [this] { setState(icRequestSent); });
-    connect(reply, &QNetworkReply::redirected, this, [this, reply] { m_finalHeaders.redirected(*reply); });
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
-        m_finalHeaders.metaDataChanged(*reply);
-        captureHeaders();
-    });
-    connect(reply, &QNetworkReply::readyRead, this, [this] {
+    connect(reply, &FollowingReply::socketStartedConnecting, this, [this] { setState(icConnecting); });
+    connect(reply, &FollowingReply::encrypted, this, [this] { setState(icConnected); });
+    connect(reply, &FollowingReply::requestSent, this, [this] { setState(icRequestSent); });
+    connect(reply, &FollowingReply::metaDataChanged, this, &InetControl::captureHeaders);
+    connect(reply, &FollowingReply::readyRead, this, [this] {
         captureHeaders();
         if (m_wholeResource && m_reply)
             m_resource += m_reply->readAll();
         emit bodyDataArrived();
     });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] {
+    connect(reply, &FollowingReply::finished, this, [this, reply] {
         captureHeaders();
         m_ended = true;
         const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
@@ -146,16 +142,13 @@ void InetControl::captureHeaders() {
     if (!status.isValid())
         return;
     const int code = status.toInt();
-    // A redirect that is being followed is not the response; its target's headers will come.
-    if (m_finalHeaders.followingRedirect(*m_reply))
-        return;
     QString reason =
         QString::fromLatin1(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
     if (reason.isEmpty() && code == 200)
         reason = u"OK"_s; // HTTP/2 carries no reason phrase
     const bool http2 = m_reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
     QString block = (http2 ? u"HTTP/2.0 "_s : u"HTTP/1.1 "_s) + QString::number(code) + u' ' + reason;
-    for (const auto& [name, value] : m_finalHeaders.pairs(*m_reply))
+    for (const auto& [name, value] : m_reply->rawHeaderPairs())
         block += u"\r\n"_s + QString::fromLatin1(name) + u": "_s + QString::fromUtf8(value);
     m_headerBlock = block;
     m_finalUrl = m_reply->url().toString();
@@ -204,7 +197,7 @@ void InetControl::cancel() {
 void InetControl::release() {
     if (!m_reply)
         return;
-    QNetworkReply* reply = m_reply;
+    FollowingReply* reply = m_reply;
     m_reply = nullptr;
     reply->disconnect(this);
     if (reply->isRunning())

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "FinalResponseHeaders.h"
 #include "NetworkLayer.h"
 
 #include <QByteArray>
@@ -8,9 +7,9 @@
 #include <QPointer>
 #include <QString>
 
-class QNetworkReply;
-
 namespace mojing {
+
+class FollowingReply;
 
 // The Internet Transfer control of method 1: one request at a time, started asynchronously, whose
 // header block and body are then read from the UI thread as they arrive. Nothing here waits: the
@@ -92,16 +91,15 @@ signals:
     void openUrlFinished(const QByteArray& body);
 
 private:
-    QNetworkReply* start(const QString& url, const QString& requestHeaders);
-    void attach(QNetworkReply* reply);
+    FollowingReply* start(const QString& url, const QString& requestHeaders);
+    void attach(FollowingReply* reply);
     void captureHeaders();
     void release();
     void setState(int state);
     void setExecuting(bool executing);
 
     NetworkLayer& m_network;
-    QPointer<QNetworkReply> m_reply;
-    FinalResponseHeaders m_finalHeaders;
+    QPointer<FollowingReply> m_reply;
     bool m_wholeResource = false; // openUrl() is collecting the body
     quint64 m_generation = 0;     // bumped per request and by cancel()
     QByteArray m_resource;

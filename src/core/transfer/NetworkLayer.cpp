@@ -1,5 +1,6 @@
 #include "NetworkLayer.h"
 
+#include "FollowingReply.h"
 #include "SharedCookieJar.h"
 
 #include <QNetworkProxyFactory>
@@ -39,9 +40,8 @@ QNetworkAccessManager* NetworkLayer::createManager() {
     auto* manager = new QNetworkAccessManager(this);
     manager->setCookieJar(m_jar);
     m_jar->setParent(this); // shared by every manager and the browsers' bridge; lives as long as the layer
-    // Redirects are followed by Qt itself (the user-verified policy loses replies after a few hops
-    // in this Qt release); they never go from https to http, and other schemes are refused.
-    manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    // Redirects are followed hop by hop by FollowingReply, never by the manager.
+    manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     return manager;
 }
 
@@ -75,8 +75,6 @@ bool NetworkLayer::isTransportError(QNetworkReply::NetworkError error) {
 
 QNetworkRequest NetworkLayer::buildRequest(const QUrl& url, const HeaderList& headers) const {
     QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
@@ -88,20 +86,13 @@ QNetworkRequest NetworkLayer::buildRequest(const QUrl& url, const HeaderList& he
     return request;
 }
 
-void NetworkLayer::refuseOtherSchemes(QNetworkReply* reply) {
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl& target) {
-        if (!isAllowedScheme(target))
-            reply->abort();
-    });
-}
-
-QNetworkReply* NetworkLayer::get(const QUrl& url, const HeaderList& headers,
-                                 const std::optional<QNetworkProxy>& proxy) {
+FollowingReply* NetworkLayer::get(const QUrl& url, const HeaderList& headers,
+                                  const std::optional<QNetworkProxy>& proxy) {
     if (!isAllowedScheme(url))
         return nullptr;
-    QNetworkReply* reply = managerFor(proxy)->get(buildRequest(url, headers));
-    refuseOtherSchemes(reply);
-    return reply;
+    QNetworkAccessManager* manager = managerFor(proxy);
+    // The manager's child, as its own replies are: whatever a caller still holds goes with it.
+    return new FollowingReply(*manager, buildRequest(url, headers), "GET", {}, kMaxRedirects, manager);
 }
 
 QNetworkReply* NetworkLayer::getWithoutRedirects(const QUrl& url, const HeaderList& headers) {
@@ -112,16 +103,11 @@ QNetworkReply* NetworkLayer::getWithoutRedirects(const QUrl& url, const HeaderLi
     return m_system->get(request);
 }
 
-QNetworkReply* NetworkLayer::send(const QByteArray& method, const QUrl& url, const HeaderList& headers,
-                                  const QByteArray& body) {
+FollowingReply* NetworkLayer::send(const QByteArray& method, const QUrl& url, const HeaderList& headers,
+                                   const QByteArray& body) {
     if (!isAllowedScheme(url))
         return nullptr;
-    const QNetworkRequest request = buildRequest(url, headers);
-    // A HEAD answer announces a length it never sends; only the manager's own HEAD knows that.
-    QNetworkReply* reply =
-        method == "HEAD" ? m_system->head(request) : m_system->sendCustomRequest(request, method, body);
-    refuseOtherSchemes(reply);
-    return reply;
+    return new FollowingReply(*m_system, buildRequest(url, headers), method, body, kMaxRedirects, m_system);
 }
 
 } // namespace mojing

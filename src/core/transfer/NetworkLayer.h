@@ -15,6 +15,7 @@
 
 namespace mojing {
 
+class FollowingReply;
 class SharedCookieJar;
 
 using HeaderList = QList<QPair<QByteArray, QByteArray>>;
@@ -22,8 +23,9 @@ using HeaderList = QList<QPair<QByteArray, QByteArray>>;
 // The HTTP layer of every transfer: one cookie jar for the whole process (the GUI bridges it with
 // the browsers' cookie store) and one access manager per way out: the system's proxy
 // configuration, or one named proxy. Requests carry the configured User-Agent, never use a cached
-// copy, verify TLS certificates, and follow at most 20 redirects, to http and https targets only;
-// every hop of a request leaves the way its first did.
+// copy, verify TLS certificates, and follow at most 20 redirects, to http and https targets only
+// and never from https to http, each hop asked once (FollowingReply); every hop of a request
+// leaves the way its first did.
 class NetworkLayer : public QObject {
     Q_OBJECT
 public:
@@ -40,17 +42,17 @@ public:
     // Starts a GET. With `proxy` (method 1's proxy option) the request and each of its redirects
     // go through that proxy; without it the system's proxy configuration applies (the proxy
     // environment variables, or the desktop's settings). The caller owns the reply (deleteLater
-    // it). Null for an address that is not http or https.
-    QNetworkReply* get(const QUrl& url, const HeaderList& headers = {},
-                       const std::optional<QNetworkProxy>& proxy = std::nullopt);
+    // it; it goes with the layer at the latest). Null for an address that is not http or https.
+    FollowingReply* get(const QUrl& url, const HeaderList& headers = {},
+                        const std::optional<QNetworkProxy>& proxy = std::nullopt);
     // Starts a GET that follows no redirect: a 3xx answer arrives as it is, its Location saying
     // where to go next (the caller follows it, hop by hop). The system's proxy configuration
     // applies. The caller owns the reply. Null for an address that is not http or https.
     QNetworkReply* getWithoutRedirects(const QUrl& url, const HeaderList& headers = {});
     // Starts a request with any method and body (the HTTP request control), under the same rules
     // as get(). The caller owns the reply. Null for an address that is not http or https.
-    QNetworkReply* send(const QByteArray& method, const QUrl& url, const HeaderList& headers = {},
-                        const QByteArray& body = {});
+    FollowingReply* send(const QByteArray& method, const QUrl& url, const HeaderList& headers = {},
+                         const QByteArray& body = {});
 
     // Only http and https targets are fetched or followed.
     static bool isAllowedScheme(const QUrl& url);
@@ -60,7 +62,6 @@ public:
 
 private:
     QNetworkRequest buildRequest(const QUrl& url, const HeaderList& headers) const;
-    static void refuseOtherSchemes(QNetworkReply* reply);
     QNetworkAccessManager* managerFor(const std::optional<QNetworkProxy>& proxy);
     QNetworkAccessManager* createManager();
 

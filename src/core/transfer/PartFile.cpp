@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -76,6 +78,28 @@ bool PartFile::write(const QByteArray& bytes) {
     if (n > 0)
         m_written += n;
     return n == bytes.size();
+}
+
+bool PartFile::flush() {
+    return m_file.isOpen() && m_file.flush();
+}
+
+bool PartFile::canReplace(const QString& target) {
+    const QFileInfo info(target);
+    if (info.isDir() && !info.isSymLink())
+        return false;
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    struct stat folderStat = {};
+    if (::access(folder.constData(), W_OK | X_OK) != 0 || ::stat(folder.constData(), &folderStat) != 0)
+        return false;
+    if ((folderStat.st_mode & S_ISVTX) == 0)
+        return true;
+    // In a sticky folder (such as /tmp) only the owner of a name or of the folder may replace it.
+    struct stat targetStat = {};
+    if (::lstat(QFile::encodeName(target).constData(), &targetStat) != 0)
+        return true; // nothing there to replace
+    const uid_t user = ::geteuid();
+    return user == 0 || targetStat.st_uid == user || folderStat.st_uid == user;
 }
 
 bool PartFile::commit() {

@@ -8,9 +8,11 @@ namespace mojing {
 
 // A download on its way to disk. The bytes go into a hidden temporary file in the target's folder
 // (".mojing-XXXXXX.part"), which is renamed over the target in one step once the download is
-// whole. The target therefore holds either the complete new file or whatever was there before;
-// a failed, stopped or killed download never leaves a part under the final name. Destroyed
-// without commit(), it removes its temporary file.
+// whole; a failed, stopped or killed download never leaves a part under the final name. Whatever
+// the target holds before (an older file that is to be overwritten) stays untouched until
+// commit() replaces it, provided the caller neither deletes nor truncates it meanwhile: a
+// transfer checks canReplace() before it starts instead. Destroyed without commit(), it removes
+// its temporary file.
 class PartFile {
 public:
     explicit PartFile(QString target);
@@ -29,6 +31,8 @@ public:
     bool write(const QByteArray& bytes);
     // Bytes written so far.
     qint64 size() const { return m_written; }
+    // Hands what was written to the file system, so that the temporary file can be read by path.
+    bool flush();
     // Puts the bytes in place under the target's name (replacing a file there); false when that
     // failed, and the temporary file is gone either way.
     bool commit();
@@ -39,6 +43,10 @@ public:
     QString release();
 
     QString target() const { return m_target; }
+
+    // Whether commit() could put a file in place of `target`: it is no folder, and its folder lets
+    // this user add and remove names (a sticky folder only for the owner of the name or folder).
+    static bool canReplace(const QString& target);
     QString temporaryPath() const { return m_file.fileName(); }
 
 private:

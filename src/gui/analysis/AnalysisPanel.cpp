@@ -3,6 +3,7 @@
 #include "downloads/OptionDialog.h"
 #include "search/SearchMenuCommands.h"
 #include "search/SearchWindow.h"
+#include "widgets/StatusPanels.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -66,7 +67,19 @@ AnalysisPanel::AnalysisPanel(SearchWindow& window, const AppContext& context, Wi
         panel->show();
         panel->raise();
     });
-    connect(&m_runner, &AnalysisRunner::progressHidden, this, [this] { m_window.progressPanel()->hide(); });
+    // A long run counts its rows on the panel and in the status bar.
+    connect(&m_runner, &AnalysisRunner::progressCounted, this, [this](const QString& text) {
+        if (auto* label11 = m_window.progressPanel()->findChild<QLabel*>(u"Label11"_s))
+            label11->setText(text);
+        m_window.statusBar1()->setText(3, text);
+        m_countShown = true;
+    });
+    connect(&m_runner, &AnalysisRunner::progressHidden, this, [this] {
+        m_window.progressPanel()->hide();
+        if (m_countShown)
+            m_window.statusBar1()->setText(3, QString());
+        m_countShown = false;
+    });
     connect(&m_runner, &AnalysisRunner::analysisStoppedChanged, this,
             [this](bool stopped) { m_window.state().setAnalysisStopped(stopped); });
     connect(&window, &SearchWindow::closing, this, [this] { m_runner.setAutoAnalysis(false); });

@@ -35,6 +35,7 @@ private:
     GuiSaveFolderPrompt m_folderPrompt;
     ArticleConverter m_converter;
     AnalysisRunner m_runner;
+    bool m_countShown = false; // status panel 3 shows the run's count
 };
 
 } // namespace mojing

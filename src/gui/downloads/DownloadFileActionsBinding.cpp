@@ -2,6 +2,7 @@
 
 #include "FileDownloadWindow.h"
 #include "downloads/DownloadSession.h"
+#include "platform/FileHelpers.h"
 #include "platform/Shell.h"
 #include "tools/UrlReplaceDialog.h"
 #include "widgets/StatusPanels.h"
@@ -17,7 +18,8 @@ using namespace Qt::StringLiterals;
 namespace mojing {
 
 DownloadFileActionsBinding::DownloadFileActionsBinding(FileDownloadWindow& window)
-    : QObject(&window), m_window(window), m_actions(window.session()), m_sorter(window.session()) {
+    : QObject(&window), m_window(window), m_actions(window.session()), m_references(window.session()),
+      m_sorter(window.session()) {
     setObjectName(u"DownloadFileActionsBinding"_s);
     claimMenuEntries();
     bindList();
@@ -48,6 +50,8 @@ void DownloadFileActionsBinding::claimMenuEntries() {
     bind(u"menu打开网址"_s, [this] { m_actions.openAddress(selectedRow()); });
     bind(u"menu导出全部名称"_s, [this] { m_actions.exportNames(false); });
     bind(u"menu导出未完成项名称"_s, [this] { m_actions.exportNames(true); });
+    bind(u"menu导出BibTeX"_s, [this] { m_references.exportTo(ReferenceExport::Format::BibTex); });
+    bind(u"menu导出RIS"_s, [this] { m_references.exportTo(ReferenceExport::Format::Ris); });
     bind(u"menu自动列宽"_s, [this] { autoSizeColumns(); });
     bind(u"menu批量替换网址"_s, [this] { replaceUrls(); });
 }
@@ -59,7 +63,12 @@ void DownloadFileActionsBinding::bindList() {
         m_window.refreshList();
     });
     connect(list, &QAbstractItemView::clicked, this,
-            [this](const QModelIndex& index) { m_actions.showRowPath(index.row()); });
+            [this](const QModelIndex& index) { m_shownPath = m_actions.showRowPath(index.row()); });
+    DownloadListModel* rows = &m_window.session().list();
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, &DownloadFileActionsBinding::forgetVanishedPath);
+    connect(rows, &QAbstractItemModel::dataChanged, this, &DownloadFileActionsBinding::forgetVanishedPath);
+    connect(rows, &QAbstractItemModel::modelReset, this, &DownloadFileActionsBinding::forgetVanishedPath);
+    connect(rows, &QAbstractItemModel::layoutChanged, this, &DownloadFileActionsBinding::forgetVanishedPath);
     connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         if (m_sorter.headerClicked(column))
             m_window.refreshList();
@@ -80,6 +89,15 @@ bool DownloadFileActionsBinding::eventFilter(QObject* watched, QEvent* event) {
             m_actions.openPanelPath(status->text(2));
     }
     return QObject::eventFilter(watched, event);
+}
+
+void DownloadFileActionsBinding::forgetVanishedPath() {
+    if (m_shownPath.isEmpty() || m_window.statusBar1()->text(2) != m_shownPath)
+        return;
+    if (!FileHelpers::fileExists(m_shownPath)) {
+        m_shownPath.clear();
+        m_window.session().showStatus(2, QString());
+    }
 }
 
 void DownloadFileActionsBinding::autoSizeColumns() {

@@ -9,6 +9,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -81,6 +82,11 @@ void DownloadOptionPanel::build() {
     // First row: method, slots, pause, duplicate names.
     auto* row1 = new QHBoxLayout;
     m_label7 = makeNamed<QLabel>(this, u"Label7"_s, DownloadSettings::methodLabel(2));
+    // Captions and the lamp change while the window works; the panel's size must not (the
+    // window would grow and the rows of options move).
+    const QFontMetrics metrics = m_label7->fontMetrics();
+    m_label7->setFixedWidth(std::max(metrics.horizontalAdvance(DownloadSettings::methodLabel(1)),
+                                     metrics.horizontalAdvance(DownloadSettings::methodLabel(2))));
     auto* command26 = makeNamed<QPushButton>(this, u"Command26"_s, u"切换"_s);
     command26->setToolTip(u"更改下载方式"_s);
     connect(command26, &QPushButton::clicked, this, [this] {
@@ -132,9 +138,13 @@ void DownloadOptionPanel::build() {
     // Right: start, stop, the running lamp and the row count.
     auto* right = new QHBoxLayout;
     m_shape1 = new Indicator(this);
+    QSizePolicy lamp = m_shape1->sizePolicy();
+    lamp.setRetainSizeWhenHidden(true);
+    m_shape1->setSizePolicy(lamp);
     m_shape1->hide();
     m_label1 = makeNamed<QLabel>(this, u"Label1"_s, u"0条"_s);
-    m_label1->setMinimumWidth(60);
+    // Room for seven digits.
+    m_label1->setFixedWidth(std::max(60, metrics.horizontalAdvance(u"0000000条"_s)));
     right->addWidget(m_shape1);
     right->addWidget(makeNamed<QPushButton>(this, u"Command4"_s, u"开始下载"_s));
     right->addWidget(makeNamed<QPushButton>(this, u"Command31"_s, u"停止下载"_s));

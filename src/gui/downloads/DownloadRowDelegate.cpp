@@ -12,7 +12,7 @@ void DownloadRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QM
     StripeDelegate::initStyleOption(option, index);
     if (index.column() == DownloadListModel::NameCol) {
         option->features |= QStyleOptionViewItem::HasDecoration;
-        option->icon = DownloadStateIcons::icon(index.data(DownloadListModel::StateRole).toInt());
+        option->icon = DownloadStateIcons::icon(index.data(DownloadListModel::IconRole).toInt());
         option->decorationSize = QSize(14, 14);
     }
 }

@@ -4,7 +4,8 @@
 
 namespace mojing {
 
-// The download list's cells: striped rows, and the state picture in front of the name.
+// The download list's cells: striped rows, and the row's picture (its state; for a finished row,
+// whether it holds a file, a web page or an error page) in front of the name.
 class DownloadRowDelegate : public StripeDelegate {
     Q_OBJECT
 public:

@@ -46,6 +46,33 @@ QPixmap DownloadStateIcons::pixmap(int state, int size) {
         p.drawPath(tick);
         break;
     }
+    case 5: { // a web page: a white sheet with a blue band and lines of text
+        const QRectF sheet(s * 0.16, s * 0.06, s * 0.68, s * 0.88);
+        p.setPen(QPen(QColor(60, 90, 140), qMax(1.0, s / 14.0)));
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(sheet, s * 0.06, s * 0.06);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(40, 110, 210));
+        p.drawRect(QRectF(sheet.left(), sheet.top(), sheet.width(), s * 0.2));
+        p.setPen(QPen(QColor(120, 130, 150), qMax(1.0, s / 14.0)));
+        for (const qreal y : {0.5, 0.66, 0.82})
+            p.drawLine(QPointF(s * 0.28, s * y), QPointF(s * 0.72, s * y));
+        break;
+    }
+    case 6: { // an error page: an amber warning triangle with an exclamation mark
+        QPainterPath triangle;
+        triangle.moveTo(s / 2, s * 0.06);
+        triangle.lineTo(s * 0.96, s * 0.92);
+        triangle.lineTo(s * 0.04, s * 0.92);
+        triangle.closeSubpath();
+        p.setPen(QPen(QColor(150, 95, 0), qMax(1.0, s / 14.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(QColor(245, 175, 20));
+        p.drawPath(triangle);
+        p.setPen(QPen(QColor(40, 30, 0), s / 8.0, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(s / 2, s * 0.36), QPointF(s / 2, s * 0.6));
+        p.drawPoint(QPointF(s / 2, s * 0.77));
+        break;
+    }
     default: { // failed: a red disc with a cross
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(205, 40, 40));
@@ -59,9 +86,13 @@ QPixmap DownloadStateIcons::pixmap(int state, int size) {
     return pm;
 }
 
+QIcon DownloadStateIcons::icon(RowIcon kind) {
+    return icon(int(kind));
+}
+
 QIcon DownloadStateIcons::icon(int state) {
-    static std::array<QIcon, 4> cache;
-    const int index = std::clamp(state, 1, 4) - 1;
+    static std::array<QIcon, 6> cache;
+    const int index = std::clamp(state, 1, 6) - 1;
     if (cache[size_t(index)].isNull()) {
         QIcon icon;
         icon.addPixmap(pixmap(index + 1, 14));

@@ -179,6 +179,10 @@ void FileDownloadWindow::buildMenus() {
           u"导出名称"_s,
           {},
           {{u"menu导出全部名称"_s, u"全部"_s}, {u"menu导出未完成项名称"_s, u"未完成项"_s}}},
+         {u"menu导出"_s,
+          u"导出"_s,
+          {},
+          {{u"menu导出BibTeX"_s, u"导出BibTeX..."_s}, {u"menu导出RIS"_s, u"导出RIS..."_s}}},
          sep,
          {u"menu退出本下载窗口"_s, u"关闭本下载窗口"_s, [this] { closeWindow(); }}});
 

@@ -84,6 +84,7 @@ LoginPanel::LoginPanel(QWebEngineProfile* profile, QWidget* parent) : QFrame(par
     m_web1->setObjectName(u"Web1"_s);
     m_page = new SilentPage(profile, m_web1);
     m_page->setSilent(true);
+    m_page->setFollowBlankWindows(false);
     m_web1->setPage(m_page);
 
     auto* layout = new QVBoxLayout(this);

@@ -1,5 +1,6 @@
 #include "OptionDialog.h"
 
+#include "platform/AnsiCodec.h"
 #include "widgets/GapLabel.h"
 #include "widgets/Icons.h"
 
@@ -53,6 +54,24 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     m_check3 = new QCheckBox(u"关闭后保留下载列表"_s, this);
     m_check3->setObjectName(u"Check3"_s);
     m_text9 = makeEdit(this, u"Text9"_s);
+    // The naming template, what its fields mean, and what it makes of a sample article as it is
+    // typed (or what is wrong with it).
+    m_naming = makeEdit(this, u"Text10"_s);
+    m_naming->setPlaceholderText(u"{title}"_s);
+    auto* namingHelp = makeLabel(this, u"Label17"_s, OptionsController::kNamingHelp);
+    namingHelp->setWordWrap(true);
+    m_namingPreview = makeLabel(this, u"Label18"_s, QString());
+    m_namingPreview->setWordWrap(true);
+    m_namingPreview->setTextFormat(Qt::PlainText);
+    const AnsiCodec* codec = &context.codec;
+    connect(m_naming, &QLineEdit::textChanged, this, [this, codec](const QString& text) {
+        const QString preview = OptionsController::namingPreview(text, *codec);
+        m_namingPreview->setText(preview);
+        // A template that will be refused says so in red before "确定" is pressed.
+        m_namingPreview->setStyleSheet(
+            preview.startsWith(OptionsController::kBadNaming) ? u"color: #b00000;"_s : QString());
+    });
+
     auto* command1 = new QPushButton(u"确定"_s, this);
     command1->setObjectName(u"Command1"_s);
     command1->setDefault(true);
@@ -86,6 +105,13 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     resolver->addWidget(makeLabel(this, u"Label3"_s, u"DOI解析地址："_s));
     resolver->addWidget(m_text9, 1);
     layout->addLayout(resolver);
+    layout->addSpacing(6);
+    auto* naming = new QHBoxLayout;
+    naming->addWidget(makeLabel(this, u"Label16"_s, u"文件命名："_s));
+    naming->addWidget(m_naming, 1);
+    layout->addLayout(naming);
+    layout->addWidget(namingHelp);
+    layout->addWidget(m_namingPreview);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(command1);
@@ -102,6 +128,7 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     m_text1->setText(v.maxSizeText);
     m_check3->setChecked(v.keepList);
     m_text9->setText(v.doiResolver);
+    m_naming->setText(v.namingTemplate);
 
     connect(command1, &QPushButton::clicked, this, &OptionDialog::confirm);
     connect(command2, &QPushButton::clicked, this, &QDialog::reject);
@@ -117,6 +144,7 @@ OptionsValues OptionDialog::values() const {
     v.maxSizeText = m_text1->text();
     v.keepList = m_check3->isChecked();
     v.doiResolver = m_text9->text();
+    v.namingTemplate = m_naming->text();
     return v;
 }
 

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 
@@ -13,8 +14,8 @@ namespace mojing {
 class DownloadSession;
 
 // The modal Options dialog fOption: transfer method, proxy, maximum file size, whether the save
-// folder is asked when harvesting, and the DOI resolver. "确定" stores everything; "关闭" changes
-// nothing.
+// folder is asked when harvesting, the DOI resolver, and how files are named. "确定" stores
+// everything; "关闭" changes nothing.
 class OptionDialog : public QDialog {
     Q_OBJECT
 public:
@@ -36,6 +37,8 @@ private:
     QLineEdit* m_text8 = nullptr;
     QLineEdit* m_text1 = nullptr;
     QLineEdit* m_text9 = nullptr;
+    QLineEdit* m_naming = nullptr;
+    QLabel* m_namingPreview = nullptr;
 };
 
 } // namespace mojing

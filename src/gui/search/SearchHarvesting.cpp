@@ -7,6 +7,7 @@
 #include "search/ArticleListModel.h"
 #include "search/SearchController.h"
 #include "search/SearchWindow.h"
+#include "widgets/StatusPanels.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -14,7 +15,6 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTableView>
-#include <QWebEngineSettings>
 
 using namespace Qt::StringLiterals;
 
@@ -56,6 +56,8 @@ SearchHarvesting::SearchHarvesting(SearchWindow* window) : QObject(window), m_wi
     connect(m_controller, &SearchController::autoSizeColumnsRequested, this,
             [window] { window->listView1()->resizeColumnsToContents(); });
     connect(&list, &ArticleListModel::countRefreshed, window, &SearchWindow::refreshArticleCount);
+    connect(m_controller, &SearchController::progressChanged, window,
+            [window](const QString& text) { window->statusBar1()->setText(3, text); });
 
     const std::pair<const char16_t*, void (ArticleListCommands::*)()> menu[] = {
         {u"menu清除选中项", &ArticleListCommands::clearSelected},
@@ -69,9 +71,7 @@ SearchHarvesting::SearchHarvesting(SearchWindow* window) : QObject(window), m_wi
             connect(action, &QAction::triggered, m_commands, command);
     }
 
-    // A double click shows the article's PDF in the browser; the engine's own PDF viewer is a
-    // plugin, off unless enabled (without it the PDF would turn into a download request).
-    window->page()->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+    // A double click shows the article's PDF in the browser (its page has the PDF viewer on).
     QTableView* view = window->listView1();
     connect(view, &QAbstractItemView::doubleClicked, this, [this, view] {
         // The selected row: the current one when it is selected, else the first selected one.

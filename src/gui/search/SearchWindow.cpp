@@ -81,7 +81,8 @@ SearchWindow::SearchWindow(AppContext& context, WindowFlow& flow, QWebEngineProf
     setCentralWidget(m_splitter);
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] { applySplitterRule(); });
 
-    m_status = new StatusPanels({2, 5, 2}, this);
+    // Panel 3 shows how far an add-all or analysis run is.
+    m_status = new StatusPanels({2, 4, 3}, this);
     m_status->setObjectName(u"StatusBar1"_s);
     setStatusBar(m_status);
 
@@ -216,7 +217,7 @@ QWidget* SearchWindow::buildListPanel() {
     auto* progressLayout = new QHBoxLayout(m_progress);
     progressLayout->addWidget(label11, 1);
     progressLayout->addWidget(command5);
-    m_progress->resize(320, 48);
+    m_progress->resize(380, 48); // room for the count of a long run
     m_progress->hide();
     m_progress->installEventFilter(this);
     label11->installEventFilter(this);

@@ -51,6 +51,9 @@ CoverWindow::CoverWindow(AppContext& context, WindowFlow& flow, const BrowserCon
     m_latest->setCursor(Qt::PointingHandCursor);
     m_latest->setToolTip(m_config.productPage);
     m_latest->installEventFilter(this);
+    // The program does not ask the maker's site for its newest version, so the line would stay
+    // empty: it is hidden (the maker's page is in the work windows' help menus).
+    m_latest->hide();
 
     auto* notice = new QLabel(kNotice, this);
     notice->setObjectName(u"Label4"_s);

@@ -25,6 +25,7 @@
 #include "DemoPlatformServer.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QWebEngineProfile>
 #include <cstdio>
 #include <memory>
@@ -49,6 +50,10 @@ void setApplicationIdentity() {
     QGuiApplication::setWindowIcon(Icons::programIcon());
 }
 
+void setProgramLocale() {
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+}
+
 int runGuiApplication(int argc, char** argv) {
     if (!hasDisplay()) {
         fprintf(stderr, "mojing: no display found (DISPLAY is not set).\n"
@@ -61,6 +66,7 @@ int runGuiApplication(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     setApplicationIdentity();
+    setProgramLocale();
     const QtTranslations qtTexts;
     // Only the start window ends the program; work windows come and go.
     QGuiApplication::setQuitOnLastWindowClosed(false);
@@ -70,7 +76,7 @@ int runGuiApplication(int argc, char** argv) {
     std::unique_ptr<DemoPlatformServer> demoServer;
     if (demo) {
         demoServer = std::make_unique<DemoPlatformServer>();
-        if (!demoServer->start()) {
+        if (!demoServer->startPreferring()) {
             fprintf(stderr, "mojing: the demo platform could not be started.\n");
             return 4;
         }
@@ -96,6 +102,10 @@ int runGuiApplication(int argc, char** argv) {
     CookieBridge cookies(profile->cookieStore(), network.cookieJar());
     WindowFlow flow;
     GuiServices services{context, flow, profile.get(), config, &network};
+    if (demoServer)
+        services.restoredAddress = [server = demoServer.get()](const QString& address) {
+            return server->rebased(address);
+        };
 
     CoverWindow cover(context, flow, config);
     flow.setCover(&cover);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QWebEngineProfile;
 
@@ -20,6 +21,9 @@ struct GuiServices {
     const BrowserConfig& config;
     NetworkLayer* network = nullptr; // the HTTP layer of every transfer, cookies shared with the profile
     QString downloadListPath = {}; // where the download list is kept between sessions; empty: the data folder
+    // Applied to the addresses of a kept download list when it is restored (the demo platform
+    // moves rows of an earlier start to its current port); empty: addresses stay as saved.
+    std::function<QString(const QString&)> restoredAddress = {};
 };
 
 } // namespace mojing

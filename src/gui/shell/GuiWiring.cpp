@@ -45,6 +45,7 @@ QWidget* createDownloadWindow(GuiServices& services) {
     const QString listPath =
         services.downloadListPath.isEmpty() ? DownloadListStore::defaultPath() : services.downloadListPath;
     auto* keeper = new DownloadListKeeper(window->session(), listPath, window);
+    keeper->setAddressRewrite(services.restoredAddress);
     keeper->restore();
     QObject::connect(window, &FileDownloadWindow::closing, keeper, &DownloadListKeeper::finish);
     CacheMenuBinding::attach(*window, services);

@@ -11,6 +11,8 @@ namespace mojing {
 QtTranslations::QtTranslations() {
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     const QLocale chinese(QLocale::Chinese, QLocale::China);
+    // Searched last: translators installed later are asked first.
+    QCoreApplication::installTranslator(&m_gaps);
     for (const QString& catalogue : {u"qtbase"_s, u"qtwebengine"_s}) {
         auto translator = std::make_unique<QTranslator>();
         if (translator->load(chinese, catalogue, u"_"_s, folder) &&
@@ -22,6 +24,7 @@ QtTranslations::QtTranslations() {
 QtTranslations::~QtTranslations() {
     for (const auto& translator : m_translators)
         QCoreApplication::removeTranslator(translator.get());
+    QCoreApplication::removeTranslator(&m_gaps);
 }
 
 } // namespace mojing

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/QtTextGaps.h"
+
 #include <QTranslator>
 #include <memory>
 #include <vector>
@@ -21,6 +23,7 @@ public:
     int installedCount() const { return int(m_translators.size()); }
 
 private:
+    QtTextGaps m_gaps;
     std::vector<std::unique_ptr<QTranslator>> m_translators;
 };
 

@@ -34,6 +34,10 @@ QTableView* makeList(const QString& name, TextTableModel* model, QWidget* parent
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
     view->horizontalHeader()->setStretchLastSection(true);
     view->horizontalHeader()->setSectionsClickable(true);
+    // Room for the sort arrow is kept in every header from the start, so a sort never clips a
+    // header ("SIZE(Byte)"); no arrow shows until a header is clicked.
+    view->horizontalHeader()->setSortIndicatorShown(true);
+    view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     return view;
 }
 
@@ -64,7 +68,15 @@ CacheDialog::CacheDialog(const AppContext& context, const CacheLocations& locati
     m_list1 = makeList(u"ListView1"_s, m_controller->entries(), this);
     m_list2 = makeList(u"ListView2"_s, m_controller->users(), this);
     m_list3 = makeList(u"ListView3"_s, m_controller->folders(), this);
-    m_list1->setTextElideMode(Qt::ElideMiddle); // long cache paths keep their file name in sight
+    // Long cache paths keep their file name in sight.
+    for (QTableView* view : {m_list1, m_list2, m_list3})
+        view->setTextElideMode(Qt::ElideMiddle);
+    // Widths until the lists are first filled.
+    for (const auto& [view, widths] :
+         {std::pair{m_list1, QList<int>{420, 60, 100}}, std::pair{m_list2, QList<int>{120}}}) {
+        for (int column = 0; column < widths.size(); ++column)
+            view->setColumnWidth(column, widths.at(column));
+    }
     m_label1 = new QLabel(this);
     m_label1->setObjectName(u"Label1"_s);
 
@@ -95,7 +107,6 @@ CacheDialog::CacheDialog(const AppContext& context, const CacheLocations& locati
     connect(command4, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_list1->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         m_controller->sortByColumn(column);
-        m_list1->horizontalHeader()->setSortIndicatorShown(true);
         m_list1->horizontalHeader()->setSortIndicator(column, m_controller->sortOrder());
     });
     connect(c, &CacheToolController::changed, this, &CacheDialog::showCount);
@@ -108,10 +119,16 @@ CacheDialog::~CacheDialog() = default;
 void CacheDialog::showCount() {
     m_label1->setText(m_controller->countText());
     // A rebuilt list is in listing order until the next header click.
-    m_list1->horizontalHeader()->setSortIndicatorShown(false);
-    // AutoSizeColumns on all three lists.
-    for (QTableView* view : {m_list1, m_list2, m_list3})
-        view->resizeColumnsToContents();
+    m_list1->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    // AutoSizeColumns on the lists that hold rows; an empty list keeps its widths rather than
+    // shrinking its columns to their headers ("查看我的缓存" leaves the lower lists empty).
+    // The last column fills the rest of the width (paths are shortened in the middle).
+    for (QTableView* view : {m_list1, m_list2, m_list3}) {
+        if (view->model()->rowCount() == 0)
+            continue;
+        for (int column = 0; column + 1 < view->model()->columnCount(); ++column)
+            view->resizeColumnToContents(column);
+    }
 }
 
 QList<int> CacheDialog::selectedRows() const {

@@ -1,4 +1,5 @@
 #include "DownloadArguments.h"
+#include "downloads/DownloadListStore.h"
 #include "downloads/SiteLogin.h"
 #include "support/CliRun.h"
 #include "support/QtPrinters.h"
@@ -36,6 +37,12 @@ TEST(DownloadArguments, BadArgumentsAreRefusedWithAReason) {
         {"resolver that is no web address", {u"--resolver"_s, u"doi.org"_s, u"10.1000/x"_s}, u"--resolver"_s},
         {"unknown option", {u"--fast"_s, u"http://h/a"_s}, u"unknown option"_s},
         {"manifest without a file", {u"http://h/a"_s, u"--manifest"_s}, u"--manifest"_s},
+        {"naming with an unknown field", {u"--naming"_s, u"{autor}"_s, u"http://h/a"_s}, u"{autor}"_s},
+        {"naming without a template", {u"http://h/a"_s, u"--naming"_s}, u"--naming"_s},
+        {"BibTeX into a missing folder",
+         {u"--bibtex"_s, u"/nonexistent/x.bib"_s, u"http://h/a"_s},
+         u"cannot write"_s},
+        {"RIS onto a folder", {u"--ris"_s, u"/tmp"_s, u"http://h/a"_s}, u"cannot write"_s},
     };
     for (const Case& c : cases) {
         TestContext t;
@@ -160,6 +167,58 @@ TEST(DownloadArguments, ListFileColumns) {
     EXPECT_TRUE(entries[4].named);
 }
 
+// The download window's saved list continues from the command line: rows not yet finished, with
+// their folders, referring pages and article metadata.
+TEST(DownloadArguments, SavedDownloadListIsAList) {
+    TestContext t;
+    DownloadRow waiting;
+    waiting.key = u"http://h/1.pdf|http://m/1.pdf"_s;
+    waiting.name = u"First"_s;
+    waiting.type = u"pdf"_s;
+    waiting.folder = t.path(u"papers"_s) + u'/';
+    waiting.tag = u"http://h/article/1"_s;
+    waiting.article.title = u"First article"_s;
+    waiting.article.authors = QStringList{u"Smith, John"_s};
+    waiting.article.doi = u"10.1000/1"_s;
+    DownloadRow finished = waiting;
+    finished.key = u"http://h/2.pdf"_s;
+    finished.state = RowState::Finished;
+    DownloadRow failedWithoutFolder;
+    failedWithoutFolder.key = u"http://h/3.pdf"_s;
+    failedWithoutFolder.name = u"../Third"_s;
+    failedWithoutFolder.state = RowState::Failed;
+    DownloadRow notWeb = waiting;
+    notWeb.key = u"http://h/4.pdf|ftp://h/4.pdf"_s;
+    QString error;
+    const auto entries = DownloadArguments::parseList(
+        DownloadListStore::serialize({waiting, finished, failedWithoutFolder, notWeb}), u"saved"_s,
+        u"/def/"_s, t.codec, error);
+    ASSERT_EQ(entries.size(), 2u) << error.toStdString();
+    EXPECT_EQ(entries[0].url, waiting.key);
+    EXPECT_EQ(entries[0].name, u"First"_s);
+    EXPECT_EQ(entries[0].folder, waiting.folder);
+    EXPECT_EQ(entries[0].referer, waiting.tag);
+    EXPECT_EQ(entries[0].article, waiting.article);
+    EXPECT_EQ(entries[1].name, u"Third"_s);
+    EXPECT_EQ(entries[1].type, u"pdf"_s);
+    EXPECT_EQ(entries[1].folder, u"/def/"_s);
+
+    EXPECT_TRUE(DownloadArguments::parseList(DownloadListStore::serialize({finished}), u"saved"_s, u"/def/"_s,
+                                             t.codec, error)
+                    .empty());
+    EXPECT_TRUE(error.contains(u"no rows left"_s)) << error.toStdString();
+    EXPECT_TRUE(DownloadArguments::parseList("#mojing-download-list\t2\nbroken\n", u"saved"_s, u"/def/"_s,
+                                             t.codec, error)
+                    .empty());
+    EXPECT_TRUE(error.contains(u"not a download list"_s)) << error.toStdString();
+    // A row that cannot be read costs that row only, and is counted.
+    int skipped = -1;
+    const auto rest = DownloadArguments::parseList(DownloadListStore::serialize({waiting}) + "1\tbroken\n",
+                                                   u"saved"_s, u"/def/"_s, t.codec, error, &skipped);
+    EXPECT_EQ(rest.size(), 1u);
+    EXPECT_EQ(skipped, 1);
+}
+
 TEST(DownloadArguments, ListFileProblems) {
     struct Case {
         const char* name;
@@ -260,20 +319,44 @@ TEST(DownloadArguments, PasswordIsTheFirstLineOfItsFile) {
     EXPECT_TRUE(error.contains(u"cannot read"_s));
 }
 
-#ifdef MOJING_WITH_BROWSER
-TEST(DownloadCommand, EmptyPasswordStopsBeforeAnyTransfer) {
+// A site login that cannot run stops the command before any transfer or browser page.
+TEST(DownloadCommand, LoginThatCannotRunStopsBeforeAnyTransfer) {
     TestContext t;
     const QString empty = t.path(u"pw"_s);
     QFile f(empty);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
-    const CliRun r =
-        runCliCommand(u"download"_s, {u"--login-url"_s, u"http://127.0.0.1:9/login"_s, u"--account"_s, u"r"_s,
-                                      u"--password-file"_s, empty, u"http://127.0.0.1:9/a.pdf"_s});
-    EXPECT_EQ(r.code, 2);
-    EXPECT_TRUE(r.err.contains(SiteLogin::kNoAccount)) << r.err.toStdString();
-    EXPECT_TRUE(r.out.isEmpty());
+    int pagesMade = 0;
+    CliServices withEngine;
+    withEngine.siteLoginPage = [&pagesMade](NetworkLayer&, AppContext&) -> std::unique_ptr<SiteLoginPage> {
+        ++pagesMade;
+        return nullptr;
+    };
+    struct Case {
+        const char* name;
+        QStringList args;
+        CliServices services;
+        QString message;
+    } cases[] = {
+        {"empty password",
+         {u"--login-url"_s, u"http://127.0.0.1:9/login"_s, u"--account"_s, u"r"_s, u"--password-file"_s,
+          empty},
+         withEngine,
+         SiteLogin::kNoAccount},
+        {"no browser engine",
+         {u"--login-url"_s, u"http://127.0.0.1:9/ip"_s, u"--ip-login"_s},
+         {},
+         u"needs the browser engine"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliRun r =
+            runCliCommand(u"download"_s, c.args + QStringList{u"http://127.0.0.1:9/a.pdf"_s}, c.services);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_EQ(pagesMade, 0);
 }
-#endif
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTcpServer>
 #include <gtest/gtest.h>
 
 using namespace mojing;
@@ -132,6 +133,51 @@ TEST(DemoPlatformServer, ResultPagesHarvestAsExpected) {
     EXPECT_EQ(everything.count(), 12);
     EXPECT_EQ(openAccess.at(0).key, u"http://127.0.0.1:1/doi/pdf/10.5555/demo.1"_s);
     EXPECT_EQ(openAccess.at(0).title, DemoPlatformServer::articleTitle(0));
+}
+
+TEST(DemoPlatformServer, TakesAnotherPortWhenItsOwnIsTaken) {
+    QTcpServer holder;
+    // Whoever holds the preferred port (a test, another demo), the demo starts all the same.
+    holder.listen(QHostAddress::LocalHost, DemoPlatformServer::kPreferredPort);
+    DemoPlatformServer server;
+    ASSERT_TRUE(server.startPreferring());
+    EXPECT_NE(server.baseUrl().port(), int(DemoPlatformServer::kPreferredPort));
+    EXPECT_EQ(fetch(server.homeUrl()).status, 200);
+}
+
+TEST(DemoPlatformServer, AddressesOfAnEarlierStartMoveToTheCurrentPort) {
+    DemoPlatformServer server;
+    ASSERT_TRUE(server.start());
+    const QString now = u"http://127.0.0.1:"_s + QString::number(server.baseUrl().port());
+    const quint16 oldPort = server.baseUrl().port() == 1 ? 2 : 1;
+    const QString old = u"http://127.0.0.1:"_s + QString::number(oldPort);
+    struct Case {
+        const char* name;
+        QString address;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"PDF", old + u"/doi/pdf/10.5555/demo.7"_s, now + u"/doi/pdf/10.5555/demo.7"_s},
+        {"article page", old + u"/doi/full/10.5555/demo.7"_s, now + u"/doi/full/10.5555/demo.7"_s},
+        {"result page, query kept as written", old + u"/action/doSearch?AllField=soil%20water&startPage=2"_s,
+         now + u"/action/doSearch?AllField=soil%20water&startPage=2"_s},
+        {"pager page", old + u"/page/3?query=soil"_s, now + u"/page/3?query=soil"_s},
+        {"already the current port", now + u"/doi/pdf/10.5555/demo.1"_s, now + u"/doi/pdf/10.5555/demo.1"_s},
+        {"another loopback server's file", old + u"/files/a.pdf"_s, old + u"/files/a.pdf"_s},
+        {"another host", u"http://10.0.0.1:8080/doi/pdf/10.5555/demo.1"_s,
+         u"http://10.0.0.1:8080/doi/pdf/10.5555/demo.1"_s},
+        {"https", u"https://127.0.0.1:8443/doi/pdf/10.5555/demo.1"_s,
+         u"https://127.0.0.1:8443/doi/pdf/10.5555/demo.1"_s},
+        {"no port", u"http://127.0.0.1/doi/pdf/10.5555/demo.1"_s,
+         u"http://127.0.0.1/doi/pdf/10.5555/demo.1"_s},
+        {"not an address", u"demo.pdf"_s, u"demo.pdf"_s},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(server.rebased(c.address), c.expected) << c.name;
+
+    DemoPlatformServer stopped;
+    EXPECT_EQ(stopped.rebased(cases[0].address), cases[0].address)
+        << "a demo that does not listen moves nothing";
 }
 
 } // namespace

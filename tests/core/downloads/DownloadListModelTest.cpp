@@ -1,5 +1,7 @@
 #include "downloads/DownloadListModel.h"
+#include "downloads/DownloadSession.h"
 #include "support/QtPrinters.h"
+#include "support/TestContext.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -99,6 +101,12 @@ TEST(DownloadListModel, CountsTable) {
          false,
          3,
          u"总数:4 正在下载:0 等待:1 已完成:2 失败:1"_s},
+        {"an error page is still a finished web-page row",
+         {{S::Finished, u"htm"_s, u"404 网页"_s, u"59"_s, u"100%"_s}},
+         0,
+         true,
+         1,
+         u"总数:1 正在下载:0 等待:0 已完成:1 失败:0"_s},
     };
     for (const CountCase& c : cases) {
         DownloadListModel list;
@@ -117,6 +125,38 @@ TEST(DownloadListModel, CountsTable) {
         EXPECT_EQ(list.countsText(), c.counts) << c.name;
         EXPECT_EQ(list.rowCountText(), QString::number(c.rows.size()) + u"条"_s) << c.name;
     }
+}
+
+TEST(DownloadListModel, PictureOfARow) {
+    using S = RowState;
+    const struct {
+        const char* name;
+        RowState state;
+        QString type, size;
+        RowIcon icon;
+    } cases[] = {
+        {"waiting", S::Waiting, u"htm"_s, {}, RowIcon::Waiting},
+        {"downloading", S::Downloading, u"pdf"_s, {}, RowIcon::Downloading},
+        {"a finished paper", S::Finished, u"pdf"_s, u"3000"_s, RowIcon::Finished},
+        {"a finished web page", S::Finished, u"HTML"_s, u"3000"_s, RowIcon::WebPage},
+        {"xml is a web page too", S::Finished, u"xml"_s, u"30"_s, RowIcon::WebPage},
+        {"a 404 page", S::Finished, u"htm"_s, u"404 网页"_s, RowIcon::ErrorPage},
+        {"a 503 page", S::Finished, u"htm"_s, u"503 网页"_s, RowIcon::ErrorPage},
+        {"a 403 page is a web page (the login answers it)", S::Finished, u"htm"_s, u"403 网页"_s,
+         RowIcon::WebPage},
+        {"failed web page", S::Failed, u"htm"_s, u"404 网页"_s, RowIcon::Failed},
+        {"skipped as too large", S::Finished, u"pdf"_s, {}, RowIcon::Finished},
+    };
+    for (const auto& c : cases) {
+        DownloadListModel list;
+        list.addRow(u"k"_s, u"n"_s, c.type, u"/f/"_s, QString());
+        list.setState(0, c.state);
+        list.setSize(0, c.size);
+        EXPECT_EQ(list.data(list.index(0, 0), DownloadListModel::IconRole).toInt(), int(c.icon)) << c.name;
+    }
+    EXPECT_EQ(DownloadListModel::errorPageText(410), u"410 网页"_s);
+    for (const int status : {200, 206, 301, 401, 403, 429})
+        EXPECT_FALSE(DownloadListModel::isErrorPageStatus(status)) << status;
 }
 
 TEST(DownloadListModel, FilePathAndDuplicateKeys) {
@@ -275,6 +315,52 @@ TEST(DownloadListModel, ProgressUpdatesAreCoalesced) {
     list.setReceived(9, u"x"_s);
     list.removeAt(9);
     list.flushChanges();
+}
+
+// The counts panel follows the rows as they change; nothing waits for the status tick.
+TEST(DownloadSession, CountsFollowTheRowsWithoutATick) {
+    TestContext t(0.01);
+    DownloadSession session(t.context());
+    DownloadListModel& list = session.list();
+    QString panel4;
+    QObject::connect(&session, &DownloadSession::statusTextChanged, &session,
+                     [&](int panel, const QString& text) {
+                         if (panel == 4)
+                             panel4 = text;
+                     });
+    struct Step {
+        const char* name;
+        std::function<void()> change;
+        QString counts;
+    };
+    const Step steps[] = {
+        {"rows added",
+         [&] {
+             for (const char* k : {"a", "b", "c"})
+                 list.addRow(QString::fromLatin1(k), u"n"_s, u"pdf"_s, u"/f/"_s, {});
+         },
+         u"总数:3 正在下载:0 等待:3 已完成:0 失败:0"_s},
+        {"a row starts", [&] { list.setState(0, RowState::Downloading); },
+         u"总数:3 正在下载:1 等待:2 已完成:0 失败:0"_s},
+        {"it finishes and another fails",
+         [&] {
+             list.setState(0, RowState::Finished);
+             list.setState(1, RowState::Failed);
+         },
+         u"总数:3 正在下载:0 等待:1 已完成:1 失败:1"_s},
+        {"the failed row is queued again", [&] { list.setState(1, RowState::Waiting); },
+         u"总数:3 正在下载:0 等待:2 已完成:1 失败:0"_s},
+        {"a row removed", [&] { list.removeAt(2); }, u"总数:2 正在下载:0 等待:1 已完成:1 失败:0"_s},
+        {"sorted", [&] { list.sort(DownloadListModel::NameCol); },
+         u"总数:2 正在下载:0 等待:1 已完成:1 失败:0"_s},
+        {"cleared", [&] { list.clear(); }, u"总数:0 正在下载:0 等待:0 已完成:0 失败:0"_s},
+    };
+    for (const Step& s : steps) {
+        panel4.clear();
+        s.change();
+        EXPECT_TRUE(t.pump.waitUntil([&] { return panel4 == s.counts; }, Millis(2000)))
+            << s.name << ": " << panel4.toStdString();
+    }
 }
 
 } // namespace

@@ -2,11 +2,13 @@
 #include "downloads/DownloadFileActions.h"
 #include "downloads/DownloadListSorter.h"
 #include "downloads/DownloadSession.h"
+#include "downloads/RowFiles.h"
 #include "downloads/UrlReplacer.h"
 #include "fakes/FakeTransferActivity.h"
 #include "support/TestContext.h"
 #include "transfer/KeptParts.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -45,10 +47,15 @@ struct Rig {
         list.setPercent(i, r.state == RowState::Finished ? u"100%"_s : QString());
         list.setSelected(i, r.selected);
     }
-    void touch(const QString& fileName) {
+    void touch(const QString& fileName, const QByteArray& bytes = "x") {
         QFile f(folder + fileName);
         f.open(QIODevice::WriteOnly);
-        f.write("x");
+        f.write(bytes);
+    }
+    // The row wrote `fileName` (as a finished transfer records it).
+    void own(int row, const QString& fileName, const QByteArray& bytes = "x") {
+        touch(fileName, bytes);
+        session.list().setOwned(row, RowFiles::describe(folder + fileName));
     }
     bool exists(const QString& fileName) const { return QFile::exists(folder + fileName); }
     // Names of the rows that are waiting again.
@@ -79,16 +86,69 @@ TEST(RequeueRow, FailedWebPageIsResetAndItsKeyRotated) {
     Rig rig;
     rig.add({u"http://a/x|http://b/x"_s, u"name"_s, u"html"_s, RowState::Failed, u"100"_s, u"40"_s});
     rig.session.list().setPercent(0, u"40%"_s);
-    rig.touch(u"name.html"_s);
-    rig.touch(u"name.xxx"_s); // left over from an earlier round
+    rig.own(0, u"name.html"_s);
+    rig.touch(u"name.xxx"_s, QByteArray("\x01\x00", 2)); // a placeholder left over from an earlier round
     EXPECT_EQ(rig.ops.requeueFailedRows(), 1);
     const DownloadRow& r = rig.session.list().at(0);
     EXPECT_FALSE(rig.exists(u"name.html"_s));
     EXPECT_FALSE(rig.exists(u"name.xxx"_s));
+    EXPECT_TRUE(r.owned.isEmpty());
     EXPECT_EQ(r.type, u"xxx"_s);
     EXPECT_EQ(r.state, RowState::Waiting);
     EXPECT_TRUE(r.size.isEmpty() && r.received.isEmpty() && r.percent.isEmpty());
     EXPECT_EQ(r.key, u"http://b/x|http://a/x"_s);
+}
+
+// Every command that gives up a row's file deletes only what the row itself wrote: another row
+// may have finished a file under the same name since, or the user put one there.
+TEST(RowFiles, OnlyWhatTheRowWroteIsDeleted) {
+    const QByteArray placeholder("\x01\x00", 2);
+    struct Case {
+        const char* name;
+        std::function<void(Rig&)> before; // row 0, failed, named "doc"
+        bool fileAfter;
+    };
+    const Case cases[] = {
+        {"its own file goes", [](Rig& rig) { rig.own(0, u"doc.pdf"_s); }, false},
+        {"another row's file stays", [](Rig& rig) { rig.touch(u"doc.pdf"_s, "the other paper"); }, true},
+        {"its file grown since stays",
+         [](Rig& rig) {
+             rig.own(0, u"doc.pdf"_s);
+             rig.touch(u"doc.pdf"_s, "written again since");
+         },
+         true},
+        {"its file touched since stays",
+         [](Rig& rig) {
+             rig.own(0, u"doc.pdf"_s);
+             QFile f(rig.folder + u"doc.pdf"_s);
+             f.open(QIODevice::ReadWrite);
+             f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime);
+         },
+         true},
+        {"a bare placeholder goes", [&](Rig& rig) { rig.touch(u"doc.pdf"_s, placeholder); }, false},
+        {"a placeholder a running row uses stays",
+         [&](Rig& rig) {
+             rig.add({u"2"_s, u"doc"_s, u"pdf"_s, RowState::Downloading});
+             rig.touch(u"doc.pdf"_s, placeholder);
+         },
+         true},
+    };
+    const std::pair<const char*, std::function<void(Rig&)>> commands[] = {
+        {"重新下载 出错项", [](Rig& rig) { rig.ops.requeueFailedRows(); }},
+        {"double click", [](Rig& rig) { DownloadFileActions(rig.session).activateRow(0); }},
+        {"删除文件 出错项", [](Rig& rig) { rig.ops.deleteFailedRowFiles(); }},
+    };
+    for (const auto& [command, run] : commands) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(command) + ": " + c.name);
+            Rig rig;
+            rig.add({u"1"_s, u"doc"_s, u"pdf"_s, RowState::Failed, u"10"_s, u"3"_s});
+            c.before(rig);
+            run(rig);
+            EXPECT_EQ(rig.exists(u"doc.pdf"_s), c.fileAfter);
+            EXPECT_TRUE(rig.session.list().at(0).owned.isEmpty()) << "the row gave its file up";
+        }
+    }
 }
 
 TEST(RequeueRow, KeysAndTypes) {
@@ -311,8 +371,9 @@ TEST(DeleteRowFiles, EmptiesProgressAndDeletesFilesOnly) {
     rig.add({u"1"_s, u"page"_s, u"html"_s, RowState::Finished, u"10"_s, u"10"_s});
     rig.add({u"2"_s, u"doc"_s, u"pdf"_s, RowState::Finished, u"10"_s, u"10"_s});
     rig.add({u"3"_s, u"bad"_s, u"pdf"_s, RowState::Failed, u"10"_s, u"3"_s});
-    for (const QString& f : {u"page.html"_s, u"doc.pdf"_s, u"bad.pdf"_s})
-        rig.touch(f);
+    rig.own(0, u"page.html"_s);
+    rig.own(1, u"doc.pdf"_s);
+    rig.own(2, u"bad.pdf"_s);
     EXPECT_EQ(rig.ops.deleteWebPageRowFiles(), 1);
     EXPECT_EQ(rig.ops.deleteFailedRowFiles(), 1);
     EXPECT_FALSE(rig.exists(u"page.html"_s));
@@ -577,11 +638,11 @@ TEST(FileActions, DoubleClickByState) {
          false,
          {},
          {u"文件不存在！"_s}},
-        {"failed waits again without its partial file",
+        {"failed waits again, and a file that is not its own stays",
          RowState::Failed,
          true,
          RowState::Waiting,
-         false,
+         true,
          {},
          {}},
         {"failed without a file waits again", RowState::Failed, false, RowState::Waiting, false, {}, {}},
@@ -761,6 +822,22 @@ TEST(UrlReplace, ACollidingKeyIsKeptAndCounted) {
     EXPECT_EQ(lines[0], u"全部网址替换完成！"_s);
     EXPECT_TRUE(lines[1].startsWith(u"1"_s)) << lines[1].toStdString();
     EXPECT_EQ(rig.t.prompts.lastIcon(), MessageIcon::Information);
+}
+
+TEST(UrlReplace, AKeyLeftWithAnEmptyAddressIsKeptAndCounted) {
+    Rig rig;
+    DownloadListModel& list = rig.session.list();
+    list.addRow(u"http://host/a.pdf"_s, u"one"_s, u"pdf"_s, rig.folder, {});
+    list.addRow(u"http://HOST/a.pdf|http://mirror/a.pdf"_s, u"two"_s, u"pdf"_s, rig.folder, {});
+    list.addRow(u"http://host/a.pdf?x=1"_s, u"three"_s, u"pdf"_s, rig.folder, {});
+    UrlReplacer replacer(rig.session);
+    EXPECT_TRUE(replacer.run(u"http://host/a.pdf"_s, QString(), {}));
+    EXPECT_EQ(list.at(0).key, u"http://host/a.pdf"_s);
+    EXPECT_EQ(list.at(1).key, u"http://HOST/a.pdf|http://mirror/a.pdf"_s) << "no alternative may be empty";
+    EXPECT_EQ(list.at(2).key, u"?x=1"_s) << "what is left of an address is still one";
+    const QStringList lines = rig.t.prompts.lastMessage().split(u'\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[1].startsWith(u"2项"_s)) << lines[1].toStdString();
 }
 
 TEST(UrlReplace, BlankSearchIsRefusedAndAnEmptyListCompletes) {

@@ -1,4 +1,5 @@
 #include "downloads/DownloadListStore.h"
+#include "DemoPlatformServer.h"
 #include "downloads/DownloadListKeeper.h"
 #include "downloads/DownloadSession.h"
 #include "settings/SettingKeys.h"
@@ -8,6 +9,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTcpServer>
 #include <gtest/gtest.h>
 
 using namespace mojing;
@@ -77,15 +81,17 @@ TEST(DownloadListStore, RowsComeBackAsTheyWere) {
     }
 }
 
-TEST(DownloadListStore, TextsThatAreNotASavedList) {
+TEST(DownloadListStore, TextsThatAreNotASavedListAndRowsThatCannotBeRead) {
     const QByteArray header = "#mojing-download-list\t2\n";
     const QByteArray goodV1 = "1\thttp://a/1\tn\tpdf\t\t\t\t/f/\t\n";
     const QByteArray good = goodV1.chopped(1) + "\t\t\t\t\t\t\t\t\t\n";
+    const QByteArray good2 = "3\thttp://a/2\tm\tpdf\t\t\t\t/f/\t\t\t\t\t\t\t\t\t\t\n";
     struct Case {
         const char* name;
         QByteArray text;
         bool readable;
         int rows;
+        int skipped = 0;
     };
     const Case cases[] = {
         {"header and one row", header + good, true, 1},
@@ -94,24 +100,29 @@ TEST(DownloadListStore, TextsThatAreNotASavedList) {
         {"duplicate keys keep the first", header + good + good, true, 1},
         {"no header", good, false, 0},
         {"the older nine-field format", "#mojing-download-list\t1\n" + goodV1, true, 1},
-        {"nine fields under the newer header", header + goodV1, false, 0},
-        {"eighteen fields under the older header", "#mojing-download-list\t1\n" + good, false, 0},
         {"another format", "#mojing-download-list\t3\n" + good, false, 0},
         {"empty file", "", false, 0},
-        {"cut in the middle of a line", header + good.left(10), false, 0},
-        {"too few fields", header + "1\thttp://a/1\tn\n", false, 0},
-        {"too many fields", header + good.chopped(1) + "\textra\n", false, 0},
-        {"unknown state", header + "5" + good.mid(1), false, 0},
-        {"state zero", header + "0" + good.mid(1), false, 0},
-        {"empty key", header + "1\t\tn\tpdf\t\t\t\t/f/\t\t\t\t\t\t\t\t\t\t\n", false, 0},
-        {"unknown escape", header + "1\thttp://a/1\tn\\q\tpdf\t\t\t\t/f/\t\t\t\t\t\t\t\t\t\t\n", false, 0},
-        {"lone backslash at the end", header + good.chopped(1) + "\\\n", false, 0},
+        // A row that cannot be read costs that row only.
+        {"nine fields under the newer header", header + goodV1 + good2, true, 1, 1},
+        {"eighteen fields under the older header", "#mojing-download-list\t1\n" + good, true, 0, 1},
+        {"cut in the middle of the last line", header + good2 + good.left(10), true, 1, 1},
+        {"too few fields", header + "1\thttp://a/1\tn\n" + good2, true, 1, 1},
+        {"too many fields", header + good.chopped(1) + "\textra\n" + good2, true, 1, 1},
+        {"unknown state", header + "5" + good.mid(1) + good2, true, 1, 1},
+        {"state zero", header + "0" + good.mid(1) + good2, true, 1, 1},
+        {"empty key", header + "1\t\tn\tpdf\t\t\t\t/f/\t\t\t\t\t\t\t\t\t\t\n" + good2, true, 1, 1},
+        {"empty first address", header + "1\t|http://b/1\tn\tpdf\t\t\t\t/f/\t\t\t\t\t\t\t\t\t\t\n", true, 0,
+         1},
+        {"unknown escape", header + "1\thttp://a/1\tn\\q\tpdf\t\t\t\t/f/\t\t\t\t\t\t\t\t\t\t\n", true, 0, 1},
+        {"lone backslash at the end", header + good2 + good.chopped(1) + "\\\n", true, 1, 1},
     };
     for (const Case& c : cases) {
-        const auto rows = DownloadListStore::parse(c.text);
+        int skipped = -1;
+        const auto rows = DownloadListStore::parse(c.text, &skipped);
         EXPECT_EQ(rows.has_value(), c.readable) << c.name;
         if (rows) {
             EXPECT_EQ(int(rows->size()), c.rows) << c.name;
+            EXPECT_EQ(skipped, c.skipped) << c.name;
         }
     }
 }
@@ -122,6 +133,7 @@ struct KeeperRig {
     std::unique_ptr<DownloadSession> open() {
         auto session = std::make_unique<DownloadSession>(ctx);
         keeper = std::make_unique<DownloadListKeeper>(*session, path);
+        keeper->setAddressRewrite(rewrite);
         restored = keeper->restore();
         return session;
     }
@@ -133,6 +145,7 @@ struct KeeperRig {
     AppContext ctx;
     QString path;
     std::unique_ptr<DownloadListKeeper> keeper;
+    std::function<QString(const QString&)> rewrite;
     int restored = -1;
 };
 
@@ -202,6 +215,31 @@ TEST(DownloadListKeeper, OptionOffKeepsNothing) {
     EXPECT_EQ(session->list().count(), 0);
 }
 
+TEST(DownloadListKeeper, RowsThatCannotBeReadAreSkippedAndTheRestRestored) {
+    KeeperRig rig;
+    const QByteArray text = "#mojing-download-list\t2\n"
+                            "3\thttp://a/1\tone\tpdf\t\t\t\t/f/\t\t\t\t\t\t\t\t\t\t\n"
+                            "1\t\tempty\tpdf\t\t\t\t/f/\t\t\t\t\t\t\t\t\t\t\n"
+                            "1\thttp://a/3\tthree\tpdf\t\t\t\t/f/\t\t\t\t\t\t\t\t\t\t\n";
+    QFile saved(rig.path);
+    ASSERT_TRUE(saved.open(QIODevice::WriteOnly));
+    saved.write(text);
+    saved.close();
+    auto session = rig.open();
+    EXPECT_EQ(rig.restored, 2);
+    ASSERT_EQ(session->list().count(), 2);
+    EXPECT_EQ(session->list().at(1).name, u"three"_s);
+    const QStringList aside =
+        QDir(rig.t.dir.path()).entryList({u"DownloadList.tsv.unreadable-*"_s}, QDir::Files);
+    ASSERT_EQ(aside.size(), 1) << "the whole file is kept beside, the unreadable row with it";
+    QFile kept(rig.t.dir.filePath(aside.first()));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), text);
+    EXPECT_EQ(rig.t.prompts.lastMessage(),
+              DownloadListKeeper::kRowsSkipped.arg(1).arg(rig.t.dir.filePath(aside.first())));
+    EXPECT_EQ(rig.t.prompts.lastIcon(), MessageIcon::Warning);
+}
+
 TEST(DownloadListKeeper, UnreadableListIsMovedAsideAndReported) {
     KeeperRig rig;
     QFile broken(rig.path);
@@ -220,6 +258,48 @@ TEST(DownloadListKeeper, UnreadableListIsMovedAsideAndReported) {
     EXPECT_EQ(rig.t.prompts.lastMessage(),
               DownloadListKeeper::kUnreadable.arg(rig.t.dir.filePath(aside.first())));
     EXPECT_EQ(rig.t.prompts.lastIcon(), MessageIcon::Error);
+}
+
+TEST(DownloadListKeeper, DemoRowsFollowTheDemoPlatformToItsNextPort) {
+    KeeperRig rig;
+    quint16 firstPort = 0;
+    QString otherHost = u"http://10.0.0.1/doi/pdf/10.5555/demo.2"_s;
+    {
+        DemoPlatformServer first;
+        ASSERT_TRUE(first.startPreferring());
+        firstPort = quint16(first.baseUrl().port());
+        auto session = rig.open();
+        DownloadListModel& list = session->list();
+        const QString pdf = first.baseUrl().resolved(QUrl(DemoPlatformServer::pdfPath(0))).toString();
+        list.addRow(pdf + u"|"_s + otherHost, u"一"_s, u"pdf"_s, u"/f/"_s,
+                    first.searchUrl(u"soil"_s, 0).toString());
+        list.addRow(otherHost, u"二"_s, u"pdf"_s, u"/f/"_s, {});
+        rig.keeper->finish();
+        rig.keeper.reset();
+    } // "退出软件"
+
+    // The next start finds its old port taken and listens elsewhere.
+    QTcpServer holder;
+    ASSERT_TRUE(holder.listen(QHostAddress::LocalHost, firstPort));
+    DemoPlatformServer next;
+    ASSERT_TRUE(next.startPreferring());
+    ASSERT_NE(next.baseUrl().port(), int(firstPort));
+    rig.rewrite = [&next](const QString& address) { return next.rebased(address); };
+    auto session = rig.open();
+    ASSERT_EQ(session->list().count(), 2);
+    const DownloadRow& moved = session->list().at(0);
+    const QString pdf = next.baseUrl().resolved(QUrl(DemoPlatformServer::pdfPath(0))).toString();
+    EXPECT_EQ(moved.key, pdf + u"|"_s + otherHost);
+    EXPECT_EQ(moved.tag, next.searchUrl(u"soil"_s, 0).toString());
+    EXPECT_EQ(session->list().at(1).key, otherHost);
+
+    // The moved row downloads from the running demo.
+    QNetworkAccessManager manager;
+    QNetworkReply* reply = manager.get(QNetworkRequest(QUrl(DownloadListModel::currentUrl(moved.key))));
+    ASSERT_TRUE(rig.t.pump.waitUntil([reply] { return reply->isFinished(); }, Millis(10000)));
+    EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+    EXPECT_TRUE(reply->readAll().startsWith("%PDF-"));
+    delete reply;
 }
 
 } // namespace

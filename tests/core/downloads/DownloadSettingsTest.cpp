@@ -209,6 +209,82 @@ TEST(OptionsController, DoiResolverStaysAWebAddress) {
     }
 }
 
+struct NamingCase {
+    const char* name;
+    QString typed;
+    QString stored; // what the store and the open window hold afterwards
+    bool refused;
+};
+
+TEST(OptionsController, NamingTemplateIsStoredOrRefusedWithTheReason) {
+    const NamingCase cases[] = {
+        {"author year title", u" {author} {year} {title} "_s, u"{author} {year} {title}"_s, false},
+        {"unknown field keeps the previous template", u"{autor} {title}"_s, u"{year} {title}"_s, true},
+        {"empty keeps the previous template", u""_s, u"{year} {title}"_s, true},
+        {"unclosed brace keeps the previous template", u"{title"_s, u"{year} {title}"_s, true},
+    };
+    for (const NamingCase& c : cases) {
+        TestContext t;
+        t.settings.write(kSectionDownload, kNamingTemplate, u"{year} {title}"_s);
+        DownloadSession session(t.context());
+        DownloadSettings::load(t.settings, session.options(), 10);
+        OptionsController dialog(t.context(), &session);
+        OptionsValues v = dialog.open();
+        EXPECT_EQ(v.namingTemplate, u"{year} {title}"_s) << c.name;
+        v.namingTemplate = c.typed;
+        dialog.confirm(v);
+        EXPECT_EQ(t.settings.read(kSectionDownload, kNamingTemplate), c.stored) << c.name;
+        EXPECT_EQ(session.options().namingTemplate, c.stored) << c.name;
+        ASSERT_EQ(t.prompts.messages().size(), c.refused ? 1 : 0) << c.name;
+        if (c.refused) {
+            const QString message = t.prompts.messages().first();
+            EXPECT_TRUE(message.startsWith(OptionsController::kBadNaming) &&
+                        message.endsWith(OptionsController::kKeptNaming))
+                << c.name << ": " << message.toStdString();
+        }
+    }
+    // A template nobody stored reads as the default; a broken one stored by hand is shown for
+    // mending, while downloads keep the default.
+    TestContext t;
+    DownloadOptions o;
+    DownloadSettings::load(t.settings, o, 10);
+    EXPECT_EQ(o.namingTemplate, u"{title}"_s);
+    t.settings.write(kSectionDownload, kNamingTemplate, u"{autor}"_s);
+    DownloadSettings::load(t.settings, o, 10);
+    EXPECT_EQ(o.namingTemplate, u"{title}"_s);
+    EXPECT_EQ(OptionsController(t.context(), nullptr).open().namingTemplate, u"{autor}"_s);
+    EXPECT_EQ(OptionsController::namingPreview(u"{author} {year} {title}"_s, t.codec),
+              u"示例：Smith 2019 Deep learning for protein structure prediction.pdf"_s);
+    EXPECT_TRUE(OptionsController::namingPreview(u"{autor}"_s, t.codec).contains(u"{autor}"_s));
+}
+
+TEST(OptionsController, SlotCountStartsAtOneOnlyWhenTheMethodChanges) {
+    const struct {
+        const char* name;
+        int windowMethod;
+        int chosenMethod;
+        int slotsAfter;
+    } cases[] = {
+        {"method 2 confirmed", 2, 2, 3},
+        {"method 1 confirmed", 1, 1, 3},
+        {"2 to 1", 2, 1, 1},
+        {"1 to 2", 1, 2, 1},
+        {"an odd stored method counts as 2", 7, 2, 3},
+    };
+    for (const auto& c : cases) {
+        TestContext t;
+        DownloadSession session(t.context());
+        session.options().method = c.windowMethod;
+        session.options().slotCount = 3;
+        OptionsController dialog(t.context(), &session);
+        OptionsValues v = dialog.open();
+        v.method = c.chosenMethod;
+        dialog.confirm(v);
+        EXPECT_EQ(session.options().slotCount, c.slotsAfter) << c.name;
+        EXPECT_EQ(session.options().method, c.chosenMethod) << c.name;
+    }
+}
+
 TEST(OptionsController, MethodAndPromptReachTheOpenDownloadWindow) {
     TestContext t;
     DownloadSession session(t.context());

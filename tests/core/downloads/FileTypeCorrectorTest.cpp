@@ -1,5 +1,6 @@
 #include "downloads/FileTypeCorrector.h"
 #include "downloads/DownloadSession.h"
+#include "downloads/RowFiles.h"
 #include "fakes/FakeTransferActivity.h"
 #include "platform/FileHelpers.h"
 #include "support/QtPrinters.h"
@@ -75,11 +76,18 @@ TEST_F(FileTypeCorrectorTest, RowCorrections) {
         for (const QString& e : c.existing)
             put(e, "old");
         const int row = addRow(c.rowName, c.rowType);
-        if (!c.content.isNull())
+        if (!c.content.isNull()) {
             put(c.rowType.isEmpty() ? c.rowName : c.rowName + u'.' + c.rowType, c.content);
+            session.list().setOwned(row, RowFiles::describe(session.list().filePath(row)));
+        }
         EXPECT_EQ(FileTypeCorrector::correctRowFileType(session.list(), row, t.codec), c.corrected) << c.name;
         EXPECT_EQ(session.list().at(row).name, c.nameAfter) << c.name;
         EXPECT_EQ(session.list().at(row).type, c.typeAfter) << c.name;
+        if (!c.content.isNull()) {
+            EXPECT_EQ(session.list().at(row).owned.path, folder + c.fileAfter) << c.name;
+            EXPECT_TRUE(RowFiles::stillOwned(session.list().at(row).owned))
+                << c.name << ": the row still owns it";
+        }
         if (!c.fileAfter.isEmpty())
             EXPECT_TRUE(exists(c.fileAfter)) << c.name;
         for (const QString& e : c.existing) {

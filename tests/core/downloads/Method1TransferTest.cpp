@@ -1,5 +1,6 @@
 #include "downloads/Method1Transfer.h"
 #include "downloads/DownloadSession.h"
+#include "downloads/RowFiles.h"
 #include "support/FaultServer.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
@@ -21,6 +22,8 @@ using namespace std::chrono_literals;
 namespace {
 
 const QByteArray kPdf = "%PDF-1.4\n" + QByteArray(3000, 'p') + "\n%%EOF";
+// What a transfer that lost the file's end delivers.
+const QByteArray kPdfWithoutEnd = "%PDF-1.4\n" + QByteArray(3000, 'p');
 
 // Transfers against the fault-injecting server, with short limits: 300 ms without data is a stall.
 class Method1Test : public TransferFixture {
@@ -112,6 +115,18 @@ TEST_F(Method1Test, OutcomesOfOneRow) {
     closeEarlyNoLength.raw =
         "HTTP/1.1 200 OK\r\nContent-Type: application/pdf\r\nContent-Length: 5000\r\n\r\n%PDF-";
 
+    const QString m = QString::number(kPdfWithoutEnd.size());
+    FaultServer::Reply notFoundPdfWithoutEnd = noLength(FaultServer::ok(kPdfWithoutEnd));
+    notFoundPdfWithoutEnd.status = 404;
+    notFoundPdfWithoutEnd.reason = "Not Found";
+    const auto overwriteOldPaper = [](Method1Test& f) {
+        f.session.options().policy = DuplicatePolicy::Overwrite;
+        QDir().mkpath(f.folder);
+        QFile old(f.folder + u"paper.pdf"_s);
+        old.open(QIODevice::WriteOnly);
+        old.write(QByteArray(9000, 'o'));
+    };
+
     const Case cases[] = {
         {"complete with length",
          FaultServer::ok(kPdf),
@@ -143,9 +158,25 @@ TEST_F(Method1Test, OutcomesOfOneRow) {
         {"announced size over the limit",
          huge,
          {RowState::Finished, QString(), QString(), u"大文件，跳过"_s, u"pdf"_s, {}}},
-        {"404 page is kept and typed as a web page",
+        {"404 page is kept, typed as a web page and shows its status",
          notFound,
-         {RowState::Finished, u"59"_s, u"59"_s, u"100%"_s, u"htm"_s, {u"paper.htm"_s}}},
+         {RowState::Finished, u"404 网页"_s, u"59"_s, u"100%"_s, u"htm"_s, {u"paper.htm"_s}}},
+        {"PDF without its end marker is not finished and leaves nothing",
+         FaultServer::ok(kPdfWithoutEnd),
+         {RowState::Failed, u"文件不完整"_s, m, u"100%"_s, u"pdf"_s, {}}},
+        {"the same through the whole-resource fallback",
+         notFoundPdfWithoutEnd,
+         {RowState::Failed, u"文件不完整"_s, QString(), QString(), u"pdf"_s, {}}},
+        {"an overwrite cut short keeps the old file",
+         wrongLength,
+         {RowState::Failed, u"下载失败"_s, n, u"85%"_s, u"pdf"_s, {u"paper.pdf"_s}},
+         QByteArray(9000, 'o'),
+         overwriteOldPaper},
+        {"an overwrite without the end marker keeps the old file",
+         FaultServer::ok(kPdfWithoutEnd),
+         {RowState::Failed, u"文件不完整"_s, m, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}},
+         QByteArray(9000, 'o'),
+         overwriteOldPaper},
         {"500 without body: fallback gets nothing",
          serverError,
          {RowState::Failed, QString(), QString(), QString(), u"pdf"_s, {}}},
@@ -164,13 +195,7 @@ TEST_F(Method1Test, OutcomesOfOneRow) {
          FaultServer::ok(kPdf),
          {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s}},
          kPdf,
-         [](Method1Test& f) {
-             f.session.options().policy = DuplicatePolicy::Overwrite;
-             QDir().mkpath(f.folder);
-             QFile old(f.folder + u"paper.pdf"_s);
-             old.open(QIODevice::WriteOnly);
-             old.write(QByteArray(9000, 'o'));
-         }},
+         overwriteOldPaper},
         {"existing file is kept under rename",
          FaultServer::ok(kPdf),
          {RowState::Finished, n, n, u"100%"_s, u"pdf"_s, {u"paper.pdf"_s, u"paper[001].pdf"_s}},
@@ -209,6 +234,12 @@ TEST_F(Method1Test, OutcomesOfOneRow) {
         EXPECT_EQ(filesIn(folder), c.expect.files);
         if (!c.content.isNull() && !c.expect.files.isEmpty()) {
             EXPECT_EQ(contentOf(c.expect.files.first()), c.content);
+        }
+        // A row that finished with a file owns it; any other row owns nothing.
+        const bool wroteFile = r.state == RowState::Finished && r.percent == u"100%"_s;
+        EXPECT_EQ(RowFiles::stillOwned(r.owned), wroteFile);
+        if (wroteFile) {
+            EXPECT_EQ(r.owned.path, session.list().filePath(row));
         }
         EXPECT_FALSE(method1.isRunning());
         EXPECT_FALSE(method1.inet().stillExecuting());

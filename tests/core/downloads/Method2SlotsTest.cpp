@@ -1,6 +1,7 @@
 #include "downloads/Method2Slots.h"
 #include "downloads/DownloadSession.h"
 #include "downloads/Naming.h"
+#include "downloads/RowFiles.h"
 #include "support/FaultServer.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace mojing;
@@ -19,6 +21,8 @@ using namespace std::chrono_literals;
 namespace {
 
 const QByteArray kPdf = "%PDF-1.5\n" + QByteArray(5000, 'q') + "\n%%EOF";
+// What a transfer that lost the file's end delivers.
+const QByteArray kPdfWithoutEnd = "%PDF-1.5\n" + QByteArray(5000, 'q');
 const QByteArray kPlaceholder("\x01\x00", 2);
 
 // Method-2 method2 over real downloaders: 300 ms without progress is a stall.
@@ -71,6 +75,10 @@ TEST_F(Method2Test, OutcomesOfOneRow) {
     FaultServer::Reply dripNoLength = noLength;
     dripNoLength.dripBytes = 500;
     dripNoLength.dripIntervalMs = 60; // 11 pieces: longer than the watchdog limit in all
+    FaultServer::Reply notFound =
+        FaultServer::ok("<html><head><title>404</title></head><body>no</body></html>", "text/html");
+    notFound.status = 404;
+    notFound.reason = "Not Found";
     server.route(u"/m2-target-no-length"_s, noLength);
     FaultServer::Reply redirectWithLength = FaultServer::redirect("/m2-target-no-length");
     redirectWithLength.body = QByteArray(50, 'r'); // "Content-Length: 50"
@@ -156,6 +164,24 @@ TEST_F(Method2Test, OutcomesOfOneRow) {
          {u"paper.pdf"_s},
          kPdf,
          1},
+        {"PDF without its end marker is not finished and leaves nothing",
+         FaultServer::ok(kPdfWithoutEnd),
+         RowState::Failed,
+         u"文件不完整"_s,
+         QString::number(kPdfWithoutEnd.size()),
+         u"100%"_s,
+         {},
+         QByteArray(),
+         1},
+        {"404 page is kept as a web page that shows its status",
+         notFound,
+         RowState::Finished,
+         u"404 网页"_s,
+         QString::number(notFound.body.size()),
+         u"100%"_s,
+         {u"paper.htm"_s},
+         notFound.body,
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -173,6 +199,12 @@ TEST_F(Method2Test, OutcomesOfOneRow) {
         EXPECT_EQ(r.percent, c.percent);
         EXPECT_EQ(files(), c.files);
         EXPECT_EQ(contentOf(c.files.value(0)), c.content);
+        // A row that finished with a file owns it; any other row owns nothing.
+        const bool wroteFile = r.state == RowState::Finished && r.percent == u"100%"_s;
+        EXPECT_EQ(RowFiles::stillOwned(r.owned), wroteFile);
+        if (wroteFile) {
+            EXPECT_EQ(r.owned.path, session.list().filePath(row));
+        }
         // Qt may resend a request once on a connection the server closed; never more.
         EXPECT_GE(server.requestCount(path), c.requests);
         EXPECT_LE(server.requestCount(path), c.requests + 1);
@@ -200,19 +232,56 @@ TEST_F(Method2Test, BytesThatCannotBeWrittenFailTheRow) {
     EXPECT_FALSE(QDir(folder + u"no-such-folder"_s).exists());
 }
 
-TEST_F(Method2Test, ExistingFileIsReplacedNotAppended) {
+TEST_F(Method2Test, OverwriteReplacesTheOldFileOnlyWithAWholeNewOne) {
+    const QByteArray oldBytes(20000, 'o');
+    FaultServer::Reply cut = FaultServer::ok(kPdf);
+    cut.closeAfter = 1000;
+    FaultServer::Reply slow = FaultServer::ok(kPdf);
+    slow.dripBytes = 1000;
+    slow.dripIntervalMs = 20;
+    const struct {
+        const char* name;
+        FaultServer::Reply reply;
+        RowState state;
+        QByteArray after; // the file's content afterwards
+        int requests;
+    } cases[] = {
+        {"a whole new file replaces it", FaultServer::ok(kPdf), RowState::Finished, kPdf, 1},
+        {"a transfer cut short leaves it", cut, RowState::Failed, oldBytes, 1},
+        {"a PDF without its end leaves it", FaultServer::ok(kPdfWithoutEnd), RowState::Failed, oldBytes, 1},
+        {"it stays whole while the new one arrives", slow, RowState::Finished, kPdf, 1},
+    };
     session.options().policy = DuplicatePolicy::Overwrite;
-    QFile old(folder + u"paper.pdf"_s);
-    old.open(QIODevice::WriteOnly);
-    old.write(QByteArray(20000, 'o'));
-    old.close();
-    server.route(u"/a"_s, FaultServer::ok(kPdf));
-    QFile::setPermissions(folder + u"paper.pdf"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                                       QFile::ReadOther | QFile::ReadUser | QFile::WriteUser);
-    start(1, server.url(u"/a"_s));
-    EXPECT_EQ(contentOf(u"paper.pdf"_s), kPdf);
-    EXPECT_EQ(files(), QStringList{u"paper.pdf"_s}); // no temporary sibling is left
-    EXPECT_TRUE(QFile::permissions(folder + u"paper.pdf"_s) & QFile::ReadOther); // not private to the owner
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile old(folder + u"paper.pdf"_s);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write(oldBytes);
+        old.close();
+        QFile::setPermissions(folder + u"paper.pdf"_s, QFile::ReadOwner | QFile::WriteOwner |
+                                                           QFile::ReadGroup | QFile::ReadOther |
+                                                           QFile::ReadUser | QFile::WriteUser);
+        const QString path = u"/over-"_s + QString::number(session.list().count());
+        server.route(path, c.reply);
+        const int row = start(1, server.url(path), u"paper"_s, false);
+        EXPECT_EQ(contentOf(u"paper.pdf"_s), oldBytes) << "untouched while the transfer runs";
+        finish();
+        EXPECT_EQ(session.list().at(row).state, c.state);
+        EXPECT_EQ(contentOf(u"paper.pdf"_s), c.after);
+        EXPECT_EQ(files(), QStringList{u"paper.pdf"_s}); // no temporary sibling or placeholder is left
+        EXPECT_TRUE(QFile::permissions(folder + u"paper.pdf"_s) &
+                    QFile::ReadOther); // not private to the owner
+        EXPECT_EQ(server.requestCount(path), c.requests);
+    }
+
+    // A name that cannot be replaced (here a folder) fails the row before anything is fetched.
+    QDir().mkpath(folder + u"folder.pdf/inner"_s);
+    server.route(u"/folder"_s, FaultServer::ok(kPdf));
+    const int row = start(1, server.url(u"/folder"_s), u"folder"_s);
+    EXPECT_EQ(session.list().at(row).state, RowState::Failed);
+    EXPECT_EQ(session.list().at(row).percent, u"无法替换"_s);
+    EXPECT_EQ(server.requestCount(u"/folder"_s), 0);
+    EXPECT_TRUE(QFileInfo(folder + u"folder.pdf/inner"_s).isDir());
 }
 
 TEST_F(Method2Test, PlaceholderMakesTheNextSlotChooseANewName) {

@@ -29,7 +29,7 @@ QByteArray bytes(int size, quint32 seed) {
     QByteArray b(size, Qt::Uninitialized);
     for (char& c : b)
         c = char(random.bounded(256));
-    return "%PDF-1.4\n" + b;
+    return "%PDF-1.4\n" + b + "\n%%EOF\n";
 }
 
 const QByteArray kBody = bytes(20000, 7);

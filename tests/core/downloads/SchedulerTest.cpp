@@ -1,6 +1,7 @@
 #include "downloads/Scheduler.h"
 #include "downloads/DownloadSession.h"
 #include "fakes/FakeTransferMethods.h"
+#include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
 #include <QCoreApplication>
@@ -186,6 +187,63 @@ TEST(Scheduler, RowsArePreparedBeforeTheStart) {
     EXPECT_EQ(rig.methods.starts[0].path, rig.folder + u"report[001].pdf"_s);
 }
 
+// The naming template renames rows with article metadata where the name is cleaned, before the
+// clash rules and the skip rule look at the target; the row keeps the name it was written under.
+TEST(Scheduler, NamingTemplateNamesTheTargetWithBothMethods) {
+    struct Case {
+        const char* name;
+        int method;
+        DuplicatePolicy policy;
+        QString existing;     // a file already in the folder
+        QString expectedName; // "": not started (skipped)
+    };
+    const Case cases[] = {
+        {"method 2", 2, DuplicatePolicy::Rename, {}, u"Smith 2019 Deep nets"_s},
+        {"method 1", 1, DuplicatePolicy::Rename, {}, u"Smith 2019 Deep nets"_s},
+        {"method 2, clash with the templated name", 2, DuplicatePolicy::Rename, u"Smith 2019 Deep nets.pdf"_s,
+         u"Smith 2019 Deep nets[001]"_s},
+        {"method 1, skip looks at the templated name",
+         1,
+         DuplicatePolicy::Skip,
+         u"Smith 2019 Deep nets.pdf"_s,
+         {}},
+        {"skip looks at the templated name", 2, DuplicatePolicy::Skip, u"Smith 2019 Deep nets.pdf"_s, {}},
+        {"the listed name does not count", 2, DuplicatePolicy::Skip, u"listed.pdf"_s,
+         u"Smith 2019 Deep nets"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.session.options().method = c.method;
+        rig.session.options().policy = c.policy;
+        rig.session.options().namingTemplate = u"{author} {year} {title}"_s;
+        if (!c.existing.isEmpty())
+            rig.touchFile(c.existing);
+        DownloadRow row;
+        row.key = u"http://h/1"_s;
+        row.name = u"listed"_s;
+        row.type = u"pdf"_s;
+        row.folder = rig.folder;
+        row.article.title = u"Deep nets"_s;
+        row.article.authors = QStringList{u"John Smith"_s};
+        row.article.year = u"2019"_s;
+        rig.session.list().appendRow(row);
+        rig.add(u"http://h/harvested.pdf"_s, u"Harvested title"_s);
+        rig.scheduler.start();
+        rig.pauseOver();
+        rig.scheduler.schedulerTick();
+        if (c.expectedName.isEmpty()) {
+            EXPECT_EQ(rig.session.list().at(0).percent, DownloadListModel::kExists);
+        } else {
+            ASSERT_FALSE(rig.methods.starts.empty());
+            EXPECT_EQ(rig.methods.starts[0].path, rig.folder + c.expectedName + u".pdf"_s);
+            EXPECT_EQ(rig.session.list().at(0).name, c.expectedName);
+        }
+        EXPECT_EQ(rig.session.list().at(1).name, u"Harvested title"_s)
+            << "a row without metadata keeps its name";
+    }
+}
+
 TEST(Scheduler, UncreatableFolderFailsTheRowInsteadOfWritingElsewhere) {
     Rig rig;
     rig.session.list().addRow(u"http://h/1"_s, u"a"_s, u"pdf"_s, rig.folder + u"?*"_s, {});
@@ -286,9 +344,11 @@ TEST(Scheduler, StopLeavesTheSchedulerIdle) {
     ASSERT_EQ(rig.methods.busySlotCount(), 3);
 
     rig.touchFile(u"a.pdf"_s, QByteArray("\x01\x00", 2)); // what slot 1 had written so far
+    rig.touchFile(u"b.pdf"_s);                            // the older file slot 2 was to overwrite
     rig.touchFile(u"d.pdf"_s);                            // a waiting row's older file
     rig.scheduler.stop();
-    EXPECT_FALSE(QFile::exists(rig.folder + u"a.pdf"_s)) << "partial files of stopped slots go";
+    EXPECT_FALSE(QFile::exists(rig.folder + u"a.pdf"_s)) << "the placeholders of stopped slots go";
+    EXPECT_TRUE(QFile::exists(rig.folder + u"b.pdf"_s)) << "a file a stopped row did not write stays";
     EXPECT_TRUE(QFile::exists(rig.folder + u"d.pdf"_s));
     EXPECT_FALSE(rig.scheduler.isRunning());
     EXPECT_FALSE(rig.scheduler.transferBusy());
@@ -494,12 +554,9 @@ TEST(HostPauses, HostOfAnAddress) {
     const struct {
         QString url, host;
     } cases[] = {
-        {u"http://A.org/x"_s, u"a.org:80"_s},
-        {u"https://a.org/x?y"_s, u"a.org:443"_s},
-        {u"http://a.org:8080/x"_s, u"a.org:8080"_s},
-        {u"http://user:pw@a.org/x"_s, u"a.org:80"_s},
-        {u"http://[::1]/x"_s, u"[::1]:80"_s},
-        {u"a.org/x"_s, QString()},
+        {u"http://A.org/x"_s, u"a.org:80"_s},        {u"https://a.org/x?y"_s, u"a.org:443"_s},
+        {u"http://a.org:8080/x"_s, u"a.org:8080"_s}, {u"http://user:pw@a.org/x"_s, u"a.org:80"_s},
+        {u"http://[::1]/x"_s, u"[::1]:80"_s},        {u"a.org/x"_s, QString()},
     };
     for (const auto& c : cases)
         EXPECT_EQ(HostPauses::hostOf(c.url), c.host) << c.url.toStdString();

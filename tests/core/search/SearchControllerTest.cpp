@@ -124,8 +124,18 @@ TEST(SearchController, AddAllRuns) {
 TEST(SearchController, EveryPageIsHarvestedTwiceAndTheCounterStepsPageByPage) {
     Harness h;
     h.controller.setPageLimitEnabled(false);
+    QStringList progress;
+    QObject::connect(&h.controller, &SearchController::progressChanged, &h.controller,
+                     [&](const QString& text) {
+                         if (progress.isEmpty() || progress.back() != text)
+                             progress << text;
+                     });
     h.controller.addAllPages();
     EXPECT_EQ(h.counts, (QList<int>{3, 5, 5, 8, 8, 8}));
+    EXPECT_EQ(progress, (QStringList{u"正在加入第1页…（已加入0条）"_s, u"正在加入第1页…（已加入3条）"_s,
+                                     u"正在加入第2页…（已加入3条）"_s, u"正在加入第2页…（已加入5条）"_s,
+                                     u"正在加入第3页…（已加入5条）"_s, u"正在加入第3页…（已加入8条）"_s,
+                                     u"加入全部结束，本次加入8条"_s}));
     QStringList titles;
     for (int i = 0; i < h.list.count(); ++i)
         titles << h.list.at(i).title;

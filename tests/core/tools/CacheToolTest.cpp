@@ -239,6 +239,59 @@ TEST_F(CacheToolTest, ClearBrowserCacheSparesCookieEntriesEverywhere) {
     EXPECT_EQ(prompts.messages(), QStringList{u"IE缓存清空完毕！"_s});
 }
 
+// A cache folder that is a symbolic link, or lies below one inside its home folder, may point at
+// anyone's papers: it is neither listed nor cleared, in my view or in the all-users view.
+TEST(CacheFolderBehindALink, IsNeitherListedNorCleared) {
+    struct Case {
+        const char* name;
+        QString link;   // made a link to "papers" (relative to the temporary folder)
+        QString papers; // where the papers lie
+    };
+    const Case cases[] = {
+        {"my cache folder is a link", u"home/me/.cache/app/Cache"_s, u"papers"_s},
+        {"another user's cache folder is a link", u"home/alice/.cache/app/Cache"_s, u"papers"_s},
+        {"another user's cache lies below a link", u"home/alice/.cache"_s, u"papers"_s},
+        {"the link points into another user's home", u"home/alice/.cache/app/Cache"_s,
+         u"home/bob/Documents"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath(u"root"_s));
+        const CacheLocations locations{dir.filePath(u"home/me/.cache/app/Cache"_s),
+                                       {dir.filePath(u"home"_s)},
+                                       {dir.filePath(u"root"_s)},
+                                       u".cache/app/Cache"_s};
+        // The papers are laid out like a cache, so that every way of reaching them finds them.
+        const QString papers = dir.filePath(c.papers);
+        const QString cacheInside = c.link.endsWith(u"Cache"_s) ? papers : papers + u"/app/Cache"_s;
+        put(cacheInside + u"/Cache_Data/00000000000000f1_0"_s, entryBytes("1/0/http://h/paper.pdf"));
+        put(cacheInside + u"/paper.pdf"_s, "%PDF-1.4 the only copy");
+        put(cacheInside + u"/drafts/draft.doc"_s, "draft");
+        QDir().mkpath(QFileInfo(dir.filePath(c.link)).absolutePath());
+        ASSERT_TRUE(QFile::link(papers, dir.filePath(c.link)));
+        // A real cache beside it is still cleared.
+        const QString real = dir.filePath(u"root/.cache/app/Cache"_s);
+        put(real + u"/x.bin"_s, "cached");
+
+        FakePrompts prompts;
+        RunningEngine engine{locations.currentUserFolder};
+        CacheToolController tool{prompts, locations, &engine};
+        tool.listMine();
+        EXPECT_TRUE(c.link.startsWith(u"home/me"_s) ? tool.entries()->rowCount() == 0 : true);
+        tool.listAllUsers();
+        for (int r = 0; r < tool.entries()->rowCount(); ++r) {
+            EXPECT_TRUE(tool.entries()->text(r, CacheToolController::PathColumn).startsWith(real))
+                << tool.entries()->text(r, CacheToolController::PathColumn).toStdString();
+        }
+        tool.clearBrowserCache(false);
+        EXPECT_TRUE(QFile::exists(cacheInside + u"/Cache_Data/00000000000000f1_0"_s));
+        EXPECT_TRUE(QFile::exists(cacheInside + u"/paper.pdf"_s));
+        EXPECT_TRUE(QFile::exists(cacheInside + u"/drafts/draft.doc"_s));
+        EXPECT_FALSE(QFile::exists(real + u"/x.bin"_s));
+    }
+}
+
 TEST_F(CacheToolTest, SizesSortAsNumbersAndCopyTakesRowsWithAFile) {
     addEntry(u"00000000000000e1"_s, "http://h/a", QByteArray(10, 'x'));
     addEntry(u"00000000000000e2"_s, "http://h/b", QByteArray(9, 'x'));

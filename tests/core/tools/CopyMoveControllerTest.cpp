@@ -335,6 +335,26 @@ TEST_F(CopyMoveTest, VanishedSourcesAreDroppedAndAnEmptyListEndsSilently) {
     EXPECT_EQ(tool.buttonText(), CopyMoveController::kStart);
 }
 
+TEST_F(CopyMoveTest, LinksAmongTheSourcesAreNeitherCopiedNorMoved) {
+    // Another user's cache may hold links to anyone's files: a source that is a link, or lies in
+    // a linked folder, is dropped like a missing one, in both modes.
+    QDir().mkpath(t.path(u"papers"_s));
+    put(t.path(u"papers/secret.pdf"_s), "someone's paper");
+    ASSERT_TRUE(QFile::link(t.path(u"papers/secret.pdf"_s), src + u"link.pdf"_s));
+    ASSERT_TRUE(QFile::link(t.path(u"papers"_s), src + u"linked"_s));
+    for (const bool move : {false, true}) {
+        SCOPED_TRACE(move ? "move" : "copy");
+        QDir(dst).removeRecursively();
+        QDir().mkpath(dst);
+        put(src + u"real.pdf"_s, "r");
+        run({src + u"link.pdf"_s, src + u"linked/secret.pdf"_s, src + u"real.pdf"_s}, Rule::Rename, move);
+        EXPECT_EQ(tool.sourceFiles(), QStringList{src + u"real.pdf"_s});
+        EXPECT_EQ(destinationNames(), QStringList{u"real.pdf"_s});
+        EXPECT_EQ(read(t.path(u"papers/secret.pdf"_s)), QByteArray("someone's paper"));
+        EXPECT_TRUE(QFileInfo(src + u"link.pdf"_s).isSymLink());
+    }
+}
+
 TEST_F(CopyMoveTest, AFolderThatCannotBeMadeStopsBeforeAnyCopy) {
     put(src + u"a.pdf"_s, "x");
     put(t.path(u"plainfile"_s), "x");

@@ -5,6 +5,7 @@
 #include "transfer/HttpStatusTexts.h"
 #include "transfer/NetworkLayer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTcpServer>
 #include <gtest/gtest.h>
@@ -119,22 +120,32 @@ TEST_F(HttpRequestControlTest, AnswersAndSaving) {
     };
     int i = 0;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QString save = t.path(u"save"_s + QString::number(i++));
-        if (!c.existing.isNull())
-            put(save, c.existing);
-        log.events.clear();
-        ASSERT_TRUE(http.open(c.method, server.url(c.path), save));
-        EXPECT_FALSE(http.downOk());
-        EXPECT_EQ(http.readyState(), 1);
-        http.send();
-        ASSERT_TRUE(t.pump.waitUntil([&] { return http.downOk(); }, 5000ms));
-        t.pump.sleepFor(30ms); // no second event follows
-        EXPECT_EQ(log.events, c.events);
-        EXPECT_EQ(http.readyState(), 4);
-        EXPECT_EQ(http.status(), c.status);
-        EXPECT_EQ(read(save), c.savedAfter);
-        EXPECT_EQ(http.responseText(), c.text);
+        for (const bool saving : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (saving ? " (saved)" : " (not saved)"));
+            const QString save = t.path(u"save"_s + QString::number(i++));
+            if (!c.existing.isNull())
+                put(save, c.existing);
+            log.events.clear();
+            ASSERT_TRUE(http.open(c.method, server.url(c.path), saving ? save : QString()));
+            EXPECT_FALSE(http.downOk());
+            EXPECT_EQ(http.readyState(), 1);
+            http.send();
+            ASSERT_TRUE(t.pump.waitUntil([&] { return http.downOk(); }, 5000ms));
+            t.pump.sleepFor(30ms); // no second event follows
+            EXPECT_EQ(log.events, c.events);
+            EXPECT_EQ(http.readyState(), 4);
+            EXPECT_EQ(http.status(), c.status);
+            if (saving) {
+                EXPECT_EQ(read(save), c.savedAfter);
+                // A saved answer went to the file as it came, not into memory.
+                EXPECT_EQ(http.responseText(), c.status == 200 ? QString() : c.text);
+            } else {
+                EXPECT_EQ(read(save), c.existing.isNull() ? QByteArray("<missing>") : c.existing);
+                EXPECT_EQ(http.responseText(), c.text);
+            }
+            EXPECT_EQ(QDir(t.dir.path()).entryList({u".mojing-*"_s}, QDir::Files | QDir::Hidden),
+                      QStringList());
+        }
     }
     EXPECT_GT(log.ticks, 0);
 }
@@ -157,6 +168,13 @@ TEST_F(HttpRequestControlTest, RequestAsOpenedAndAnswerAsReceived) {
     EXPECT_EQ(http.statusText(), u"Created"_s);
     EXPECT_EQ(http.responseHeader(u"x-thing"_s), u"yes"_s);
     EXPECT_TRUE(http.allResponseHeaders().contains(u"X-Thing: yes\r\n"_s));
+    EXPECT_EQ(http.responseBody(), QByteArray("created"));
+
+    // Sending again needs a new open(): the first answer is neither raised again nor added to.
+    http.send("b=2");
+    t.pump.sleepFor(50ms);
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(log.events.size(), 1);
     EXPECT_EQ(http.responseBody(), QByteArray("created"));
 
     // A HEAD answer announces a body it never sends; the request still completes.

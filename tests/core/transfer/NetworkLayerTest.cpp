@@ -4,16 +4,19 @@
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 #include "transfer/Downloader.h"
-#include "transfer/FinalResponseHeaders.h"
 #include "transfer/HttpRequestControl.h"
 #include "transfer/InetControl.h"
 #include "transfer/SharedCookieJar.h"
 
 #include <QFile>
 #include <QNetworkCookie>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <optional>
+#include <thread>
+#include <vector>
 
 using namespace mojing;
 using namespace Qt::StringLiterals;
@@ -179,43 +182,37 @@ TEST_F(NetworkLayerTest, BadCertificateIsRefused) {
 
 } // namespace
 
-TEST(RedirectHeaders, LeftoversAreTakenOut) {
-    using Pairs = FinalResponseHeaders::Pairs;
-    const Pairs redirect = {{"Content-Type", "text/html"},
-                            {"Content-Length", "145"},
-                            {"Location", "http://h/b.pdf"},
-                            {"Set-Cookie", "a=1"}};
-    const struct {
-        const char* name;
-        Pairs current, own;
-    } cases[] = {
-        {"no redirect", {{"Content-Length", "10"}}, {{"Content-Length", "10"}}},
-        {"a header the response lacks goes", {{"Content-Length", "145"}, {"Server", "x"}}, {{"Server", "x"}}},
-        {"a joined value loses its head", {{"Content-Length", "145, 30000"}}, {{"Content-Length", "30000"}}},
-        {"the same value twice is the response's too",
-         {{"Content-Length", "145, 145"}},
-         {{"Content-Length", "145"}}},
-        {"names compare without case",
-         {{"content-type", "text/html, application/pdf"}},
-         {{"content-type", "application/pdf"}}},
-        {"cookies are joined with a line break", {{"Set-Cookie", "a=1\nb=2"}}, {{"Set-Cookie", "b=2"}}},
-        {"a value that only starts alike stays", {{"Content-Length", "1450"}}, {{"Content-Length", "1450"}}},
-        {"a new location stays", {{"Location", "http://h/c.pdf"}}, {{"Location", "http://h/c.pdf"}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Pairs leftovers = std::string_view(c.name) == "no redirect" ? Pairs() : redirect;
-        EXPECT_EQ(FinalResponseHeaders::withoutLeftovers(c.current, leftovers), c.own);
+// Keeps both cores busy while it lives: races between the network thread and the event loop
+// show mostly on a loaded machine.
+class BusyCores {
+public:
+    BusyCores() {
+        for (int i = 0; i < 2; ++i)
+            m_threads.emplace_back([this] {
+                while (!m_stop.load(std::memory_order_relaxed)) {
+                }
+            });
     }
-}
+    ~BusyCores() {
+        m_stop = true;
+        for (std::thread& t : m_threads)
+            t.join();
+    }
 
-TEST(RedirectHeaders, StayWithTheRedirect) {
-    // Qt may hand a followed redirect's headers on to the response after it (in about a third of
-    // the runs against a real server), so each case runs a number of times. nginx's 302 page
+private:
+    std::atomic<bool> m_stop{false};
+    std::vector<std::thread> m_threads;
+};
+
+TEST(RedirectHeaders, StayWithTheRedirectAndEachHopIsAskedOnce) {
+    // Each case runs a number of times, with both cores busy: Qt's own redirect following used to
+    // ask a redirecting address a second time (and drop that request at once) in about a third of
+    // such runs, and to hand a redirect's headers on to the response after it. nginx's 302 page
     // carries its own Content-Length and Content-Type.
     if (!NginxPeer::available())
         GTEST_SKIP() << "nginx is not installed (scripts/deps.sh installs it)";
     TestContext t(1.0);
+    BusyCores load;
     NetworkLayer network;
     NginxPeer nginx;
     const QByteArray pdf = QByteArray("%PDF-1.4\n") + QByteArray(30000, 'p');
@@ -264,5 +261,14 @@ TEST(RedirectHeaders, StayWithTheRedirect) {
             QFile saved(file);
             EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll() == pdf);
         }
+        const QStringList log = nginx.accessLog().split(u'\n');
+        const QString target = c.path.mid(QStringLiteral("redirect").size());
+        EXPECT_EQ(
+            log.filter(QRegularExpression(u"^/"_s + QRegularExpression::escape(c.path) + u"\\|"_s)).size(),
+            36)
+            << "the redirecting address, once per fetch of the three controls";
+        EXPECT_EQ(
+            log.filter(QRegularExpression(u"^"_s + QRegularExpression::escape(target) + u"\\|"_s)).size(), 36)
+            << "its target, once per fetch";
     }
 }

@@ -159,6 +159,13 @@ TEST_F(AnalysisWindowsTest, OptionsRoundTripThroughTheSettingsFile) {
         dialog.findChild<QLineEdit*>(u"Text8"_s)->setText(u"3128"_s);
         dialog.findChild<QLineEdit*>(u"Text1"_s)->setText(u"0.5"_s);
         dialog.findChild<QCheckBox*>(u"Check2"_s)->setChecked(false);
+        QLineEdit* naming = dialog.findChild<QLineEdit*>(u"Text10"_s);
+        EXPECT_EQ(naming->text(), u"{title}"_s);
+        naming->setText(u"{autor}"_s);
+        EXPECT_TRUE(dialog.findChild<QLabel*>(u"Label18"_s)->text().contains(u"{autor}"_s))
+            << "what is wrong shows while typing";
+        naming->setText(u"{author} {year} {title}"_s);
+        EXPECT_TRUE(dialog.findChild<QLabel*>(u"Label18"_s)->text().startsWith(u"示例：Smith 2019 Deep"_s));
         dialog.confirm();
     }
     t.settings.sync();
@@ -169,12 +176,14 @@ TEST_F(AnalysisWindowsTest, OptionsRoundTripThroughTheSettingsFile) {
     EXPECT_EQ(reread.read(kSectionSettings, kProxyPort), u"3128"_s);
     EXPECT_EQ(reread.read(kSectionSettings, kMaxFileSize), u"0.5"_s);
     EXPECT_EQ(reread.read(kSectionSettings, kPromptFolderOnHarvest), u"0"_s);
+    EXPECT_EQ(reread.read(kSectionDownload, kNamingTemplate), u"{author} {year} {title}"_s);
     EXPECT_TRUE(t.prompts.messages().isEmpty());
 
     // The next download window opens with those values, and the dialog shows them again.
     FileDownloadWindow window(*context, nullptr);
     EXPECT_EQ(window.session().options().method, 1);
     EXPECT_DOUBLE_EQ(window.session().options().maxFileSizeBytes(), 524288.0);
+    EXPECT_EQ(window.session().options().namingTemplate, u"{author} {year} {title}"_s);
     OptionDialog again(*context, &window.session());
     EXPECT_TRUE(again.findChild<QRadioButton*>(u"Option1"_s)->isChecked());
     EXPECT_EQ(again.findChild<QLineEdit*>(u"Text6"_s)->text(), u"proxy.local"_s);

@@ -126,7 +126,10 @@ TEST_F(DownloadFileActionsBindingTest, MouseOnTheListAndThePanels) {
     addRow(u"done"_s, RowState::Finished, u"4"_s);
     addRow(u"failed"_s, RowState::Failed, u"下载失败"_s);
     touch(u"done.pdf"_s);
-    touch(u"failed.pdf"_s);
+    QFile placeholder(folder + u"failed.pdf"_s); // what the failed row's transfer left
+    ASSERT_TRUE(placeholder.open(QIODevice::WriteOnly));
+    placeholder.write(QByteArray("\x01\x00", 2));
+    placeholder.close();
     StatusPanels* status = window->statusBar1();
 
     QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, cellCenter(0));
@@ -149,6 +152,15 @@ TEST_F(DownloadFileActionsBindingTest, MouseOnTheListAndThePanels) {
     EXPECT_FALSE(QFile::exists(folder + u"failed.pdf"_s));
     QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, cellCenter(1));
     EXPECT_EQ(status->text(2), QString()) << "no file: the panel is emptied";
+
+    // The file shown goes away (requeued, deleted): the panel lets go of it at the next change of
+    // the rows.
+    QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, cellCenter(0));
+    ASSERT_EQ(status->text(2), folder + u"done.pdf"_s);
+    ASSERT_TRUE(QFile::remove(folder + u"done.pdf"_s));
+    list().setState(0, RowState::Waiting);
+    list().flushChanges();
+    EXPECT_EQ(status->text(2), QString());
     EXPECT_EQ(view()->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_FALSE(list().flags(list().index(0, 0)) & Qt::ItemIsEditable);
 }
@@ -168,6 +180,41 @@ TEST_F(DownloadFileActionsBindingTest, RowCommandsUseTheSelectedRowAndWidthsFit)
 
     window->action(u"menu自动列宽"_s)->trigger();
     EXPECT_GE(view()->columnWidth(0), view()->fontMetrics().horizontalAdvance(longName));
+}
+
+TEST_F(DownloadFileActionsBindingTest, ReferenceExportsDescribeTheFinishedRowsWithFiles) {
+    EXPECT_EQ(window->action(u"menu导出"_s)->text(), u"导出"_s);
+    addRow(u"waiting"_s, RowState::Waiting);
+    addRow(u"gone"_s, RowState::Finished, u"10"_s);
+    t.prompts.clearShown();
+    window->action(u"menu导出BibTeX"_s)->trigger();
+    EXPECT_EQ(t.prompts.messages(), QStringList{ReferenceExport::kNothingToExport}) << "no file arrived yet";
+
+    DownloadRow row;
+    row.key = u"http://h/a"_s;
+    row.name = u"Smith 2019 Deep nets"_s;
+    row.type = u"pdf"_s;
+    row.folder = folder;
+    row.state = RowState::Finished;
+    row.article.title = u"Deep nets"_s;
+    row.article.authors = QStringList{u"Smith, John"_s};
+    row.article.year = u"2019"_s;
+    list().appendRow(row);
+    touch(u"Smith 2019 Deep nets.pdf"_s);
+    const QString bib = t.path(u"refs.bib"_s);
+    const QString ris = t.path(u"refs.ris"_s);
+    t.prompts.saveFileAnswers = {bib, ris};
+    window->action(u"menu导出BibTeX"_s)->trigger();
+    window->action(u"menu导出RIS"_s)->trigger();
+    QFile bibFile(bib);
+    ASSERT_TRUE(bibFile.open(QIODevice::ReadOnly));
+    const QString bibText = QString::fromUtf8(bibFile.readAll());
+    EXPECT_EQ(bibText.count(u"@article{"_s), 1) << bibText.toStdString();
+    EXPECT_TRUE(bibText.contains(u"file = {:"_s + folder + u"Smith 2019 Deep nets.pdf:PDF}"_s))
+        << bibText.toStdString();
+    QFile risFile(ris);
+    ASSERT_TRUE(risFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(risFile.readAll().startsWith("TY  - JOUR\r\nTI  - Deep nets\r\nAU  - Smith, John\r\n"));
 }
 
 TEST_F(DownloadFileActionsBindingTest, UrlReplaceWindow) {

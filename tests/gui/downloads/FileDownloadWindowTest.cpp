@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -115,6 +116,8 @@ TEST_F(DownloadWindowTest, EveryMenuEntryIsThere) {
         {"menu导出名称", u"导出名称"_s},
         {"menu导出全部名称", u"全部"_s},
         {"menu导出未完成项名称", u"未完成项"_s},
+        {"menu导出BibTeX", u"导出BibTeX..."_s},
+        {"menu导出RIS", u"导出RIS..."_s},
         {"menu退出本下载窗口", u"关闭本下载窗口"_s},
         {"menu设置", u"设置"_s},
         {"menu自动定位到下载项", u"自动定位到下载项"_s},
@@ -184,6 +187,41 @@ TEST_F(DownloadWindowTest, ControlsAndOptionsFollowEachOther) {
     EXPECT_FALSE(find<QCheckBox>(*w, u"Check4"_s)->isChecked());
     EXPECT_FALSE(find<QCheckBox>(*w, u"Check3"_s)->isChecked());
     EXPECT_TRUE(find<QCheckBox>(*w, u"Check5"_s)->isChecked());
+}
+
+// What changes while the window works (the running lamp, the method caption, the row count)
+// must not change the option panel's size: the window would grow and the rows of options move.
+TEST_F(DownloadWindowTest, OptionPanelKeepsItsSizeWhileTheWindowWorks) {
+    auto w = open();
+    w->show();
+    auto* panel = find<QWidget>(*w, u"Picture3"_s);
+    ASSERT_NE(panel, nullptr);
+    const QSize hint = panel->sizeHint();
+    const QSize minimum = panel->minimumSizeHint();
+    const int windowWidth = w->width();
+    const struct {
+        const char* name;
+        std::function<void()> change;
+    } cases[] = {
+        {"the lamp lights", [&] { w->setSchedulerIndicator(true); }},
+        {"the method switches", [&] { find<QAbstractButton>(*w, u"Command26"_s)->click(); }},
+        {"many rows",
+         [&] {
+             for (int i = 0; i < 1234; ++i)
+                 w->session().list().addRow(QString::number(i), u"n"_s, u"pdf"_s, u"/f/"_s, {});
+             w->refreshRowCount();
+         }},
+        {"the lamp goes out", [&] { w->setSchedulerIndicator(false); }},
+        {"the method switches back", [&] { find<QAbstractButton>(*w, u"Command26"_s)->click(); }},
+    };
+    for (const auto& c : cases) {
+        c.change();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(panel->sizeHint(), hint) << c.name;
+        EXPECT_EQ(panel->minimumSizeHint(), minimum) << c.name;
+        EXPECT_EQ(w->width(), windowWidth) << c.name;
+    }
+    EXPECT_EQ(textOf(find<QLabel>(*w, u"Label1"_s)), u"1234条"_s);
 }
 
 TEST_F(DownloadWindowTest, MethodSwitchIsStoredOnCloseAndRestored) {

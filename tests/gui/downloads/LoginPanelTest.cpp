@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -154,6 +155,25 @@ TEST_F(LoginPanelTest, WebLoginShowsThePanelOverTheListWithTheSelectedRowsPage) 
     t.pump.sleepFor(300ms);
     EXPECT_EQ(panel().page()->url().toString(), site.loginUrl()) << "the minute reload keeps the page";
     EXPECT_TRUE(login->controller().autoRefresh());
+}
+
+TEST_F(LoginPanelTest, ScriptWindowsWithoutAnAddressLeaveTheLoginPageAlone) {
+    panel().page()->setUrl(QUrl(site.loginUrl()));
+    ASSERT_TRUE(
+        waitFor([&] { return panel().page()->title() == u"Sign in"_s && !panel().page()->isLoading(); }));
+    QStringList shown;
+    QObject::connect(panel().page(), &QWebEnginePage::urlChanged, panel().page(),
+                     [&shown](const QUrl& url) { shown << url.toString(); });
+    bool opened = false;
+    QObject::connect(panel().page(), &QWebEnginePage::newWindowRequested, panel().page(),
+                     [&opened](QWebEngineNewWindowRequest&) { opened = true; });
+    panel().page()->runJavaScript(u"window.open(''); window.open('about:blank');"_s);
+    ASSERT_TRUE(waitFor([&] { return opened; }));
+    t.pump.sleepFor(500ms);
+    EXPECT_TRUE(shown.filter(u"about:blank"_s).isEmpty()) << shown.join(u' ').toStdString();
+    // A window with an address opens in the panel's browser, as any new window does.
+    panel().page()->runJavaScript(u"window.open('/ip');"_s);
+    EXPECT_TRUE(waitFor([&] { return panel().page()->url().toString() == site.ipLoginUrl(); }));
 }
 
 TEST_F(LoginPanelTest, TickingAutomaticLoginWithoutAnAccountIsRefused) {

@@ -6,19 +6,27 @@
 #include "shell/AboutDialog.h"
 #include "shell/CoverWindow.h"
 #include "shell/GuiApplication.h"
+#include "shell/GuiPrompts.h"
 #include "shell/QtTranslations.h"
 #include "shell/WindowFlow.h"
+#include "support/NextDialog.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 #include "widgets/Icons.h"
+#include "widgets/LocalizedFileModel.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QWebEngineProfile>
 #include <gtest/gtest.h>
 #include <memory>
@@ -70,6 +78,58 @@ TEST(QtTranslations, LeaveQtInEnglishWhenGone) {
     { const QtTranslations texts; }
     QMessageBox box(QMessageBox::Question, u"t"_s, u"?"_s, QMessageBox::Yes);
     EXPECT_EQ(readable(box.button(QMessageBox::Yes)), u"Yes"_s);
+}
+
+// The interface is Chinese whatever the system locale: what Qt writes for the program (dates,
+// numbers, the file dialogs' lists) reads in Chinese too.
+TEST(ProgramLocale, DatesNumbersAndFileListsReadInChinese) {
+    const QLocale saved;
+    setProgramLocale();
+    const QtTranslations texts;
+    const QDateTime when(QDate(2024, 12, 9), QTime(8, 5));
+    EXPECT_EQ(QLocale().toString(when, QLocale::ShortFormat), u"2024/12/9 08:05"_s);
+    EXPECT_EQ(QLocale().toString(1234567.5, 'f', 1), u"1,234,567.5"_s);
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"folder"_s));
+    QFile file(dir.filePath(u"a.pdf"_s));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(2048, 'x'));
+    file.flush();
+    ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
+    file.close();
+    QFileSystemModel files;
+    const QModelIndex root = files.setRootPath(dir.path());
+    EventPump pump;
+    ASSERT_TRUE(pump.waitUntil([&] { return files.rowCount(root) == 2; }, Millis(5000)));
+    LocalizedFileModel shown;
+    shown.setSourceModel(&files);
+    const QModelIndex pdf = shown.mapFromSource(files.index(dir.filePath(u"a.pdf"_s)));
+    const QModelIndex folder = shown.mapFromSource(files.index(dir.filePath(u"folder"_s)));
+    const struct {
+        const char* name;
+        QModelIndex row;
+        int column;
+        QString reads;
+    } cases[] = {
+        {"file size", pdf, 1, u"2.00 KiB"_s},
+        {"modification time", pdf, 3, u"2024/12/9 08:05"_s},
+        {"a folder has no size", folder, 1, QString()},
+        {"a folder's type", folder, 2, u"文件夹"_s},
+        {"file name passes through", pdf, 0, u"a.pdf"_s},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(shown.index(c.row.row(), c.column, c.row.parent()).data().toString(), c.reads) << c.name;
+
+    // The program's file dialogs show their lists through it.
+    bool localized = false;
+    onNextDialog<QFileDialog>([&](QFileDialog& dialog) {
+        localized = qobject_cast<LocalizedFileModel*>(dialog.proxyModel()) != nullptr;
+        dialog.reject();
+    });
+    GuiPrompts().openFileName(u"*.pdf|*.pdf"_s);
+    EXPECT_TRUE(localized);
+    QLocale::setDefault(saved);
 }
 
 // The window titles a desktop shows name the program once, however the program is set up.

@@ -49,6 +49,7 @@ TEST_F(CoverWindowTest, StartUpShowsTheWindowThenEnablesTheSearchButton) {
     EXPECT_EQ(label("Label2")->text(), u"版本：1.0.0"_s);
     EXPECT_EQ(label("Label4")->text(), u"(该软件仅用于科研人员辅助少量下载；请不要恶意下载和大量下载！)"_s);
     EXPECT_EQ(label("Label3")->text(), u"最新版本："_s);
+    EXPECT_TRUE(label("Label3")->isHidden()) << "no newest version is known, so the line is not shown empty";
     EXPECT_EQ(label("Label1")->text(), u"正在加载组件，请稍候..."_s);
     EXPECT_EQ(button("Command1")->text(), u"资料检索下载"_s);
     EXPECT_EQ(button("Command3")->text(), u"退出软件"_s);
