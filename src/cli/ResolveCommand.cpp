@@ -7,6 +7,7 @@
 #include "downloads/DownloadEngine.h"
 #include "downloads/DownloadPacing.h"
 #include "downloads/DownloadSession.h"
+#include "downloads/ReferenceExport.h"
 #include "platform/AnsiCodec.h"
 #include "platform/EventPump.h"
 #include "platform/Timing.h"
@@ -27,10 +28,25 @@ namespace mojing {
 
 namespace {
 
-const QString kUsage = u"resolve [--json] [--resolver URL] (--list FILE | INPUT...)"_s;
+const QString kUsage =
+    u"resolve [--format tsv|json|bibtex|ris | --json] [--resolver URL] (--list FILE | INPUT...)"_s;
 
-// How the results are written: one line per input.
-enum class ResolveFormat { Tsv, Json };
+// How the results are written: one line per input (TSV, JSON), or one reference per resolved
+// article, written together when every input is through (BibTeX keys are unique across them).
+enum class ResolveFormat { Tsv, Json, BibTex, Ris };
+
+std::optional<ResolveFormat> formatFromWord(const QString& word) {
+    const QString w = word.trimmed().toLower();
+    if (w == u"tsv"_s)
+        return ResolveFormat::Tsv;
+    if (w == u"json"_s)
+        return ResolveFormat::Json;
+    if (w == u"bibtex"_s || w == u"bib"_s)
+        return ResolveFormat::BibTex;
+    if (w == u"ris"_s)
+        return ResolveFormat::Ris;
+    return std::nullopt;
+}
 
 struct ResolveRequest {
     ResolveFormat format = ResolveFormat::Tsv;
@@ -83,8 +99,10 @@ QString jsonLine(const ResolvedArticle& r) {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
-// The one place where the output format decides what a result looks like.
-void writeResult(ResolveFormat format, const ResolvedArticle& r, QTextStream& out) {
+// The one place where the output format decides what a result looks like. References are only
+// collected here; an input without an article says why on stderr instead.
+void writeResult(ResolveFormat format, const ResolvedArticle& r, QTextStream& out, QTextStream& err,
+                 ReferenceEntries& references) {
     switch (format) {
     case ResolveFormat::Tsv:
         out << tsvLine(r) << u'\n';
@@ -92,7 +110,24 @@ void writeResult(ResolveFormat format, const ResolvedArticle& r, QTextStream& ou
     case ResolveFormat::Json:
         out << jsonLine(r) << u'\n';
         break;
+    case ResolveFormat::BibTex:
+    case ResolveFormat::Ris:
+        if (r.ok() && !r.article.isEmpty())
+            references.push_back({r.article, {}});
+        else
+            err << u"mojing resolve: no article: "_s << (r.ok() ? u"a file"_s : r.failure) << u": "_s
+                << r.input.text << u'\n';
+        break;
     }
+    out.flush();
+}
+
+void writeReferences(ResolveFormat format, const ReferenceEntries& references, QTextStream& out) {
+    if (format != ResolveFormat::BibTex && format != ResolveFormat::Ris)
+        return;
+    const auto exportFormat =
+        format == ResolveFormat::BibTex ? ReferenceExport::Format::BibTex : ReferenceExport::Format::Ris;
+    out << QString::fromUtf8(ReferenceExport::render(exportFormat, references));
     out.flush();
 }
 
@@ -116,6 +151,14 @@ std::optional<ResolveRequest> parseArguments(const QStringList& args, QString& e
         };
         if (arg == u"--json"_s) {
             request.format = ResolveFormat::Json;
+        } else if (arg == u"--format"_s) {
+            const std::optional<QString> v = takeValue();
+            const std::optional<ResolveFormat> format = v ? formatFromWord(*v) : std::nullopt;
+            if (!format) {
+                error = u"--format takes tsv, json, bibtex or ris"_s;
+                return std::nullopt;
+            }
+            request.format = *format;
         } else if (arg == u"--resolver"_s) {
             const std::optional<QString> v = takeValue();
             if (!v || !ArticleInputParser::isResolverBase(*v)) {
@@ -190,12 +233,13 @@ int runResolve(const QStringList& args, QTextStream& out, QTextStream& err) {
     std::vector<std::optional<ResolvedArticle>> results(parsed.inputs.size());
     size_t next = 0;
     bool allOk = true;
+    ReferenceEntries references;
     QObject::connect(&resolver, &ArticleResolver::resolved, &resolver,
                      [&](int index, const ResolvedArticle& result) {
                          results[size_t(index)] = result;
                          while (next < results.size() && results[next]) {
                              allOk = allOk && results[next]->ok();
-                             writeResult(request->format, *results[next], out);
+                             writeResult(request->format, *results[next], out, err, references);
                              ++next;
                          }
                      });
@@ -203,6 +247,7 @@ int runResolve(const QStringList& args, QTextStream& out, QTextStream& err) {
     QObject::connect(&resolver, &ArticleResolver::finished, &loop, &QEventLoop::quit);
     resolver.resolve(parsed.inputs);
     loop.exec();
+    writeReferences(request->format, references, out);
     return allOk ? 0 : 1;
 }
 
@@ -212,8 +257,9 @@ CliCommand resolveCommand() {
     return {u"resolve"_s,
             kUsage + u"\nwhat each address or DOI leads to: one line per input with input, state (ok or "
                      "failed), title, authors, year, journal, DOI, PDF address, article page and the "
-                     "reason of a failure, TAB-separated (--json: one JSON object per line); --list "
-                     "reads the first field of each line"_s,
+                     "reason of a failure, TAB-separated (--format json or --json: one JSON object per "
+                     "line; --format bibtex or ris: one reference per article found, the failures on "
+                     "stderr); --list reads the first field of each line"_s,
             runResolve};
 }
 

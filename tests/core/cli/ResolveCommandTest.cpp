@@ -73,6 +73,24 @@ TEST_F(ResolveCommandTest, OneLinePerInputInTheirOrder) {
     EXPECT_EQ(a.value(u"pdfUrl"_s).toString(), server.url(u"/pdf/a"_s));
 }
 
+TEST_F(ResolveCommandTest, ReferencesOfTheArticlesFoundFailuresOnStderr) {
+    const QStringList inputs{u"10.5555/a"_s, u"10.5555/missing"_s};
+    const CliRun bib =
+        runCliCommand(u"resolve"_s, withResolver(QStringList{u"--format"_s, u"bibtex"_s} + inputs));
+    EXPECT_EQ(bib.code, 1) << "an input failed";
+    EXPECT_EQ(bib.out.count(u"@article{"_s), 1) << bib.out.toStdString();
+    EXPECT_TRUE(bib.out.contains(u"{{Article A}}"_s)) << bib.out.toStdString();
+    EXPECT_TRUE(bib.out.contains(u"author = {Li, Na and Berg, Ola}"_s)) << bib.out.toStdString();
+    EXPECT_FALSE(bib.out.contains(u"file ="_s)) << "nothing was downloaded";
+    EXPECT_TRUE(bib.err.contains(u"DOI无法解析: 10.5555/missing"_s)) << bib.err.toStdString();
+
+    const CliRun ris = runCliCommand(u"resolve"_s, withResolver({u"--format=ris"_s, u"10.5555/a"_s}));
+    EXPECT_EQ(ris.code, 0) << ris.err.toStdString();
+    EXPECT_TRUE(ris.out.startsWith(u"TY  - JOUR\r\n"_s)) << ris.out.toStdString();
+    EXPECT_TRUE(ris.out.contains(u"DO  - 10.5555/a\r\n"_s)) << ris.out.toStdString();
+    EXPECT_TRUE(ris.out.endsWith(u"ER  - \r\n"_s)) << ris.out.toStdString();
+}
+
 TEST_F(ResolveCommandTest, BadArgumentsExitWithTwo) {
     const QString list = writeInputFile(dir, u"empty.tsv"_s, "# nothing\n");
     const QStringList cases[] = {
