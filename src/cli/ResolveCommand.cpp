@@ -257,9 +257,9 @@ CliCommand resolveCommand() {
     return {u"resolve"_s,
             kUsage + u"\nwhat each address or DOI leads to: one line per input with input, state (ok or "
                      "failed), title, authors, year, journal, DOI, PDF address, article page and the "
-                     "reason of a failure, TAB-separated (--format json or --json: one JSON object per "
+                     "reason of a failure, TAB-separated; --format json or --json: one JSON object per "
                      "line; --format bibtex or ris: one reference per article found, the failures on "
-                     "stderr); --list reads the first field of each line"_s,
+                     "stderr; --list reads the first field of each line"_s,
             runResolve};
 }
 
