@@ -20,9 +20,11 @@ bool isDoiHost(const QString& host) {
     return h == u"doi.org"_s || h == u"dx.doi.org"_s || h == u"www.doi.org"_s;
 }
 
-bool hasControlCharacter(const QString& text) {
-    for (QChar c : text) {
-        if (c.category() == QChar::Other_Control)
+// Control characters, and noncharacters (U+FFFE, U+7FFFF, ...), which no registry hands out and
+// which do not survive a trip through an address.
+bool hasForbiddenCharacter(const QString& text) {
+    for (const char32_t c : text.toUcs4()) {
+        if (QChar::category(c) == QChar::Other_Control || QChar::isNonCharacter(c))
             return true;
     }
     return false;
@@ -40,7 +42,7 @@ QString bareDoi(const QString& text) {
     static const QRegularExpression whole(u"^"_s + kDoiPattern + u"$"_s,
                                           QRegularExpression::UseUnicodePropertiesOption);
     const QString doi = withoutTrailingPunctuation(text);
-    if (!whole.match(doi).hasMatch() || hasControlCharacter(doi))
+    if (!whole.match(doi).hasMatch() || hasForbiddenCharacter(doi))
         return {};
     return doi;
 }

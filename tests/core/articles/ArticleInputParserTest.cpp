@@ -49,6 +49,10 @@ TEST(ArticleInputParser, RecognisesDoisAndAddressesInTheirUsualForms) {
         {"registrant too short", u"10.12/abc"_s, std::nullopt, {}},
         {"no suffix", u"10.1000/"_s, std::nullopt, {}},
         {"plain words", u"References"_s, std::nullopt, {}},
+        {"a noncharacter in the suffix", u"10.1177/0044118X155\U0007FFFF98528"_s, std::nullopt, {}},
+        {"U+FFFE in the suffix", u"10.1000/x\uFFFEy"_s, std::nullopt, {}},
+        {"replacement characters of a bad decode stay (they round-trip)", u"10.1000/x\uFFFDy"_s, Kind::Doi,
+         u"10.1000/x\uFFFDy"_s},
     };
     for (const Case& c : cases) {
         const std::optional<ArticleInput> input = ArticleInputParser::parse(c.text);
