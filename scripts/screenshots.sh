@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Takes the screenshots of docs/screenshots/ (README and metainfo): starts the program on the
 # demo platform on a virtual display with a window manager, walks start window -> search ->
-# "加入全部到列表" -> "开始分析" -> download window -> its login panel ("网页登录") -> 工具 › 设置,
-# and writes one PNG per step.
+# "加入全部到列表" -> "开始分析" -> download window -> its login panel ("网页登录") -> 工具 › 设置 ->
+# DOIs pasted onto the download list ("添加网址或DOI..."), and writes one PNG per step.
 # The program runs with a throw-away home folder; your settings are not touched.
 # Environment: SCREENSHOT_DISPLAY=:N picks the display (default: the first free one from :90).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 export PATH="/usr/bin:/bin:$PATH" # Debian's own ImageMagick and X tools first
-"$root/scripts/deps.sh" xdotool wmctrl x11-utils imagemagick openbox optipng
+"$root/scripts/deps.sh" xdotool wmctrl x11-utils imagemagick openbox optipng xclip
 dir="$("$root/scripts/build.sh" | tail -n 1)"
 out="$root/docs/screenshots"
 mkdir -p "$out"
@@ -49,6 +49,11 @@ sleep 1
 export HOME="$demoHome" XDG_CONFIG_HOME="$demoHome/.config" XDG_DATA_HOME="$demoHome/.local/share"
 export XDG_CACHE_HOME="$demoHome/.cache" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+# Files named "Author Year Title", so that 工具 › 设置 shows a template at work. The keys are
+# "[下载] 文件命名" as the settings file writes them.
+mkdir -p "$XDG_CONFIG_HOME/mojing"
+printf '[%%U4E0B%%U8F7D]\n%%U6587%%U4EF6%%U547D%%U540D={author} {year} {title}\n' \
+    >"$XDG_CONFIG_HOME/mojing/墨鲸文献助手.ini"
 "$dir/src/app/mojing" --demo >"$work/mojing.log" 2>&1 &
 pids+=($!)
 
@@ -62,6 +67,16 @@ window() {
     done
     echo "screenshots: no window '$1' appeared; the program said:" >&2
     cat "$work/mojing.log" >&2
+    exit 1
+}
+# Waits up to 10 s for a window to close.
+closed() {
+    for _ in $(seq 100); do
+        xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
+        xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' || return 0
+        sleep 0.1
+    done
+    echo "screenshots: a window did not close" >&2
     exit 1
 }
 # Where a window's client area is on the screen, and its size: X Y WIDTH HEIGHT.
@@ -151,6 +166,21 @@ sleep 0.5
 xdotool key Down Return # 设置
 options="$(window '^设置-')"
 shot "$options" options
+xdotool key Escape # "关闭"
+closed "$options"
+
+# DOIs as they come in a reference list or a mail, pasted onto the download list: Ctrl+V opens
+# "添加网址或DOI" with them in its box.
+printf '%s\n' 'doi:10.5555/demo.1' 'https://doi.org/10.5555/demo.2' '10.5555/demo.3' '' \
+    '# 同事邮件里的文献' 'http://dx.doi.org/10.5555/demo.5' '10.5555/demo.6' |
+    xclip -selection clipboard >/dev/null 2>&1 # it serves the clipboard until the display ends
+xdotool windowactivate --sync "$downloads"
+click "$downloads" 150 136 # a row: the list takes the keyboard
+xdotool key ctrl+v
+addresses="$(window '^添加网址或DOI$')"
+shot "$addresses" add-addresses
+xdotool key Escape
+closed "$addresses"
 
 # Every window names the program at most once in its title.
 if xdotool search --name '墨鲸文献助手.*墨鲸文献助手' >/dev/null 2>&1; then

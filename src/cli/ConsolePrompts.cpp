@@ -19,7 +19,7 @@ std::optional<QString> ConsolePrompts::inputText(const QString&, const QString&,
     return std::nullopt;
 }
 
-QString ConsolePrompts::saveFileName(const QString&, const QString&, bool) {
+QString ConsolePrompts::saveFileName(const QString&, const QString&, bool, const QString&) {
     return {};
 }
 

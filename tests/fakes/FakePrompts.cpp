@@ -31,9 +31,10 @@ std::optional<QString> FakePrompts::inputText(const QString& prompt, const QStri
     return answer;
 }
 
-QString FakePrompts::saveFileName(const QString& filter, const QString& defaultSuffix,
-                                  bool confirmOverwrite) {
+QString FakePrompts::saveFileName(const QString& filter, const QString& defaultSuffix, bool confirmOverwrite,
+                                  const QString& proposedPath) {
     shown.push_back({Kind::SaveFile, filter, MessageIcon::Information, defaultSuffix});
+    proposedPaths << proposedPath;
     return takeFront(saveFileAnswers, QString());
 }
 

@@ -41,13 +41,14 @@ public:
     bool defaultYesNo = true;
 
     std::vector<Shown> shown;
+    QStringList proposedPaths; // what each save-file dialog offered, in order
 
     void message(const QString& text, MessageIcon icon, const QString& title = {}) override;
     bool askYesNo(const QString& text, const QString& title = {}) override;
     std::optional<QString> inputText(const QString& prompt, const QString& title = {},
                                      const QString& defaultText = {}) override;
-    QString saveFileName(const QString& filter, const QString& defaultSuffix,
-                         bool confirmOverwrite = false) override;
+    QString saveFileName(const QString& filter, const QString& defaultSuffix, bool confirmOverwrite = false,
+                         const QString& proposedPath = {}) override;
     QString openFileName(const QString& filter) override;
     QString pickFolder(const QString& startFolder, const QString& title, bool includeFiles) override;
 

@@ -21,8 +21,12 @@ AddAddressesController::AddAddressesController(DownloadSession& session, Schedul
             [this] { QTimer::singleShot(0, this, [this] { end(false); }); });
 }
 
-QString AddAddressesController::summary(int added, int failed) {
-    return u"添加%1项，%2项无法解析"_s.arg(added).arg(failed);
+QString AddAddressesController::summary(int added, int failed, int listed) {
+    QString text = u"添加%1项，%2项无法解析"_s.arg(added).arg(failed);
+    // Without it, pasting a list again reads "添加0项，0项无法解析", as if nothing had happened.
+    if (listed > 0)
+        text += u"，%1项已在列表中"_s.arg(listed);
+    return text;
 }
 
 bool AddAddressesController::add(const QString& folder) {
@@ -39,6 +43,7 @@ bool AddAddressesController::add(const QString& folder) {
     m_unrecognised = parsed.unrecognised;
     m_nextRow = 0;
     m_added = 0;
+    m_listed = 0;
     m_failed = int(parsed.unrecognised.size());
     m_running = true;
     emit runningChanged(true);
@@ -71,6 +76,8 @@ void AddAddressesController::addRow(const ResolvedArticle& result) {
         ++m_failed;
     else if (added)
         ++m_added;
+    else
+        ++m_listed;
 }
 
 void AddAddressesController::end(bool stopped) {
@@ -89,7 +96,7 @@ void AddAddressesController::end(bool stopped) {
     left << m_unrecognised;
     m_text = left.join(u'\n');
     emit runningChanged(false);
-    m_session.context().prompts.message(summary(m_added, m_failed), MessageIcon::Information);
+    m_session.context().prompts.message(summary(m_added, m_failed, m_listed), MessageIcon::Information);
     emit finished(!stopped && left.isEmpty());
 }
 

@@ -19,7 +19,8 @@ class Scheduler;
 // resolved into rows of the download list, in the order given, while a progress count runs; Stop
 // abandons the rest. When the inputs are dealt with, "添加N项，M项无法解析" says how many rows
 // were added and how many inputs could not be resolved (those become failed rows, lines that are
-// neither an address nor a DOI stay in the box).
+// neither an address nor a DOI stay in the box), and "，K项已在列表中" how many articles the list
+// already held.
 class AddAddressesController : public QObject {
     Q_OBJECT
 public:
@@ -46,9 +47,10 @@ public:
     int total() const { return int(m_results.size()); }
     int addedCount() const { return m_added; }
     int failedCount() const { return m_failed; }
+    int listedCount() const { return m_listed; }
 
-    // "添加N项，M项无法解析"
-    static QString summary(int added, int failed);
+    // "添加N项，M项无法解析", then "，K项已在列表中" when K > 0
+    static QString summary(int added, int failed, int listed = 0);
 
 signals:
     void progressChanged(int done, int total);
@@ -73,6 +75,7 @@ private:
     size_t m_nextRow = 0; // rows are added in input order
     int m_added = 0;
     int m_failed = 0;
+    int m_listed = 0; // resolved to an article the list already held
     bool m_running = false;
 };
 

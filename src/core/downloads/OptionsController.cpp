@@ -28,6 +28,10 @@ bool OptionsController::isValidPort(const QString& port) {
     return ok && value >= 1 && value <= 65535;
 }
 
+QString OptionsController::resolverInUseText(const QString& address) {
+    return u"本次运行的DOI解析地址：%1（上面的地址在平常启动时使用）"_s.arg(address);
+}
+
 QString OptionsController::namingPreview(const QString& templateText, const AnsiCodec& codec) {
     QString error;
     const std::optional<NamingTemplate> naming = NamingTemplate::parse(templateText, &error);

@@ -58,6 +58,8 @@ public:
     // What a naming template makes of a sample article ("示例：Smith 2019 Deep ....pdf"), or what
     // is wrong with it.
     static QString namingPreview(const QString& templateText, const AnsiCodec& codec);
+    // Under "DOI解析地址" when this run resolves DOIs elsewhere (the demo platform).
+    static QString resolverInUseText(const QString& address);
 
 private:
     AppContext m_context;

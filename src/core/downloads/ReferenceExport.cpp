@@ -6,6 +6,8 @@
 #include "platform/FileHelpers.h"
 #include "platform/Prompts.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 
@@ -52,6 +54,16 @@ bool ReferenceExport::saveWhole(const QString& path, const QByteArray& bytes, QS
     return false;
 }
 
+QString ReferenceExport::proposedPath(const ReferenceEntries& entries, const QString& suffix) {
+    // Beside the papers it describes: the file fields then point next door.
+    const QString folder = entries.empty() ? QString() : QFileInfo(entries.front().filePath).absolutePath();
+    return QDir(folder).filePath(kProposedName + u'.' + suffix);
+}
+
+QString ReferenceExport::exportedText(int count, const QString& path) {
+    return u"已导出%1条文献：%2"_s.arg(count).arg(QDir::toNativeSeparators(path));
+}
+
 bool ReferenceExport::exportTo(Format format) {
     const DownloadListModel& list = m_session.list();
     if (list.count() == 0)
@@ -63,13 +75,16 @@ bool ReferenceExport::exportTo(Format format) {
         return false;
     }
     const bool bibTex = format == Format::BibTex;
-    const QString path =
-        prompts.saveFileName(bibTex ? u"BibTeX|*.bib"_s : u"RIS|*.ris"_s, bibTex ? u"bib"_s : u"ris"_s, true);
+    const QString suffix = bibTex ? u"bib"_s : u"ris"_s;
+    const QString path = prompts.saveFileName(bibTex ? u"BibTeX|*.bib"_s : u"RIS|*.ris"_s, suffix, true,
+                                              proposedPath(entries, suffix));
     if (path.isEmpty())
         return false;
     QString error;
-    if (saveWhole(path, render(format, entries), error))
+    if (saveWhole(path, render(format, entries), error)) {
+        m_session.showStatus(2, exportedText(int(entries.size()), path));
         return true;
+    }
     prompts.message(error, MessageIcon::Error);
     return false;
 }

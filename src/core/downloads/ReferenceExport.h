@@ -18,15 +18,21 @@ struct DownloadRow;
 class ReferenceExport {
 public:
     static inline const QString kNothingToExport = QStringLiteral("列表中没有已下载完成的文件，无法导出。");
+    static inline const QString kProposedName = QStringLiteral("参考文献");
 
     enum class Format { BibTex, Ris };
 
     explicit ReferenceExport(DownloadSession& session) : m_session(session) {}
 
-    // Asks for a file (*.bib or *.ris) and writes it whole. Says so when no row has a file yet;
+    // Asks for a file (*.bib or *.ris), offering "参考文献.bib" beside the first file, and writes it
+    // whole; the status bar says how many entries went where. Says so when no row has a file yet;
     // a file that cannot be written is reported with the system's words and the old one stays.
     // Returns whether a file was written.
     bool exportTo(Format format);
+    // The file the save dialog offers: kProposedName + suffix in the folder of the first entry's file.
+    static QString proposedPath(const ReferenceEntries& entries, const QString& suffix);
+    // "已导出N条文献：PATH"
+    static QString exportedText(int count, const QString& path);
 
     // The entry for a row, as both exports and `mojing download` write it.
     static ReferenceEntry entryOf(const DownloadRow& row, const QString& filePath);

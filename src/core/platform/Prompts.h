@@ -19,9 +19,10 @@ public:
     // Input box; std::nullopt when cancelled.
     virtual std::optional<QString> inputText(const QString& prompt, const QString& title = {},
                                              const QString& defaultText = {}) = 0;
-    // Save-file dialog; empty when cancelled.
+    // Save-file dialog; empty when cancelled. `proposedPath`, when given, is the folder the dialog
+    // opens in and the name it offers.
     virtual QString saveFileName(const QString& filter, const QString& defaultSuffix,
-                                 bool confirmOverwrite = false) = 0;
+                                 bool confirmOverwrite = false, const QString& proposedPath = {}) = 0;
     // Open-file dialog; empty when cancelled.
     virtual QString openFileName(const QString& filter) = 0;
     // Folder picker starting at `startFolder`; empty when cancelled.

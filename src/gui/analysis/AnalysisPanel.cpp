@@ -95,6 +95,7 @@ AnalysisPanel::AnalysisPanel(SearchWindow& window, const AppContext& context, Wi
 
 void AnalysisPanel::openOptions() {
     OptionDialog dialog(m_context, m_downloads.loadedSession(), &m_window);
+    dialog.showResolverInUse(m_window.config().doiResolver);
     dialog.exec();
 }
 

@@ -44,7 +44,8 @@ AddAddressesDialog::AddAddressesDialog(const AppContext& context, DownloadSessio
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
     m_progress->setFormat(u"%v/%m"_s);
-    m_progress->setTextVisible(false); // until there is something to count
+    // Hidden until there is something to count: an empty bar looks like a box to type into.
+    m_progress->setVisible(false);
     m_add = makeNamed<QPushButton>(this, u"Command2"_s, u"添加"_s);
     m_add->setDefault(true);
     m_stop = makeNamed<QPushButton>(this, u"Command3"_s, u"停止"_s);
@@ -79,7 +80,7 @@ AddAddressesDialog::AddAddressesDialog(const AppContext& context, DownloadSessio
     connect(&m_adder, &AddAddressesController::progressChanged, this, [this](int done, int total) {
         m_progress->setRange(0, std::max(1, total));
         m_progress->setValue(done);
-        m_progress->setTextVisible(true);
+        m_progress->setVisible(true);
     });
     connect(&m_adder, &AddAddressesController::runningChanged, this, &AddAddressesDialog::showRunning);
     connect(&m_adder, &AddAddressesController::finished, this, [this](bool complete) {

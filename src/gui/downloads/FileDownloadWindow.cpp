@@ -232,6 +232,7 @@ void FileDownloadWindow::openOptions() {
         return;
     }
     OptionDialog dialog(m_context, m_session, this);
+    dialog.showResolverInUse(config().doiResolver);
     dialog.exec();
 }
 

@@ -105,6 +105,11 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
     resolver->addWidget(makeLabel(this, u"Label3"_s, u"DOI解析地址："_s));
     resolver->addWidget(m_text9, 1);
     layout->addLayout(resolver);
+    m_resolverInUse = makeLabel(this, u"Label19"_s, QString());
+    m_resolverInUse->setWordWrap(true);
+    m_resolverInUse->setTextFormat(Qt::PlainText);
+    m_resolverInUse->setVisible(false);
+    layout->addWidget(m_resolverInUse);
     layout->addSpacing(6);
     auto* naming = new QHBoxLayout;
     naming->addWidget(makeLabel(this, u"Label16"_s, u"文件命名："_s));
@@ -132,6 +137,11 @@ OptionDialog::OptionDialog(const AppContext& context, DownloadSession* loadedDow
 
     connect(command1, &QPushButton::clicked, this, &OptionDialog::confirm);
     connect(command2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void OptionDialog::showResolverInUse(const QString& address) {
+    m_resolverInUse->setText(OptionsController::resolverInUseText(address));
+    m_resolverInUse->setVisible(!address.isEmpty());
 }
 
 OptionsValues OptionDialog::values() const {

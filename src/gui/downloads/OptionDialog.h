@@ -22,6 +22,10 @@ public:
     // `loadedDownloads` is the open download window's session, or null.
     OptionDialog(const AppContext& context, DownloadSession* loadedDownloads, QWidget* parent = nullptr);
 
+    // The resolver this run uses instead of the setting (the demo platform's), shown under the
+    // field so that the field is not taken for what resolves DOIs now. Empty: nothing is shown.
+    void showResolverInUse(const QString& address);
+
     OptionsValues values() const;
     // "确定", also for tests.
     void confirm();
@@ -37,6 +41,7 @@ private:
     QLineEdit* m_text8 = nullptr;
     QLineEdit* m_text1 = nullptr;
     QLineEdit* m_text9 = nullptr;
+    QLabel* m_resolverInUse = nullptr;
     QLineEdit* m_naming = nullptr;
     QLabel* m_namingPreview = nullptr;
 };

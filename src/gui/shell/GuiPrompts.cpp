@@ -96,8 +96,10 @@ std::optional<QString> GuiPrompts::inputText(const QString& prompt, const QStrin
     return dialog.textValue();
 }
 
-QString GuiPrompts::saveFileName(const QString& filter, const QString& defaultSuffix, bool confirmOverwrite) {
-    QFileDialog dialog(parentWindow(), QString(), QString(), DialogFilter::toQt(filter));
+QString GuiPrompts::saveFileName(const QString& filter, const QString& defaultSuffix, bool confirmOverwrite,
+                                 const QString& proposedPath) {
+    // A path with a file name opens the dialog in its folder with that name offered.
+    QFileDialog dialog(parentWindow(), QString(), proposedPath, DialogFilter::toQt(filter));
     localize(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

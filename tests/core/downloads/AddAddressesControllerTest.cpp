@@ -138,7 +138,8 @@ TEST_F(AddAddressesControllerTest, StopAddsWhatWasResolvedAndLeavesTheRestInTheB
     EXPECT_FALSE(controller.isRunning());
     EXPECT_EQ(controller.text(), server.url(u"/article/slow"_s) + u"\n10.5555/s2"_s);
     EXPECT_EQ(session.list().count(), 1) << "the PDF already listed keeps its row";
-    EXPECT_EQ(t.prompts.lastMessage(), u"添加0项，0项无法解析"_s);
+    EXPECT_EQ(t.prompts.lastMessage(), u"添加0项，0项无法解析，1项已在列表中"_s)
+        << "an article already listed is neither added nor unresolvable";
 }
 
 TEST_F(AddAddressesControllerTest, NothingToAdd) {

@@ -153,6 +153,7 @@ TEST_F(AnalysisWindowsTest, OptionsRoundTripThroughTheSettingsFile) {
         EXPECT_TRUE(dialog.findChild<QRadioButton*>(u"Option2"_s)->isChecked());
         EXPECT_EQ(dialog.findChild<QLineEdit*>(u"Text1"_s)->text(), u"10"_s);
         EXPECT_TRUE(dialog.findChild<QCheckBox*>(u"Check2"_s)->isChecked());
+        EXPECT_TRUE(dialog.findChild<QLabel*>(u"Label19"_s)->isHidden()) << "the setting is the resolver";
         dialog.findChild<QRadioButton*>(u"Option1"_s)->setChecked(true);
         dialog.findChild<QCheckBox*>(u"Check1"_s)->setChecked(true);
         dialog.findChild<QLineEdit*>(u"Text6"_s)->setText(u" proxy.local "_s);
@@ -185,6 +186,12 @@ TEST_F(AnalysisWindowsTest, OptionsRoundTripThroughTheSettingsFile) {
     EXPECT_DOUBLE_EQ(window.session().options().maxFileSizeBytes(), 524288.0);
     EXPECT_EQ(window.session().options().namingTemplate, u"{author} {year} {title}"_s);
     OptionDialog again(*context, &window.session());
+    // Under --demo the demo platform resolves DOIs; the field still shows (and keeps) the setting.
+    again.showResolverInUse(u"http://127.0.0.1:27183/resolve/"_s);
+    EXPECT_FALSE(again.findChild<QLabel*>(u"Label19"_s)->isHidden());
+    EXPECT_TRUE(
+        again.findChild<QLabel*>(u"Label19"_s)->text().contains(u"http://127.0.0.1:27183/resolve/"_s));
+    EXPECT_EQ(again.findChild<QLineEdit*>(u"Text9"_s)->text(), u"https://doi.org/"_s);
     EXPECT_TRUE(again.findChild<QRadioButton*>(u"Option1"_s)->isChecked());
     EXPECT_EQ(again.findChild<QLineEdit*>(u"Text6"_s)->text(), u"proxy.local"_s);
     EXPECT_EQ(again.findChild<QLineEdit*>(u"Text1"_s)->text(), u"0.5"_s);

@@ -76,6 +76,7 @@ TEST_F(AddAddressesDialogTest, PastedDoisBecomeRowsThatDownloadNamedByTitle) {
         EXPECT_EQ(d.windowTitle(), u"添加网址或DOI"_s);
         d.findChild<QPlainTextEdit*>(u"Text1"_s)->setPlainText(u"10.5555/a\n\ndoi:10.5555/b\n10.5555/gone"_s);
         d.findChild<QComboBox*>(u"Combo1"_s)->setEditText(folder);
+        EXPECT_TRUE(d.findChild<QProgressBar*>(u"ProgressBar1"_s)->isHidden()) << "nothing to count yet";
         QObject::connect(&d, &QDialog::accepted, &d, [&] {
             acceptedBy = true;
             progressMax = d.findChild<QProgressBar*>(u"ProgressBar1"_s)->maximum();

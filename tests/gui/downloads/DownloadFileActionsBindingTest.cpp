@@ -205,7 +205,12 @@ TEST_F(DownloadFileActionsBindingTest, ReferenceExportsDescribeTheFinishedRowsWi
     const QString ris = t.path(u"refs.ris"_s);
     t.prompts.saveFileAnswers = {bib, ris};
     window->action(u"menu导出BibTeX"_s)->trigger();
+    EXPECT_EQ(window->statusBar1()->text(2), ReferenceExport::exportedText(1, bib))
+        << "the export is confirmed";
     window->action(u"menu导出RIS"_s)->trigger();
+    // The dialog opens beside the papers, not in whatever folder the program was started from.
+    EXPECT_EQ(t.prompts.proposedPaths, QStringList({QDir(folder).filePath(u"参考文献.bib"_s),
+                                                    QDir(folder).filePath(u"参考文献.ris"_s)}));
     QFile bibFile(bib);
     ASSERT_TRUE(bibFile.open(QIODevice::ReadOnly));
     const QString bibText = QString::fromUtf8(bibFile.readAll());
