@@ -106,6 +106,19 @@ QString ArticleInputParser::doiOf(const QString& text) {
     return bareDoi(s);
 }
 
+QString ArticleInputParser::doiInAddress(const QString& address) {
+    if (const QString doi = doiOf(address); !doi.isEmpty())
+        return doi;
+    const QUrl url(address.trimmed(), QUrl::TolerantMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != u"http"_s && scheme != u"https"_s))
+        return {};
+    // "/doi/", then at most one word naming the view ("pdf", "epdf", "full", "abs", ...).
+    static const QRegularExpression publisherPath(u"/doi/(?:[A-Za-z]+/)?(10\\..*)$"_s);
+    const QRegularExpressionMatch m = publisherPath.match(url.path(QUrl::FullyDecoded));
+    return m.hasMatch() ? bareDoi(m.captured(1)) : QString();
+}
+
 QString ArticleInputParser::doiAddress(const QString& resolverBase, const QString& doi) {
     QString base = resolverBase.trimmed();
     if (!base.endsWith(u'/') && !base.endsWith(u'='))

@@ -46,6 +46,10 @@ public:
 
     // The DOI that `text` is (in one of the forms above), or empty.
     static QString doiOf(const QString& text);
+    // The DOI an address carries: a resolver's address, or a publisher's page or PDF address with
+    // the DOI after "/doi/" ("/doi/10.1177/...", "/doi/pdf/10.1177/...", "/doi/full/..."); else
+    // empty. Result pages give no metadata, but their PDF addresses often give this much.
+    static QString doiInAddress(const QString& address);
     // The address at which the resolver answers for `doi`: the base with a separating '/' when
     // it ends in neither '/' nor '=', then the DOI with every character outside the unreserved
     // ones and '/' percent-encoded (suffixes may hold "()<>;:#?%" and spaces).

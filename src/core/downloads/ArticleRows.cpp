@@ -1,5 +1,6 @@
 #include "ArticleRows.h"
 
+#include "articles/ArticleInputParser.h"
 #include "platform/FileHelpers.h"
 
 #include <QUrl>
@@ -86,6 +87,16 @@ DownloadRow rowFor(const ResolvedArticle& result, const QString& folder, const Q
         break;
     }
     return row;
+}
+
+ArticleMetadata articleOf(const DownloadRow& row) {
+    ArticleMetadata article = row.article;
+    for (const QString& address : row.key.split(u'|')) {
+        if (!article.doi.isEmpty())
+            break;
+        article.doi = ArticleInputParser::doiInAddress(address);
+    }
+    return article;
 }
 
 } // namespace mojing::ArticleRows

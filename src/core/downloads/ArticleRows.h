@@ -31,5 +31,9 @@ NameAndType fromAddress(const QString& url, const AnsiCodec& codec);
 DownloadRow rowFor(const ResolvedArticle& result, const QString& folder, const QString& referer,
                    const AnsiCodec& codec);
 
+// The row's article as far as it is known: the metadata it keeps, with the DOI its address
+// carries when it kept none (rows harvested from result pages have only a title and an address).
+ArticleMetadata articleOf(const DownloadRow& row);
+
 } // namespace ArticleRows
 } // namespace mojing

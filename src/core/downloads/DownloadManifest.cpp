@@ -1,5 +1,6 @@
 #include "DownloadManifest.h"
 
+#include "ArticleRows.h"
 #include "DownloadSession.h"
 #include "ReferenceExport.h"
 #include "RowFiles.h"
@@ -82,7 +83,7 @@ QString DownloadManifest::line(const DownloadRow& row, const QString& path, cons
         QString::number(bytes),
         sha,
         field(path),
-        field(row.article.doi),
+        field(ArticleRows::articleOf(row).doi),
         field(ReferenceExport::titleOf(row)),
     };
     return cells.join(u'\t');

@@ -1,5 +1,6 @@
 #include "ReferenceExport.h"
 
+#include "ArticleRows.h"
 #include "DownloadSession.h"
 #include "articles/BibTexWriter.h"
 #include "articles/RisWriter.h"
@@ -23,7 +24,7 @@ QString ReferenceExport::titleOf(const DownloadRow& row) {
 }
 
 ReferenceEntry ReferenceExport::entryOf(const DownloadRow& row, const QString& filePath) {
-    ReferenceEntry entry{row.article, filePath};
+    ReferenceEntry entry{ArticleRows::articleOf(row), filePath};
     entry.article.title = titleOf(row);
     return entry;
 }

@@ -1,5 +1,6 @@
 #include "Scheduler.h"
 
+#include "ArticleRows.h"
 #include "DownloadListOps.h"
 #include "DownloadSession.h"
 #include "Naming.h"
@@ -195,8 +196,9 @@ bool Scheduler::prepareRow(int row, bool createFolder) {
     AppContext& context = m_session.context();
     const DownloadRow& r = list.at(row);
     const std::optional<NamingTemplate> naming = NamingTemplate::parse(m_session.options().namingTemplate);
-    list.setName(row, naming && !r.nameGiven ? naming->fileName(r.article, r.name, context.codec)
-                                             : FileHelpers::sanitizeFileName(r.name, context.codec));
+    list.setName(row, naming && !r.nameGiven
+                          ? naming->fileName(ArticleRows::articleOf(r), r.name, context.codec)
+                          : FileHelpers::sanitizeFileName(r.name, context.codec));
     QString folder = list.at(row).folder;
     if (createFolder) {
         folder = FileHelpers::createFolderPath(folder, context.codec, &context.prompts);

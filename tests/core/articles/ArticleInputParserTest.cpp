@@ -65,6 +65,27 @@ TEST(ArticleInputParser, RecognisesDoisAndAddressesInTheirUsualForms) {
     }
 }
 
+TEST(ArticleInputParser, DoiInAddressIsWhatPublisherAddressesCarry) {
+    const std::pair<const char*, std::pair<QString, QString>> cases[] = {
+        {"PDF address with a query",
+         {u"https://pub.example/doi/pdf/10.1177/0044118X15598528?download=true"_s,
+          u"10.1177/0044118X15598528"_s}},
+        {"page address without a view word", {u"http://pub.example/doi/10.1000/xyz"_s, u"10.1000/xyz"_s}},
+        {"encoded suffix decodes",
+         {u"https://pub.example/doi/epdf/10.1002/%28SICI%291097-4636%28199706%2935%3A4%3C467%3A%3AAID-JBM7%3E3.0.CO%3B2-B"_s,
+          kSiciDoi}},
+        {"resolver address", {u"https://doi.org/10.1000/xyz"_s, u"10.1000/xyz"_s}},
+        {"a DOI-like path not under /doi/", {u"https://h/papers/10.1000/xyz.pdf"_s, {}}},
+        {"\"doi\" inside another segment", {u"https://h/nodoi/10.1000/xyz"_s, {}}},
+        {"two words before the DOI", {u"https://h/doi/pdf/full/10.1000/xyz"_s, {}}},
+        {"no DOI after /doi/", {u"https://h/doi/pdf/12345"_s, {}}},
+        {"other scheme", {u"ftp://h/doi/10.1000/xyz"_s, {}}},
+        {"not an address", {u"Harvested title"_s, {}}},
+    };
+    for (const auto& [name, c] : cases)
+        EXPECT_EQ(ArticleInputParser::doiInAddress(c.first), c.second) << name;
+}
+
 TEST(ArticleInputParser, PastedTextGivesEachInputOnce) {
     const ParsedInputs parsed = ArticleInputParser::parseLines(u"10.1000/ABC\r\n"
                                                                "https://doi.org/10.1000/abc\n"

@@ -201,11 +201,16 @@ TEST_F(DownloadFileActionsBindingTest, ReferenceExportsDescribeTheFinishedRowsWi
     row.article.year = u"2019"_s;
     list().appendRow(row);
     touch(u"Smith 2019 Deep nets.pdf"_s);
+    // Harvested from a result page: a title and a PDF address, which names the DOI.
+    addRow(u"Harvested"_s, RowState::Finished, u"10"_s);
+    ASSERT_TRUE(
+        list().setKey(list().count() - 1, u"http://mirror.example/x|http://h/doi/pdf/10.1000/harvest.7"_s));
+    touch(u"Harvested.pdf"_s);
     const QString bib = t.path(u"refs.bib"_s);
     const QString ris = t.path(u"refs.ris"_s);
     t.prompts.saveFileAnswers = {bib, ris};
     window->action(u"menu导出BibTeX"_s)->trigger();
-    EXPECT_EQ(window->statusBar1()->text(2), ReferenceExport::exportedText(1, bib))
+    EXPECT_EQ(window->statusBar1()->text(2), ReferenceExport::exportedText(2, bib))
         << "the export is confirmed";
     window->action(u"menu导出RIS"_s)->trigger();
     // The dialog opens beside the papers, not in whatever folder the program was started from.
@@ -214,7 +219,8 @@ TEST_F(DownloadFileActionsBindingTest, ReferenceExportsDescribeTheFinishedRowsWi
     QFile bibFile(bib);
     ASSERT_TRUE(bibFile.open(QIODevice::ReadOnly));
     const QString bibText = QString::fromUtf8(bibFile.readAll());
-    EXPECT_EQ(bibText.count(u"@article{"_s), 1) << bibText.toStdString();
+    EXPECT_EQ(bibText.count(u"@article{"_s), 2) << bibText.toStdString();
+    EXPECT_TRUE(bibText.contains(u"doi = {10.1000/harvest.7}"_s)) << bibText.toStdString();
     EXPECT_TRUE(bibText.contains(u"file = {:"_s + folder + u"Smith 2019 Deep nets.pdf:PDF}"_s))
         << bibText.toStdString();
     QFile risFile(ris);
