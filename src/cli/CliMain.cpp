@@ -30,17 +30,19 @@ int widthOf(const QString& word) {
     return width;
 }
 
-// Writes text from column `indent` on, wrapped before column 80. Continuation lines keep the indent
-// so that the manual page generated from this help joins them into one paragraph.
-void writeWrapped(QTextStream& out, const QString& text, int indent) {
+// Writes text from column `indent` on (the first line from `firstIndent`, when given), wrapped
+// before column 80. Continuation lines keep the indent so that the manual page generated from this
+// help joins them into one paragraph.
+void writeWrapped(QTextStream& out, const QString& text, int indent, int firstIndent = -1) {
     int column = -1; // nothing on the line yet
     for (const QString& word : wordsOf(text)) {
         if (column >= 0 && column + 1 + widthOf(word) > 79) {
             out << u'\n' << QString(indent, u' ') << word;
             column = indent + widthOf(word);
         } else if (column < 0) {
-            out << QString(indent, u' ') << word;
-            column = indent + widthOf(word);
+            const int first = firstIndent >= 0 ? firstIndent : indent;
+            out << QString(first, u' ') << word;
+            column = first + widthOf(word);
         } else {
             out << u' ' << word;
             column += 1 + widthOf(word);
@@ -81,6 +83,19 @@ void printHelp(QTextStream& out, const std::vector<CliCommand>& commands) {
            "  ~/.cache/mojing/\n"
            "      the browser's page cache\n"_s;
 }
+
+// `mojing COMMAND --help`: that command's usage and what it does.
+void printCommandHelp(QTextStream& out, const CliCommand& command) {
+    const qsizetype split = command.synopsis.indexOf(u'\n');
+    writeWrapped(out, u"Usage: mojing "_s + command.synopsis.left(split), 7, 0);
+    if (split >= 0)
+        writeWrapped(out, command.synopsis.mid(split + 1), 2);
+}
+
+bool asksForHelp(const QStringList& commandArguments) {
+    return commandArguments.size() == 1 &&
+           (commandArguments[0] == u"--help"_s || commandArguments[0] == u"-h"_s);
+}
 } // namespace
 
 bool startsDesktopProgram(const QStringList& arguments) {
@@ -112,15 +127,23 @@ int runCli(const QStringList& arguments, const CliServices& services) {
         return 0;
     }
     const std::vector<CliCommand> commands = allCliCommands(services);
-    if (first == u"--help"_s || first == u"-h"_s || first == u"help"_s) {
+    const bool helpCommand = first == u"--help"_s || first == u"-h"_s || first == u"help"_s;
+    if (helpCommand && arguments.size() == 2) {
         printHelp(out, commands);
         return 0;
     }
+    // "mojing help download" as well as "mojing download --help".
+    const QString named = helpCommand ? arguments[2] : first;
     for (const CliCommand& command : commands) {
-        if (command.name == first)
-            return command.run(arguments.mid(2), out, err);
+        if (command.name != named)
+            continue;
+        if (helpCommand || asksForHelp(arguments.mid(2))) {
+            printCommandHelp(out, command);
+            return 0;
+        }
+        return command.run(arguments.mid(2), out, err);
     }
-    err << u"mojing: unknown command or option: "_s << first << u"\n(see mojing --help)\n"_s;
+    err << u"mojing: unknown command or option: "_s << named << u"\n(see mojing --help)\n"_s;
     return 2;
 }
 

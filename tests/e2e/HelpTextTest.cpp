@@ -42,6 +42,28 @@ TEST(HelpText, KeepsTheShapeTheManualPageIsMadeFrom) {
         EXPECT_LE(columnsOf(line), 79) << line.toStdString();
 }
 
+TEST(HelpText, EachCommandExplainsItself) {
+    const std::pair<const char*, QStringList> asks[] = {
+        {"command --help", {u"download"_s, u"--help"_s}},
+        {"command -h", {u"download"_s, u"-h"_s}},
+        {"help command", {u"help"_s, u"download"_s}},
+    };
+    for (const auto& [name, args] : asks) {
+        int code = -1;
+        const QString help = runMojing(args, code);
+        EXPECT_EQ(code, 0) << name;
+        EXPECT_TRUE(help.startsWith(u"Usage: mojing download [--folder DIR]"_s))
+            << name << help.toStdString();
+        EXPECT_TRUE(help.contains(u"[--resolver URL]"_s)) << name << help.toStdString();
+        EXPECT_FALSE(help.contains(u"harvest"_s)) << name << "only the command asked about";
+        for (const QString& line : help.split(u'\n'))
+            EXPECT_LE(columnsOf(line), 79) << line.toStdString();
+    }
+    int code = -1;
+    EXPECT_TRUE(runMojing({u"help"_s, u"nonsense"_s}, code).isEmpty());
+    EXPECT_EQ(code, 2) << "an unknown command stays an error";
+}
+
 TEST(HelpText, VersionIsTheBuildsVersion) {
     int code = -1;
     EXPECT_EQ(runMojing({u"--version"_s}, code), u"mojing "_s + QStringLiteral(MOJING_VERSION) + u'\n');
