@@ -56,17 +56,6 @@ QString absoluteFolder(const QString& folder) {
     return FileHelpers::withTrailingSeparator(QDir::cleanPath(QDir::current().absoluteFilePath(folder)));
 }
 
-// A type is a short run of letters and digits; anything else means "unknown yet".
-QString cleanType(const QString& type) {
-    if (type.isEmpty() || type.size() > 10)
-        return {};
-    for (QChar c : type) {
-        if (!c.isLetterOrNumber())
-            return {};
-    }
-    return type;
-}
-
 // The rows of the download window's saved list that have not finished.
 std::vector<DownloadArguments::Entry> savedListEntries(const QByteArray& bytes, const QString& path,
                                                        const QString& defaultFolder, const AnsiCodec& codec,
@@ -94,7 +83,7 @@ std::vector<DownloadArguments::Entry> savedListEntries(const QByteArray& bytes, 
         if (const QString name = FileHelpers::sanitizeFileName(row.name.trimmed(), codec); !name.isEmpty())
             entry.name = name;
         if (!row.type.trimmed().isEmpty())
-            entry.type = cleanType(row.type.trimmed());
+            entry.type = ArticleRows::cleanType(row.type.trimmed());
         entry.referer = isWebAddress(row.tag) ? row.tag.trimmed() : QString();
         entry.article = row.article;
         entry.fromSavedList = true;
@@ -397,7 +386,7 @@ DownloadArguments::parseList(const QByteArray& bytes, const QString& path, const
             entry.named = true;
         }
         if (cells.size() > 2)
-            entry.type = cleanType(cells.value(2).trimmed());
+            entry.type = ArticleRows::cleanType(cells.value(2).trimmed());
         entries.push_back(entry);
     }
     if (entries.empty())

@@ -13,17 +13,6 @@ namespace {
 
 const QString kPdf = u"pdf"_s;
 
-// A type is a short run of letters and digits; anything else means "unknown yet".
-QString cleanType(const QString& type) {
-    if (type.isEmpty() || type.size() > 10)
-        return {};
-    for (QChar c : type) {
-        if (!c.isLetterOrNumber())
-            return {};
-    }
-    return type;
-}
-
 QString nameOfInput(const ResolvedArticle& result, const AnsiCodec& codec) {
     const ArticleInput& input = result.input;
     if (input.kind == ArticleInput::Kind::Doi) {
@@ -37,6 +26,16 @@ QString nameOfInput(const ResolvedArticle& result, const AnsiCodec& codec) {
 }
 
 } // namespace
+
+QString cleanType(const QString& type) {
+    if (type.isEmpty() || type.size() > 10)
+        return {};
+    for (QChar c : type) {
+        if (!c.isLetterOrNumber())
+            return {};
+    }
+    return type;
+}
 
 NameAndType fromAddress(const QString& url, const AnsiCodec& codec) {
     const QUrl u(url);

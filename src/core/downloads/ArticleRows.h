@@ -12,6 +12,9 @@ class AnsiCodec;
 // Download rows for what the article resolver found.
 namespace ArticleRows {
 
+// A type is a short run of letters and digits; anything else means "unknown yet" (empty).
+QString cleanType(const QString& type);
+
 struct NameAndType {
     QString name; // never empty, never a path
     QString type; // a short run of letters and digits, or empty

@@ -107,28 +107,28 @@ int openFile(const QString& anchor, const QString& path) {
     return fd;
 }
 
-bool removeFile(const QString& anchor, const QString& path) {
+namespace {
+// Unlinks `path` below `anchor` when it is of the given kind (a regular file, or a folder).
+bool removeEntry(const QString& anchor, const QString& path, bool folder) {
     QByteArray name;
     const int dir = openParent(anchor, path, name);
     if (dir < 0)
         return false;
     struct stat st = {};
-    const bool removed = ::fstatat(dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                         S_ISREG(st.st_mode) && ::unlinkat(dir, name.constData(), 0) == 0;
+    const bool rightKind = ::fstatat(dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                           (folder ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode));
+    const bool removed = rightKind && ::unlinkat(dir, name.constData(), folder ? AT_REMOVEDIR : 0) == 0;
     ::close(dir);
     return removed;
 }
+} // namespace
+
+bool removeFile(const QString& anchor, const QString& path) {
+    return removeEntry(anchor, path, false);
+}
 
 bool removeEmptyFolder(const QString& anchor, const QString& path) {
-    QByteArray name;
-    const int dir = openParent(anchor, path, name);
-    if (dir < 0)
-        return false;
-    struct stat st = {};
-    const bool removed = ::fstatat(dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                         S_ISDIR(st.st_mode) && ::unlinkat(dir, name.constData(), AT_REMOVEDIR) == 0;
-    ::close(dir);
-    return removed;
+    return removeEntry(anchor, path, true);
 }
 
 } // namespace mojing::LinkFreePath
