@@ -3,6 +3,7 @@
 #include "support/TestContext.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace mojing;
@@ -62,6 +63,35 @@ TEST(SettingsStore, SectionsAndKeysAreSeparateAndSurviveReopening) {
     EXPECT_EQ(reopened.read(kSectionSettings, kSaveFolder), u"/tmp/中文 folder/"_s);
     EXPECT_EQ(reopened.read(kSectionDownloadWindow, kCheck1, {}), u"7"_s);
     EXPECT_EQ(reopened.read(kSectionSearch, kCheck3), u"1"_s) << "an unwritten key keeps its default";
+}
+
+// Values Qt would decode as binary data are never this program's: they are read as the text they
+// look like (a number reader then refuses them), instead of a decoder asking for gigabytes.
+TEST(SettingsStore, BinaryValuesOfAForeignFileAreReadAsText) {
+    struct Case {
+        const char* name;
+        QByteArray stored; // the value as it stands in the file
+        QString read;      // what the value reads as begins with this
+    };
+    const Case cases[] = {
+        {"a list of a billion byte arrays", R"(@Variant(\0\0\0\Z180300\0\x5))", u"@Variant("_s},
+        {"blanks before it", R"(  @Variant(\0\0\0\n))", u"@Variant("_s},
+        {"quoted", R"x("@DateTime(\0\0\0\x10)")x", u"@DateTime("_s},
+        {"an escaped '@' stays one text", "@@Variant(x)", u"@Variant(x)"_s},
+        {"inside a text", "/home/u/@Variant(1)/", u"/home/u/@Variant(1)/"_s},
+        {"other values decoded as before", "@ByteArray(abc)", u"abc"_s},
+    };
+    for (const Case& c : cases) {
+        TestContext t;
+        QFile file(t.settings.filePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[a]\nb=" + c.stored + "\nc=7\n");
+        file.close();
+        SettingsStore reopened(t.settings.filePath());
+        const QString read = reopened.read(u"a"_s, u"b"_s, u"default"_s);
+        EXPECT_TRUE(read.startsWith(c.read)) << c.name << ": " << read.toStdString();
+        EXPECT_EQ(reopened.read(u"a"_s, u"c"_s, {}), u"7"_s) << c.name << ": the rest of the file is read";
+    }
 }
 
 TEST(SettingsStore, UnknownKeyWithoutDefaultIsEmpty) {
