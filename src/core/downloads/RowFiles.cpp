@@ -1,5 +1,6 @@
 #include "RowFiles.h"
 
+#include "platform/LinkFreePath.h"
 #include "tools/FileTypeDetector.h"
 #include "transfer/Downloader.h"
 
@@ -44,8 +45,11 @@ void release(DownloadListModel& list, int row) {
     if (!list.isValidIndex(row))
         return;
     const DownloadRow& r = list.at(row);
+    // Removed only as a regular file, never a link standing under the name; the file's own folder
+    // is the anchor (a papers folder reached through a link is the user's choice). One that
+    // cannot be deleted stays; the row gives it up anyway.
     if (stillOwned(r.owned))
-        QFile::remove(r.owned.path); // one that cannot be deleted stays; the row gives it up anyway
+        LinkFreePath::removeFile(QFileInfo(r.owned.path).absolutePath(), r.owned.path);
     // A row without a folder has no file of its own: its name would resolve elsewhere.
     if (!r.folder.trimmed().isEmpty() && !r.name.isEmpty()) {
         const QString path = list.filePath(row);
@@ -54,7 +58,7 @@ void release(DownloadListModel& list, int row) {
             for (int i = 0; i < list.count() && !inUse; ++i)
                 inUse = i != row && list.at(i).state == RowState::Downloading && list.filePath(i) == path;
             if (!inUse)
-                QFile::remove(path);
+                LinkFreePath::removeFile(QFileInfo(path).absolutePath(), path);
         }
     }
     list.setOwned(row, {});

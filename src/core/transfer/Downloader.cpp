@@ -5,6 +5,7 @@
 #include "NetworkLayer.h"
 #include "PartFile.h"
 #include "platform/EventPump.h"
+#include "platform/LinkFreePath.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -326,9 +327,9 @@ void Downloader::abortRead() {
 
 void Downloader::removePlaceholder() {
     // Only the placeholder this download wrote: a file that replaced it meanwhile, or the one that
-    // was there before, is not this download's.
+    // was there before, is not this download's; nor is a link put under the name since.
     if (m_ownsPlaceholder && !m_committed && !m_saveFile.isEmpty() && isPlaceholder(m_saveFile))
-        QFile::remove(m_saveFile);
+        LinkFreePath::removeFile(QFileInfo(m_saveFile).absolutePath(), m_saveFile);
     m_ownsPlaceholder = false;
 }
 

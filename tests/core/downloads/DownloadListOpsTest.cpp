@@ -126,6 +126,12 @@ TEST(RowFiles, OnlyWhatTheRowWroteIsDeleted) {
          },
          true},
         {"a bare placeholder goes", [&](Rig& rig) { rig.touch(u"doc.pdf"_s, placeholder); }, false},
+        {"a link that leads to a placeholder stays",
+         [&](Rig& rig) {
+             rig.touch(u"elsewhere.bin"_s, placeholder);
+             QFile::link(rig.folder + u"elsewhere.bin"_s, rig.folder + u"doc.pdf"_s);
+         },
+         true},
         {"a placeholder a running row uses stays",
          [&](Rig& rig) {
              rig.add({u"2"_s, u"doc"_s, u"pdf"_s, RowState::Downloading});
